@@ -1,0 +1,29 @@
+# The two commands of the project: `make run` and `make test`.
+# Both install what is missing first (scripts/ensure-deps.sh).
+
+BUILD_DIR ?= build
+TEST_BUILD_DIR ?= build-test
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build test clean format
+
+all: build
+
+deps:
+	@bash scripts/ensure-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROYAUMES_TESTS=OFF
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The whole test suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test: deps
+	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON
+	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
+	cd $(TEST_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+format:
+	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR)

@@ -1,0 +1,50 @@
+#include "base/coords.h"
+
+#include "base/strutils.h"
+
+tcoordMap COORDMAP(int32_t X, int32_t Y) {
+  return {static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(X) & 0xFFFFu)),
+          static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(Y) & 0xFFFFu))};
+}
+
+int32_t MAP2INDEX(int32_t X, int32_t Y) {
+  if (X < 0 || Y < 0) {
+    return 0;
+  }
+  return (Y - 1) * TXMAP + X;
+}
+
+int32_t MAP2INDEX(tcoordMap C) {
+  return MAP2INDEX(C.X, C.Y);
+}
+
+tcoordMap INDEX2MAP(uint32_t INDEX) {
+  const uint32_t WIDTH = static_cast<uint32_t>(TXMAP);
+  return COORDMAP(static_cast<int32_t>((INDEX - 1) % WIDTH + 1),
+                  static_cast<int32_t>((INDEX - 1) / WIDTH + 1));
+}
+
+std::string COORDTOSTRING(int32_t X, int32_t Y) {
+  return std::to_string(X) + "," + std::to_string(Y);
+}
+
+std::string COORDTOSTRING(tcoordMap P) {
+  return COORDTOSTRING(P.X, P.Y);
+}
+
+std::string STRTOKCOORD(std::string& S, char DELIMITER) {
+  const auto POS = S.find(DELIMITER);
+  if (POS == std::string::npos) {
+    return {};
+  }
+  std::string R = S.substr(0, POS);
+  S.erase(0, POS + 1);
+  return R;
+}
+
+tcoordMap COORDFROMSTRING(const std::string& S) {
+  std::string REST = S;
+  const int32_t X = STRTOINT(STRTOKCOORD(REST, ','));
+  const int32_t Y = STRTOINT(REST);
+  return COORDMAP(X, Y);
+}

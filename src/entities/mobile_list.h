@@ -1,0 +1,284 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/buffer.h"
+#include "entities/mobile.h"
+
+/// Keys that lists sort and search on.
+enum sSortBy : int32_t { sSortByUID = 0, sSortByName = 1, sSortByIndex = 2 };
+
+/// Order of two names: bytes compared without the case of A to Z, a prefix first.
+int32_t COMPARENAMES(std::string_view A, std::string_view B);
+/// Square index of a placed mobile, -1 for one that cannot be placed.
+int32_t SQUAREINDEXOF(const cMobile& M);
+
+/// What every list of mobiles shares, whether it owns its elements (HOLDER is a
+/// unique_ptr) or only refers to elements owned elsewhere (HOLDER is a pointer):
+/// the cursor, sorts, searches that re-sort the list, and free identifiers.
+/// A search leaves the list in the order of its key; other code relies on it.
+template <class HOLDER>
+class tListeMobilesBase {
+ public:
+  explicit tListeMobilesBase(std::string NAMELIST = "mobiles") : FNAME(std::move(NAMELIST)) {}
+  virtual ~tListeMobilesBase() = default;
+  tListeMobilesBase(const tListeMobilesBase&) = delete;
+  tListeMobilesBase& operator=(const tListeMobilesBase&) = delete;
+  tListeMobilesBase(tListeMobilesBase&&) noexcept = default;
+  tListeMobilesBase& operator=(tListeMobilesBase&&) noexcept = default;
+
+  int32_t COUNT() const { return static_cast<int32_t>(FITEMS.size()); }
+  bool ISEMPTY() const { return FITEMS.empty(); }
+  /// The element at INDEX; std::out_of_range outside the list.
+  cMobile* GET(int32_t INDEX) const {
+    if (INDEX < 0 || INDEX >= COUNT()) {
+      throw std::out_of_range("list index " + std::to_string(INDEX) + " out of bounds (" +
+                              std::to_string(COUNT()) + " elements)");
+    }
+    return PTR(FITEMS[static_cast<std::size_t>(INDEX)]);
+  }
+  /// Position of M in the list, or -1.
+  int32_t INDEXOF(const cMobile* M) const {
+    for (std::size_t I = 0; I < FITEMS.size(); ++I) {
+      if (PTR(FITEMS[I]) == M) {
+        return static_cast<int32_t>(I);
+      }
+    }
+    return -1;
+  }
+  /// The elements in their present order; a walk over it survives removals.
+  std::vector<cMobile*> SNAPSHOT() const {
+    std::vector<cMobile*> R;
+    R.reserve(FITEMS.size());
+    for (const auto& H : FITEMS) {
+      R.push_back(PTR(H));
+    }
+    return R;
+  }
+
+  // The cursor: FIRST, then while not ISEOL, NEXT.
+  cMobile* FIRST() {
+    FCURSOR = 0;
+    return FITEMS.empty() ? nullptr : PTR(FITEMS.front());
+  }
+  cMobile* NEXT() {
+    if (ISEOL()) {
+      return nullptr;
+    }
+    ++FCURSOR;
+    return PTR(FITEMS[static_cast<std::size_t>(FCURSOR)]);
+  }
+  cMobile* PREV() {
+    if (FITEMS.empty() || FCURSOR <= 0) {
+      return nullptr;
+    }
+    FCURSOR = std::min(FCURSOR, COUNT()) - 1;
+    return PTR(FITEMS[static_cast<std::size_t>(FCURSOR)]);
+  }
+  bool ISEOL() const { return FITEMS.empty() || FCURSOR >= COUNT() - 1; }
+  int32_t CURSOR() const { return FCURSOR; }
+
+  /// Sorts on a key; the order of equal keys is kept.
+  void SORT(sSortBy SBY) {
+    switch (SBY) {
+      case sSortByUID:
+        SORTWITH([](const cMobile& A, const cMobile& B) { return A.FUID < B.FUID; });
+        break;
+      case sSortByName:
+        SORTWITH(
+            [](const cMobile& A, const cMobile& B) { return COMPARENAMES(A.FNAME, B.FNAME) < 0; });
+        break;
+      case sSortByIndex:
+        SORTWITH(
+            [](const cMobile& A, const cMobile& B) { return SQUAREINDEXOF(A) < SQUAREINDEXOF(B); });
+        break;
+    }
+  }
+  /// Sorts with LESS(a, b) on the elements; the order of equal elements is kept.
+  template <class LESS>
+  void SORTWITH(LESS LESSTHAN) {
+    std::stable_sort(FITEMS.begin(), FITEMS.end(),
+                     [&](const HOLDER& A, const HOLDER& B) { return LESSTHAN(*PTR(A), *PTR(B)); });
+  }
+
+  /// The element with that identifier, or nullptr; the list is left in uid order.
+  cMobile* SEARCH(int32_t UID) { return SEARCHBY(sSortByUID, UID, {}); }
+  /// The element with that name (case ignored), or nullptr; the list is left in name order.
+  cMobile* SEARCH(std::string_view NAME) { return SEARCHBY(sSortByName, 0, NAME); }
+  /// The first element standing on square index INDEX, or nullptr; the list is
+  /// left in square-index order.
+  cMobile* SEARCHINDEX(int32_t INDEX) { return SEARCHBY(sSortByIndex, INDEX, {}); }
+
+  /// Bisection between FIRST and LAST (LAST may be COUNT) of a list sorted on SORTBY.
+  int32_t BINARYSEARCH(int32_t UIDKEY, std::string_view NMKEY, int32_t FIRST, int32_t LAST,
+                       sSortBy SORTBY) const {
+    const std::string KEY = LOWERCASE(NMKEY);
+    while (FIRST <= LAST) {
+      const int32_t MID = FIRST + (LAST - FIRST) / 2;
+      if (MID >= COUNT()) {
+        return -1;
+      }
+      const cMobile& M = *PTR(FITEMS[static_cast<std::size_t>(MID)]);
+      int32_t ORDER = 0;
+      switch (SORTBY) {
+        case sSortByUID:
+          ORDER = M.FUID == UIDKEY ? 0 : (M.FUID > UIDKEY ? 1 : -1);
+          break;
+        case sSortByName:
+          ORDER = SAMETEXT(M.FNAME, KEY) ? 0 : COMPARENAMES(M.FNAME, KEY);
+          break;
+        case sSortByIndex: {
+          const int32_t INDEX = SQUAREINDEXOF(M);
+          ORDER = INDEX == UIDKEY ? 0 : (INDEX > UIDKEY ? 1 : -1);
+          break;
+        }
+      }
+      if (ORDER == 0) {
+        return MID;
+      }
+      if (ORDER > 0) {
+        LAST = MID - 1;
+      } else {
+        FIRST = MID + 1;
+      }
+    }
+    return -1;
+  }
+
+  /// An identifier no element uses: 0 for an empty list or one whose smallest uid
+  /// is above 0, else the one free value of the first gap of exactly one, else the
+  /// largest uid + 1. Leaves the list in uid order.
+  int32_t FINDAVAILUID() {
+    if (FITEMS.empty()) {
+      return 0;
+    }
+    SORT(sSortByUID);
+    if (GET(0)->FUID > 0) {
+      return 0;
+    }
+    for (int32_t I = 1; I < COUNT(); ++I) {
+      const int64_t PREVIOUS = GET(I - 1)->FUID;
+      if (static_cast<int64_t>(GET(I)->FUID) == PREVIOUS + 2) {
+        return static_cast<int32_t>(PREVIOUS + 1);
+      }
+    }
+    const int32_t LARGEST = GET(COUNT() - 1)->FUID;
+    if (LARGEST < INT32_MAX) {
+      return LARGEST + 1;
+    }
+    // Identifiers run up to the largest value: take the smallest free one.
+    int32_t CANDIDATE = 0;
+    for (int32_t I = 0; I < COUNT(); ++I) {
+      if (GET(I)->FUID == CANDIDATE) {
+        ++CANDIDATE;
+      } else if (GET(I)->FUID > CANDIDATE) {
+        break;
+      }
+    }
+    return CANDIDATE;
+  }
+
+  /// Name of the list ("mobiles" unless its creator gives one).
+  std::string FNAME;
+
+ protected:
+  static cMobile* PTR(const HOLDER& H) {
+    if constexpr (std::is_pointer_v<HOLDER>) {
+      return H;
+    } else {
+      return H.get();
+    }
+  }
+
+  cMobile* SEARCHBY(sSortBy KEY, int32_t NUMKEY, std::string_view NAMEKEY) {
+    if (FITEMS.empty()) {
+      return nullptr;
+    }
+    SORT(KEY);
+    const int32_t POS = BINARYSEARCH(NUMKEY, NAMEKEY, 0, COUNT(), KEY);
+    return POS < 0 ? nullptr : GET(POS);
+  }
+
+  std::vector<HOLDER> FITEMS;
+  int32_t FCURSOR = 0;
+};
+
+/// A list that only refers to mobiles owned elsewhere (the pieces of one square,
+/// scratch lists of a battle). Dropping an element or the list destroys nothing.
+class cListeMobilesRef : public tListeMobilesBase<cMobile*> {
+ public:
+  using tListeMobilesBase::tListeMobilesBase;
+
+  void ADD(cMobile* M) { FITEMS.push_back(M); }
+  void INSERT(int32_t INDEX, cMobile* M);
+  /// Forgets the element at INDEX.
+  void DELETE(int32_t INDEX);
+  /// Forgets M; false when it is not in the list.
+  bool REMOVE(const cMobile* M);
+  void CLEAR() { FITEMS.clear(); }
+};
+
+/// A list that owns its mobiles (catalogues, accounts, players, a player's
+/// holdings). Elements come in with ADD and leave destroyed (DELETE, CLEAR) or
+/// handed over to a new owner (EXTRACT), for moves between lists.
+/// Each concrete list says how its elements are written and read.
+class cListeMobiles : public tListeMobilesBase<std::unique_ptr<cMobile>> {
+ public:
+  using tListeMobilesBase::tListeMobilesBase;
+
+  /// Appends M and returns it.
+  cMobile* ADD(std::unique_ptr<cMobile> M);
+  cMobile* INSERT(int32_t INDEX, std::unique_ptr<cMobile> M);
+  /// Destroys the element at INDEX (nothing outside the list).
+  void DELETE(int32_t INDEX);
+  /// Destroys M; false when the list does not hold it.
+  bool REMOVE(const cMobile* M);
+  /// Takes the element at INDEX out of the list and hands it over; nullptr outside the list.
+  std::unique_ptr<cMobile> EXTRACT(int32_t INDEX);
+  std::unique_ptr<cMobile> EXTRACT(const cMobile* M) { return EXTRACT(INDEXOF(M)); }
+  /// EXTRACT for a caller that knows the element's class.
+  template <class T>
+  std::unique_ptr<T> EXTRACTAS(const cMobile* M) {
+    return std::unique_ptr<T>(static_cast<T*>(EXTRACT(M).release()));
+  }
+  /// Destroys every element.
+  void CLEAR() { FITEMS.clear(); }
+
+  /// How one element is written (base: its TOBUFFER).
+  virtual void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE);
+  /// Reads one element (base: a one-line cMobile).
+  virtual std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT);
+  /// "nbLines:N", then every element in the list's present order.
+  virtual void TOBUFFER(cBuffer& OUTPUT);
+  /// Reads "nbLines:N" and N elements, appended to what the list holds.
+  virtual void FROMBUFFER(cBuffer& INPUT);
+};
+
+/// A list of placed mobiles, kept in square-index order by ADD.
+class cListeMobilesPosition : public cListeMobiles {
+ public:
+  using cListeMobiles::cListeMobiles;
+
+  /// Appends M, then sorts the whole list by square index.
+  cMobilePosition* ADD(std::unique_ptr<cMobilePosition> M);
+  cMobilePosition* GETPOSITION(int32_t INDEX) const {
+    return static_cast<cMobilePosition*>(GET(INDEX));
+  }
+
+  /// The pieces standing on (X, Y), in a new list that refers to them; empty when none.
+  cListeMobilesRef GETLIST(int32_t X, int32_t Y);
+
+  /// A new, empty element of the list's class carrying UID.
+  virtual std::unique_ptr<cMobilePosition> NEW(int32_t UID);
+  /// A new piece of the model MOBILE at POSITION, with a free identifier, added to the list.
+  virtual cMobilePosition* WIZARD(cMobile* MOBILE, cListeMobiles* LSTREF, tcoordMap POSITION);
+
+  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
+  std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
+};
