@@ -1,0 +1,152 @@
+#include "entities/ressource.h"
+
+#include "base/errors.h"
+#include "base/helpers.h"
+
+std::unique_ptr<cListeRessources> JEURESSOURCES;
+
+int32_t NBRESSOURCES() {
+  return JEURESSOURCES ? JEURESSOURCES->COUNT() : 0;
+}
+
+void cRessource::FROMSTRING(std::string_view S) {
+  std::string REST(S.empty() ? S : S.substr(1));
+  FUID = STRTOINT(STRTOK(REST, ':'));
+  FNAME = GSTRING(REST);
+}
+
+bool cListeRessources::LOADRESSOURCES() {
+  cBuffer B(NMINIFILE);
+  if (B.LOADFAILED()) {
+    return false;
+  }
+  READWITHCONTEXT(B, [this](cBuffer& IN) {
+    while (IN.GETCURRENT() != IN.READCOUNT()) {
+      const std::string LINE = IN.READLN();
+      if (!LINE.empty() && LINE[0] == ';') {
+        continue;
+      }
+      auto R = std::make_unique<cRessource>();
+      R->FROMSTRING(GSTRING(LINE));
+      ADD(std::move(R));
+    }
+  });
+  return true;
+}
+
+cArrayRessources::cArrayRessources() : RESSOURCE(static_cast<std::size_t>(NBRESSOURCES()), 0) {}
+
+void cArrayRessources::CLEAR() {
+  std::fill(RESSOURCE.begin(), RESSOURCE.end(), 0);
+}
+
+void cArrayRessources::ADD(const cArrayRessources& A) {
+  for (std::size_t I = 0; I < RESSOURCE.size() && I < A.RESSOURCE.size(); ++I) {
+    RESSOURCE[I] = static_cast<uint16_t>(RESSOURCE[I] + A.RESSOURCE[I]);
+  }
+}
+
+void cArrayRessources::SUB(const cArrayRessources& A) {
+  for (std::size_t I = 0; I < RESSOURCE.size() && I < A.RESSOURCE.size(); ++I) {
+    RESSOURCE[I] = static_cast<uint16_t>(RESSOURCE[I] - A.RESSOURCE[I]);
+  }
+}
+
+namespace {
+// Index of the resource named NAME in the arrays, or -1.
+int32_t RESSINDEX(std::string_view NAME) {
+  if (!JEURESSOURCES) {
+    return -1;
+  }
+  const cMobile* R = JEURESSOURCES->SEARCH(NAME);
+  return R != nullptr ? R->FUID : -1;
+}
+}  // namespace
+
+uint16_t cArrayRessources::GETRESS(std::string_view NAME) const {
+  const int32_t I = RESSINDEX(NAME);
+  return (I >= 0 && static_cast<std::size_t>(I) < RESSOURCE.size())
+             ? RESSOURCE[static_cast<std::size_t>(I)]
+             : uint16_t{0};
+}
+
+void cArrayRessources::SETRESS(std::string_view NAME, uint16_t V) {
+  const int32_t I = RESSINDEX(NAME);
+  if (I >= 0 && static_cast<std::size_t>(I) < RESSOURCE.size()) {
+    RESSOURCE[static_cast<std::size_t>(I)] = V;
+  }
+}
+
+std::string cArrayRessources::TOSTRING() const {
+  std::string R;
+  for (std::size_t I = 0; I < RESSOURCE.size(); ++I) {
+    if (I > 0) {
+      R += '/';
+    }
+    R += std::to_string(RESSOURCE[I]);
+  }
+  return R;
+}
+
+void cArrayRessources::FROMSTRING(std::string S) {
+  for (std::size_t I = 0; !S.empty() && I < RESSOURCE.size(); ++I) {
+    const int32_t V = STRTOINTERR(STRTOK(S, '/'), 0);
+    RESSOURCE[I] = static_cast<uint16_t>(static_cast<uint32_t>(V));
+  }
+}
+
+cRessParTour::cRessParTour() : CTRLRESSTOUR(static_cast<std::size_t>(NBRESSOURCES())) {}
+
+void cRessParTour::CALCUL(int32_t IDX, int32_t RESSOURCE, int32_t NBTOURS) {
+  if (IDX < 0 || static_cast<std::size_t>(IDX) >= CTRLRESSTOUR.size()) {
+    return;
+  }
+  const int32_t G = PGCD(RESSOURCE, NBTOURS);
+  auto& E = CTRLRESSTOUR[static_cast<std::size_t>(IDX)];
+  if (G == 0) {
+    // Nothing to pay over no turn: no installment.
+    E.RESSOURCE = 0;
+    E.TOURS = 0;
+    return;
+  }
+  E.RESSOURCE = static_cast<uint16_t>(static_cast<uint32_t>(RESSOURCE / G));
+  E.TOURS = static_cast<uint8_t>(static_cast<uint32_t>(NBTOURS / G));
+}
+
+void cRessParTour::REFRESH(int32_t IDX) {
+  if (IDX >= 0 && static_cast<std::size_t>(IDX) < CTRLRESSTOUR.size()) {
+    auto& E = CTRLRESSTOUR[static_cast<std::size_t>(IDX)];
+    E.CURRENT = E.TOURS;
+  }
+}
+
+void cRessParTour::REFRESH() {
+  for (auto& E : CTRLRESSTOUR) {
+    E.CURRENT = E.TOURS;
+  }
+}
+
+std::string cRessParTour::TOSTRING() const {
+  std::string R;
+  for (std::size_t I = 0; I < CTRLRESSTOUR.size(); ++I) {
+    if (I > 0) {
+      R += '/';
+    }
+    R += std::to_string(CTRLRESSTOUR[I].RESSOURCE) + ":" + std::to_string(CTRLRESSTOUR[I].TOURS);
+  }
+  return R;
+}
+
+void cRessParTour::FROMSTRING(const std::string& S) {
+  const auto KEYEND = S.find(':');
+  std::string REST = KEYEND == std::string::npos ? S : S.substr(KEYEND + 1);
+  for (std::size_t K = 0; !REST.empty(); ++K) {
+    const std::string PART = STRTOK(REST, '/');
+    const int32_t AMOUNT = STRTOINT(BEFORETOKEN(PART, ':'));
+    const int32_t INTERVAL = STRTOINT(AFTERTOKEN(PART, ':'));
+    if (K < CTRLRESSTOUR.size()) {
+      CTRLRESSTOUR[K].RESSOURCE = static_cast<uint16_t>(static_cast<uint32_t>(AMOUNT));
+      CTRLRESSTOUR[K].TOURS = static_cast<uint8_t>(static_cast<uint32_t>(INTERVAL));
+    }
+  }
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "entities/ressource.h"
+
+namespace testsupport {
+
+/// Replaces a global of the game (a std::unique_ptr) for the life of the
+/// object, then puts the previous one back.
+template <class T>
+class cScopedGlobal {
+ public:
+  cScopedGlobal(std::unique_ptr<T>& GLOBAL, std::unique_ptr<T> VALUE)
+      : FGLOBAL(GLOBAL), FSAVED(std::move(GLOBAL)) {
+    FGLOBAL = std::move(VALUE);
+  }
+  ~cScopedGlobal() { FGLOBAL = std::move(FSAVED); }
+  cScopedGlobal(const cScopedGlobal&) = delete;
+  cScopedGlobal& operator=(const cScopedGlobal&) = delete;
+  T& operator*() const { return *FGLOBAL; }
+  T* operator->() const { return FGLOBAL.get(); }
+
+ private:
+  std::unique_ptr<T>& FGLOBAL;
+  std::unique_ptr<T> FSAVED;
+};
+
+/// A resource catalogue of the given names, uids 0, 1, 2... in order.
+inline std::unique_ptr<cListeRessources> MAKERESSOURCES(std::initializer_list<const char*> NAMES) {
+  auto L = std::make_unique<cListeRessources>("");
+  int32_t UID = 0;
+  for (const char* NAME : NAMES) {
+    auto R = std::make_unique<cRessource>(UID++, "");
+    R->FNAME = NAME;
+    L->ADD(std::move(R));
+  }
+  return L;
+}
+
+/// Installs JEURESSOURCES with "or", "bois", "pierre" for the life of the object.
+struct cThreeRessources : cScopedGlobal<cListeRessources> {
+  cThreeRessources() : cScopedGlobal(JEURESSOURCES, MAKERESSOURCES({"or", "bois", "pierre"})) {}
+};
+
+/// A temporary directory removed with everything in it at the end.
+class cTempDir {
+ public:
+  cTempDir() {
+    static int COUNTER = 0;
+    FPATH = std::filesystem::temp_directory_path() /
+            ("royaumes_test_" + std::to_string(::getpid()) + "_" + std::to_string(COUNTER++));
+    std::filesystem::remove_all(FPATH);
+    std::filesystem::create_directories(FPATH);
+  }
+  ~cTempDir() {
+    std::error_code EC;
+    std::filesystem::remove_all(FPATH, EC);
+  }
+  cTempDir(const cTempDir&) = delete;
+  cTempDir& operator=(const cTempDir&) = delete;
+
+  const std::filesystem::path& PATH() const { return FPATH; }
+  /// Writes TEXT (bytes as given) into the file NAME of the directory; returns its path.
+  std::string WRITE(const std::string& NAME, const std::string& TEXT) const {
+    const auto P = FPATH / NAME;
+    std::filesystem::create_directories(P.parent_path());
+    std::ofstream OUT(P, std::ios::binary);
+    OUT << TEXT;
+    return P.string();
+  }
+
+ private:
+  std::filesystem::path FPATH;
+};
+
+}  // namespace testsupport
