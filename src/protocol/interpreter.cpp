@@ -1,0 +1,99 @@
+#include "protocol/interpreter.h"
+
+#include <array>
+
+#include "base/errors.h"
+#include "base/strutils.h"
+
+std::unique_ptr<cBuffer> BUF;
+
+namespace {
+
+// The keywords in the order of the top-level help. GET, BUILD, RECRUIT and
+// ORDER get their handlers with their command families.
+const std::array<tCommandEntry, 7> COMMANDS{{
+    {"ADMIN", "ADMIN [KEYWORD]", INTERPRET_ADMIN},
+    {"SERVER", "SERVER [KEYWORD]", INTERPRET_SERVER},
+    {"GET", "GET [KEYWORD]", nullptr},
+    {"BUILD", "BUILD [KEYWORD]", nullptr},
+    {"RECRUIT", "RECRUIT [KEYWORD]", nullptr},
+    {"ORDER", "ORDER [KEYWORD]", nullptr},
+    {"TURN", "TURN [NB_TURNS]", TURNCOMMAND},
+}};
+
+void WRITEHELP() {
+  BUF->WRITELN("RETURN HELP");
+  for (const auto& E : COMMANDS) {
+    BUF->WRITELN(std::string(E.HELPLINE));
+  }
+  BUF->WRITELN("END RETURN");
+}
+
+}  // namespace
+
+void INTERPRETER(cClientInfos& CLIENT) {
+  if (!BUF) {
+    BUF = std::make_unique<cBuffer>();
+  }
+  BUF->CLEAR();
+  std::string V2 = UPPERCASE(CLIENT.FCOMMAND);
+  const std::string V1 = STRTOK(V2, ' ');
+  if (V1 == "HELP") {
+    WRITEHELP();
+  } else {
+    for (const auto& E : COMMANDS) {
+      if (V1 == E.KEYWORD) {
+        if (E.HANDLER != nullptr) {
+          E.HANDLER(CLIENT, V2);
+        }
+        break;
+      }
+    }
+  }
+  if (BUF->READCOUNT() > 0) {
+    CLIENT.SENDBUFFER(*BUF);
+  }
+  CLIENT.RESETCOMMAND();
+}
+
+void INTERPRET_ADMIN(cClientInfos& C, const std::string& COMMAND) {
+  if (COMMAND == "SHUTDOWN") {
+    C.SEND("stop");
+  }
+}
+
+void INTERPRET_SERVER(cClientInfos& C, const std::string& COMMAND) {
+  if (COMMAND.empty() || COMMAND == "HELP") {
+    BUF->WRITELN("RETURN SERVER HELP");
+    BUF->WRITELN("WHOAMI");
+    BUF->WRITELN("QUIT");
+    BUF->WRITELN("END RETURN");
+  } else if (COMMAND == "WHOAMI") {
+    C.SEND(C.GETNAME());
+  } else if (COMMAND == "QUIT") {
+    C.SEND("Bye bye");
+    C.CHGSTATE(CON_CLOSING);
+  }
+}
+
+void TURNCOMMAND(cClientInfos& C, const std::string& COMMAND) {
+  BUF->WRITELN("TURN PASSED");
+  int32_t N = 0;
+  try {
+    N = STRTOINT(COMMAND);
+  } catch (const cConversionError&) {
+    BUF->WRITELN("erreur: nombre de tours invalide, aucun tour joue");
+    N = 0;
+  }
+  // A client in play without a player (before players exist) passes no turn
+  // and has no messages.
+  if (C.FJOUEUR != nullptr) {
+    PASSPLAYERTURNS(*C.FJOUEUR, N, *BUF);
+  }
+  BUF->WRITELN("END RETURN");
+}
+
+void PASSPLAYERTURNS(cJoueur& /*J*/, int32_t /*N*/, cBuffer& /*OUT*/) {
+  // Seam for the players: for I from 1 to N, J.PASSTURN(); then OUT.DUMP(J.OUTPUT).
+  // Unreachable until clients have players (FJOUEUR is never set before).
+}

@@ -1,0 +1,72 @@
+// The server's entry: load the game, start the network, serve until stopped.
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_net.h>
+
+#include <csignal>
+#include <string>
+
+#include "base/console.h"
+#include "base/errors.h"
+#include "base/startup.h"
+#include "server/server.h"
+
+namespace {
+
+void ONSTOPSIGNAL(int /*SIG*/) {
+  cServer::REQUESTSTOP();
+}
+
+void INSTALLSIGNALS() {
+  // A peer that has gone must not kill the server in the middle of a send.
+  std::signal(SIGPIPE, SIG_IGN);
+  struct sigaction ACTION {};
+  ACTION.sa_handler = ONSTOPSIGNAL;
+  sigemptyset(&ACTION.sa_mask);
+  sigaction(SIGINT, &ACTION, nullptr);
+  sigaction(SIGTERM, &ACTION, nullptr);
+}
+
+}  // namespace
+
+int main() {
+  INSTALLSIGNALS();
+  try {
+    INITGAME();
+  } catch (const cLoadError& E) {
+    CONSOLE(E.what());
+    FREEGAME();
+    return 1;
+  }
+
+  // No subsystem; no parachute, so SDL leaves the fatal signals alone.
+  if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
+    CONSOLE(std::string("Could not initialize SDL: ") + SDL_GetError());
+    FREEGAME();
+    return 1;
+  }
+  SDLNet_Init();
+
+  // The world is created here when the world file is empty.
+
+  ZRKSERVER = cServer::CREATE();
+  if (!ZRKSERVER) {
+    SDLNet_Quit();
+    SDL_Quit();
+    FREEGAME();
+    return 1;
+  }
+  CONSOLE("Server is listening");
+
+  ZRKSERVER->GAMELOOP();
+  if (ZRKSERVER->EXITCODE() == 0) {
+    SAVEALLPLAYERS();
+  }
+  const int CODE = ZRKSERVER->EXITCODE();
+
+  ZRKSERVER.reset();
+  SDLNet_Quit();
+  SDL_Quit();
+  FREEGAME();
+  return CODE;
+}
