@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test clean format
+.PHONY: all deps build test run clean format
 
 all: build
 
@@ -15,6 +15,12 @@ deps:
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROYAUMES_TESTS=OFF
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Runs the server in run/, a copy of the shipped game directory game/ made on
+# first use (the server writes its players there; game/ is never written).
+run: build
+	@if [ ! -d run ]; then cp -R game run && echo "Prepared run/ from game/"; fi
+	cd run && ../$(BUILD_DIR)/royaumes-server
 
 # The whole test suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test: deps
