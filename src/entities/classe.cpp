@@ -1,0 +1,67 @@
+#include "entities/classe.h"
+
+#include "base/errors.h"
+#include "entities/caract.h"
+
+std::unique_ptr<cListeClasses> JEUCLASSES;
+
+cClasse::cClasse()
+    : FCARACTSPRINC(static_cast<std::size_t>(CARACTSCHAMPIONS ? CARACTSCHAMPIONS->COUNT() : 0),
+                    false) {}
+
+void cClasse::FROMBUFFER(cBuffer& INPUT) {
+  const std::string FIRSTLINE = INPUT.READLN();
+  std::string REST = FIRSTLINE.empty() ? FIRSTLINE : FIRSTLINE.substr(1);
+  FUID = STRTOINT(STRTOK(REST, ':'));
+  FNAME = GSTRING(REST);
+  ENDURANCE.ASSIGN(INPUT.READAFTERTOKEN(':'));
+  WISDOM.ASSIGN(INPUT.READAFTERTOKEN(':'));
+  CARACTSPRINCFROMSTRING(INPUT.READAFTERTOKEN(':'));
+}
+
+void cClasse::CARACTSPRINCFROMSTRING(std::string S) {
+  while (!S.empty() && S != "none") {
+    const std::string NAME = STRTOK(S, '-');
+    const cCaract* C = CARACTSCHAMPIONS ? CARACTSCHAMPIONS->SEARCH(NAME) : nullptr;
+    if (C == nullptr || C->FUID < 0) {
+      continue;
+    }
+    // A catalogue numbered past its size still gets its flag.
+    const auto INDEX = static_cast<std::size_t>(C->FUID);
+    if (INDEX >= FCARACTSPRINC.size()) {
+      FCARACTSPRINC.resize(INDEX + 1, false);
+    }
+    FCARACTSPRINC[INDEX] = true;
+  }
+}
+
+bool cClasse::ISPRINCIPAL(std::string_view NAME) const {
+  const cCaract* C = CARACTSCHAMPIONS ? CARACTSCHAMPIONS->SEARCH(NAME) : nullptr;
+  return C != nullptr && C->FUID >= 0 && static_cast<std::size_t>(C->FUID) < FCARACTSPRINC.size() &&
+         FCARACTSPRINC[static_cast<std::size_t>(C->FUID)];
+}
+
+bool cListeClasses::LOADCLASSES() {
+  cBuffer B(NMINIFILE);
+  if (B.LOADFAILED()) {
+    return false;
+  }
+  READWITHCONTEXT(B, [this](cBuffer& IN) {
+    IN.REWIND();
+    while (IN.GETCURRENT() != IN.READCOUNT()) {
+      const std::string LINE = IN.READLN();
+      if (LINE.empty() || LINE[0] != '#') {
+        continue;
+      }
+      IN.PREVIOUS();
+      auto C = std::make_unique<cClasse>();
+      C->FROMBUFFER(IN);
+      ADD(std::move(C));
+    }
+  });
+  return true;
+}
+
+cClasse* FINDCLASSE(std::string_view NAME) {
+  return JEUCLASSES ? dynamic_cast<cClasse*>(JEUCLASSES->SEARCH(GSTRING(NAME))) : nullptr;
+}
