@@ -1,0 +1,63 @@
+#include "forces/creature.h"
+
+#include "base/errors.h"
+#include "forces/costs.h"
+
+std::unique_ptr<cListeCreatures> JEUCREATURES;
+
+cCreature::cCreature() : cMobileCaracts(CARACTSCREATURES.get()) {}
+
+void cCreature::TOBUFFER(cBuffer& OUTPUT) {
+  OUTPUT.WRITELN("#%d", FUID);
+  OUTPUT.WRITELN(FNAME);
+  OUTPUT.WRITELN("race:" + (RACE != nullptr ? RACE->FNAME : std::string()));
+  OUTPUT.WRITELN("turns:%d", FNBTOURSNEC);
+  OUTPUT.WRITELN("nbUnites:%d", FNBUNITS);
+  OUTPUT.WRITELN("ressNec:" + RESSNEC.TOSTRING());
+  OUTPUT.WRITELN("ressParTour:" + RESSPARTOUR.TOSTRING());
+  OUTPUT.WRITELN("ressProd:" + RESSPROD.TOSTRING());
+  OUTPUT.WRITELN("caracts:" + FCARACTS.TOSTRING());
+}
+
+void cCreature::FROMBUFFER(cBuffer& INPUT) {
+  const std::string FIRSTLINE = INPUT.READLN();
+  FUID = STRTOINT(FIRSTLINE.empty() ? FIRSTLINE : FIRSTLINE.substr(1));
+  FNAME = LOWERCASE(GSTRING(INPUT.READLN()));
+  RACE = FINDRACE(INPUT.READAFTERTOKEN(':'));
+  FNBTOURSNEC = static_cast<uint8_t>(static_cast<uint32_t>(STRTOINT(INPUT.READAFTERTOKEN(':'))));
+  FNBUNITS = static_cast<uint32_t>(STRTOINT(INPUT.READAFTERTOKEN(':')));
+  RESSNEC.FROMSTRING(INPUT.READAFTERTOKEN(':'));
+  RESSPARTOUR.FROMSTRING(INPUT.READAFTERTOKEN(':'));
+  RESSPROD.FROMSTRING(INPUT.READAFTERTOKEN(':'));
+  FCARACTS.FROMSTRING(INPUT.READAFTERTOKEN(':'));
+}
+
+bool cListeCreatures::LOADCREATURES() {
+  cBuffer B(NMINIFILE);
+  if (B.LOADFAILED()) {
+    return false;
+  }
+  READWITHCONTEXT(B, [this](cBuffer& IN) {
+    IN.REWIND();
+    while (IN.GETCURRENT() != IN.READCOUNT()) {
+      const std::string LINE = IN.READLN();
+      if (LINE.empty() || LINE[0] != '#') {
+        continue;
+      }
+      IN.PREVIOUS();
+      auto C = std::make_unique<cCreature>();
+      C->FROMBUFFER(IN);
+      CALCULRESSPARTOUR(*C);
+      ADD(std::move(C));
+    }
+  });
+  return true;
+}
+
+void cListeCreatures::CALCULRESSPARTOUR(cCreature& CREATURE) {
+  CALCULCOSTSCHEDULE(CREATURE.RESSNEC, CREATURE.FRESSPARTOUR, CREATURE.FNBTOURSNEC);
+}
+
+cCreature* cListeCreatures::SEARCHCREATURE(std::string_view NAME) {
+  return dynamic_cast<cCreature*>(SEARCH(GSTRING(NAME)));
+}
