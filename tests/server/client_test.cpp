@@ -1,0 +1,184 @@
+#include "server/client.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "entities/account.h"
+#include "support/fixtures.h"
+
+using testsupport::cScopedGlobal;
+
+namespace {
+
+// Frames TEXT (possibly in several pieces) and returns the complete lines.
+std::vector<std::string> Frame(const std::vector<std::string>& PIECES,
+                               int32_t* DISCARDED = nullptr) {
+  cLineAssembler A;
+  int32_t D = 0;
+  for (const auto& P : PIECES) {
+    D += A.FEED(P.data(), P.size());
+  }
+  if (DISCARDED != nullptr) {
+    *DISCARDED = D;
+  }
+  std::vector<std::string> LINES;
+  while (A.HASLINE()) {
+    LINES.push_back(A.NEXTLINE());
+  }
+  return LINES;
+}
+
+using Lines = std::vector<std::string>;
+
+}  // namespace
+
+TEST(Framing, CarriageReturnEndsALineAndLineFeedsAreDroppedAnywhere) {
+  EXPECT_EQ(Frame({"GET HELP\r\n"}), Lines{"GET HELP"});
+  EXPECT_EQ(Frame({"A\nB\r"}), Lines{"AB"});
+  EXPECT_EQ(Frame({"AB\n\r"}), Lines{"AB"});
+  EXPECT_EQ(Frame({"\nA\n\nB\n"}), Lines{});
+  EXPECT_EQ(Frame({"\nA\n\nB\n", "\r"}), Lines{"AB"});
+}
+
+TEST(Framing, LinesComeInArrivalOrderWhateverTheSegments) {
+  EXPECT_EQ(Frame({"one\r\ntwo\r\nthree\r\n"}), (Lines{"one", "two", "three"}));
+  EXPECT_EQ(Frame({"on", "e\r", "\ntw", "o\r"}), (Lines{"one", "two"}));
+  EXPECT_EQ(Frame({"partial"}), Lines{});
+}
+
+TEST(Framing, EmptyLinesAreNeverKept) {
+  EXPECT_EQ(Frame({"\r\r\n\r\n\r"}), Lines{});
+  EXPECT_EQ(Frame({"\r\nA\r\r\nB\r"}), (Lines{"A", "B"}));
+}
+
+TEST(Framing, OtherBytesAreKeptUnchanged) {
+  const std::string RAW("a\x01\t\xE9\0z ", 7);
+  EXPECT_EQ(Frame({RAW + "\r"}), Lines{RAW});
+  EXPECT_EQ(Frame({" lower Case \r"}), Lines{" lower Case "});
+}
+
+TEST(Framing, A256ByteLineIsKeptAndALongerOneIsDiscardedUpToItsCarriageReturn) {
+  const std::string FULL(256, 'x');
+  int32_t DISCARDED = -1;
+  EXPECT_EQ(Frame({FULL + "\r"}, &DISCARDED), Lines{FULL});
+  EXPECT_EQ(DISCARDED, 0);
+
+  EXPECT_EQ(Frame({FULL + "y\rnext\r"}, &DISCARDED), Lines{"next"});
+  EXPECT_EQ(DISCARDED, 1);
+
+  // The discarding goes on across segments and ends only at the carriage return.
+  EXPECT_EQ(Frame({std::string(300, 'a'), std::string(5000, 'b'), "\n", "c\rd\r"}, &DISCARDED),
+            Lines{"d"});
+  EXPECT_EQ(DISCARDED, 1);
+
+  EXPECT_EQ(Frame({std::string(257, 'a') + "\r" + std::string(400, 'b') + "\rok\r"}, &DISCARDED),
+            Lines{"ok"});
+  EXPECT_EQ(DISCARDED, 2);
+}
+
+TEST(Framing, LinesNotTakenCanBeDropped) {
+  cLineAssembler A;
+  const std::string T = "a\rb\rpart";
+  A.FEED(T.data(), T.size());
+  A.DROPLINES();
+  EXPECT_FALSE(A.HASLINE());
+  EXPECT_EQ(A.PARTIAL(), 4u);
+  A.FEED("\r", 1);
+  EXPECT_EQ(A.NEXTLINE(), "part");
+}
+
+TEST(Client, ANewClientWaitsForItsLoginWithNothingPending) {
+  cClientInfos C(nullptr, 1234);
+  EXPECT_EQ(C.FNUM, -1);
+  EXPECT_EQ(C.FSTATE, CON_LOGIN);
+  EXPECT_EQ(C.FERROR, 1);
+  EXPECT_EQ(C.FIDLE, 1234u);
+  EXPECT_EQ(C.FCOMMAND, "");
+  EXPECT_EQ(C.FACCOUNT, nullptr);
+  EXPECT_EQ(C.FJOUEUR, nullptr);
+  EXPECT_FALSE(C.TAKELINE());
+  EXPECT_FALSE(C.DATAREADY());
+}
+
+TEST(Client, ReceivedLinesBecomeTheCommandOneAtATime) {
+  cClientInfos C(nullptr, 0);
+  const std::string T = "alice\r\nsecret\r\n";
+  EXPECT_EQ(C.RECEIVEBYTES(T.data(), T.size()), 0);
+  ASSERT_TRUE(C.TAKELINE());
+  EXPECT_EQ(C.FCOMMAND, "alice");
+  ASSERT_TRUE(C.TAKELINE());
+  EXPECT_EQ(C.FCOMMAND, "secret");
+  EXPECT_FALSE(C.TAKELINE());
+}
+
+TEST(Client, EveryLineSentEndsWithCarriageReturnLineFeed) {
+  cClientInfos C(nullptr, 0);
+  C.SEND("Welcome");
+  C.SEND("");
+  EXPECT_EQ(C.OUTPUT(), "Welcome\r\n\r\n");
+  C.CLEAROUTPUT();
+
+  cBuffer B;
+  C.SENDBUFFER(B);
+  EXPECT_EQ(C.OUTPUT(), "");
+  B.WRITELN("RETURN X");
+  B.WRITELN("END RETURN");
+  C.SENDBUFFER(B);
+  EXPECT_EQ(C.OUTPUT(), "RETURN X\r\nEND RETURN\r\n");
+  EXPECT_TRUE(B.ISEOF());
+  EXPECT_EQ(B.READCOUNT(), 2);
+  C.FLUSH();  // no socket: the output stays queued
+  EXPECT_EQ(C.PENDINGOUTPUT(), 22u);
+}
+
+TEST(Client, LogonFindsTheAccountWhateverTheCaseWithinFortyCharacters) {
+  cScopedGlobal<cListeAccounts> ACCOUNTS(JEUACCOUNTS, std::make_unique<cListeAccounts>(""));
+  cBuffer B;
+  B.WRITELN("1;Alice;pw;null;F;e;0");
+  ACCOUNTS->LOADACCOUNTS(B);
+  auto LONG = std::make_unique<cAccount>();
+  LONG->FUID = 2;
+  LONG->FNAME = std::string(40, 'k');
+  ACCOUNTS->ADD(std::move(LONG));
+
+  cClientInfos C(nullptr, 0);
+  EXPECT_TRUE(C.LOGON("ALICE"));
+  EXPECT_EQ(C.GETNAME(), "Alice");
+  EXPECT_EQ(C.GETPASSWD(), "pw");
+  EXPECT_FALSE(C.LOGON("bob"));
+  EXPECT_EQ(C.FACCOUNT, nullptr);
+  EXPECT_EQ(C.GETNAME(), "");
+  EXPECT_FALSE(C.LOGON(""));
+  // A typed name is cut to 40 characters before the search.
+  EXPECT_TRUE(C.LOGON(std::string(40, 'k') + "extra"));
+  EXPECT_FALSE(C.LOGON(std::string(39, 'k')));
+}
+
+TEST(Client, LogonWithoutAccountsFindsNothing) {
+  cScopedGlobal<cListeAccounts> ACCOUNTS(JEUACCOUNTS, nullptr);
+  cClientInfos C(nullptr, 0);
+  EXPECT_FALSE(C.LOGON("alice"));
+}
+
+TEST(ClientList, RemovingAClientMovesTheLaterOnesUp) {
+  cListClients L;
+  std::vector<cClientInfos*> P;
+  for (uint32_t I = 0; I < 3; ++I) {
+    auto C = std::make_unique<cClientInfos>(nullptr, I);
+    P.push_back(C.get());
+    L.ADD(std::move(C));
+  }
+  L.DEL(0);
+  ASSERT_EQ(L.GETCOUNT(), 2);
+  EXPECT_EQ(L.GETCLIENT(0), P[1]);
+  L.DEL(P[2]);
+  ASSERT_EQ(L.GETCOUNT(), 1);
+  EXPECT_EQ(L.GETCLIENT(0), P[1]);
+  L.DEL(5);
+  L.DEL(-1);
+  EXPECT_EQ(L.GETCOUNT(), 1);
+  L.CLEAR();
+  EXPECT_EQ(L.GETCOUNT(), 0);
+}
