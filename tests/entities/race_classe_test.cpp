@@ -37,16 +37,6 @@ TEST(Races, LongLinesAreCutAndBadLinesReported) {
   EXPECT_THROW(BAD.LOADRACES(), cLoadError);
 }
 
-TEST(Races, FindRaceIgnoresCase) {
-  cTempDir DIR;
-  cScopedGlobal<cListeRaces> RACES(JEURACES,
-                                   std::make_unique<cListeRaces>(DIR.WRITE("r.zrk", "#0:Elfes\n")));
-  ASSERT_TRUE(RACES->LOADRACES());
-  ASSERT_NE(FINDRACE("ELFES"), nullptr);
-  EXPECT_EQ(FINDRACE("ELFES")->FUID, 0);
-  EXPECT_EQ(FINDRACE("nains"), nullptr);
-}
-
 namespace {
 struct cChampionCaracts : cScopedGlobal<cListeCaracts> {
   explicit cChampionCaracts(const cTempDir& DIR)

@@ -131,15 +131,3 @@ TEST(Batiments, UnsoundFilesAreRejected) {
   cListeBatiments MISSING((R.DIR.PATH() / "none.zrk").string());
   EXPECT_FALSE(MISSING.LOADBATIMENTS());
 }
-
-TEST(Batiments, PreloadingReadsOnlyIdentifierAndName) {
-  cBatimentRules R(RECORD(0, "Forge", "none"));
-  cBuffer B(R.BATIMENTS->NMINIFILE);
-  cBatiment BAT;
-  BAT.FROMBUFFER(B);
-  EXPECT_EQ(BAT.FUID, 0);
-  EXPECT_EQ(BAT.FNAME, "forge");
-  EXPECT_EQ(B.GETCURRENT(), 2);
-  EXPECT_EQ(BAT.FNBTOURSNEC, -1);
-  EXPECT_EQ(BAT.RACENEC, nullptr);
-}

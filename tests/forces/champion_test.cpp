@@ -210,12 +210,3 @@ TEST(Champions, ChooseRandomDrawsOnlyFreeChampions) {
   cListeChampions EMPTY("", "");
   EXPECT_EQ(EMPTY.CHOOSERANDOM(), nullptr);
 }
-
-TEST(Champions, StateTexts) {
-  EXPECT_EQ(STATECHAMPIONTOSTRING(sChampionCreated), "created");
-  EXPECT_EQ(STATECHAMPIONTOSTRING(sChampionInGame), "ingame");
-  EXPECT_EQ(STATECHAMPIONTOSTRING(sChampionInTavern), "intavern");
-  EXPECT_EQ(STATECHAMPIONTOSTRING(sChampionSleeping), "sleeping");
-  EXPECT_EQ(STATECHAMPIONTOSTRING(sChampionDead), "dead");
-  EXPECT_EQ(STATECHAMPIONTOSTRING(sChampionNotAssigned), "not assigned");
-}

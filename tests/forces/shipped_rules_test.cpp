@@ -136,15 +136,6 @@ TEST(ShippedRules, CharacteristicsWithARuleExistWhereTheyBelong) {
   for (int32_t I = 0; I < R.CHAMPIONCARACTS->COUNT(); ++I) {
     EXPECT_EQ(R.CHAMPIONCARACTS->GETCARACT(I)->FUID, I);
   }
-  for (cListeCaracts* L : {R.CHAMPIONCARACTS.operator->(), R.CREATURECARACTS.operator->(),
-                           R.BATIMENTCARACTS.operator->()}) {
-    std::set<std::string> SEEN;
-    for (int32_t I = 0; I < L->COUNT(); ++I) {
-      EXPECT_TRUE(SEEN.insert(LOWERCASE(L->GETCARACT(I)->ABCARACT)).second)
-          << L->NMINIFILE << ": " << L->GETCARACT(I)->ABCARACT << " twice";
-      EXPECT_EQ(L->ITERATIFSEARCH(L->GETCARACT(I)->ABCARACT), I) << L->NMINIFILE;
-    }
-  }
 }
 
 TEST(ShippedRules, CreaturesAreUsableAndCoverEveryTroopKind) {
