@@ -140,6 +140,10 @@ TEST(Grid, LineGridDrawsTheExactSquares) {
   EXPECT_EQ(XY(LINEGRID(COORDMAP(4, 2), COORDMAP(1, 1))), "4,2 3,2 2,1 1,1");
   EXPECT_EQ(XY(LINEGRID(COORDMAP(1, 1), COORDMAP(2, 4))), "1,1 1,2 2,3 2,4");
   EXPECT_EQ(XY(LINEGRID(COORDMAP(6, 6), COORDMAP(6, 6))), "6,6");
+  // A decision value of exactly 0 moves on both axes.
+  EXPECT_EQ(XY(LINEGRID(COORDMAP(1, 1), COORDMAP(3, 2))), "1,1 2,2 3,2");
+  EXPECT_EQ(XY(LINEGRID(COORDMAP(1, 1), COORDMAP(2, 3))), "1,1 2,2 2,3");
+  EXPECT_EQ(XY(LINEGRID(COORDMAP(7, 9), COORDMAP(1, 6))), "7,9 6,8 5,8 4,7 3,7 2,6 1,6");
 
   // The eight directions from (5,5).
   EXPECT_EQ(XY(LINEGRID(COORDMAP(5, 5), COORDMAP(8, 5))), "5,5 6,5 7,5 8,5");
