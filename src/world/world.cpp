@@ -252,6 +252,9 @@ void cSquaresFile::CHECKSIZE() {
     S.MAPINDEX = static_cast<uint32_t>(LASTINDEX);
     SETSQUARE(S);
     FMAP.flush();
+    if (!FMAP) {
+      RAISE("square " + std::to_string(LASTINDEX) + " cannot be written");
+    }
     CONSOLE("World file " + FFILENAME + " had no record for square " + std::to_string(LASTINDEX) +
             " (" + COORDTOSTRING(INDEX2MAP(LASTINDEX)) + "): one was created");
   }
