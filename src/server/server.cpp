@@ -62,6 +62,13 @@ bool SETNONBLOCKING(int FD) {
   return FLAGS >= 0 && fcntl(FD, F_SETFL, FLAGS | O_NONBLOCK) == 0;
 }
 
+// A fixed kernel send buffer: what a client does not read then waits in its
+// own bounded queue (MAXPENDINGOUTPUT) rather than in megabytes of kernel memory.
+bool LIMITSENDBUFFER(int FD) {
+  const int SIZE = 64 * 1024;
+  return setsockopt(FD, SOL_SOCKET, SO_SNDBUF, &SIZE, sizeof SIZE) == 0;
+}
+
 std::string CLIENTLINE(const cClientInfos& C, const char* ENDING) {
   return "Client " + std::to_string(C.FNUM) + ENDING;
 }
@@ -105,7 +112,11 @@ bool cServer::OPENSERVER() {
     return false;
   }
   const int FD = SOCKETFD(SOCK);
-  if (!ISLISTENINGON(FD, PORT) || !SETNONBLOCKING(FD)) {
+  // The library listens with a backlog of 5: in a burst of connections the
+  // kernel then loses those that complete their handshake while the queue is
+  // full and that wait for the greeting before sending anything. A longer queue
+  // keeps them until the one-per-poll accept reaches them.
+  if (!ISLISTENINGON(FD, PORT) || !SETNONBLOCKING(FD) || listen(FD, SOMAXCONN) != 0) {
     CONSOLE(
         "Cannot reach the descriptor of the listening socket: the network library is not "
         "the expected version");
@@ -131,7 +142,7 @@ void cServer::ACCEPTCLIENT() {
     SDLNet_TCP_Close(NEWSOCK);
     return;
   }
-  if (FD >= FD_SETSIZE || !ISPEEROF(FD, NEWSOCK) || !SETNONBLOCKING(FD)) {
+  if (FD >= FD_SETSIZE || !ISPEEROF(FD, NEWSOCK) || !SETNONBLOCKING(FD) || !LIMITSENDBUFFER(FD)) {
     CONSOLE("Client refused: unusable socket");
     SDLNet_TCP_Close(NEWSOCK);
     return;

@@ -1,0 +1,529 @@
+// Black-box tests: the real server binary in a fresh game directory, spoken to
+// over TCP on 127.0.0.1:9090. Every wait has a deadline.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr uint16_t PORT = 9090;
+
+std::string ReadFile(const fs::path& P) {
+  std::ifstream IN(P, std::ios::binary);
+  return {std::istreambuf_iterator<char>(IN), std::istreambuf_iterator<char>()};
+}
+
+int CountOf(const std::string& TEXT, const std::string& PART) {
+  int N = 0;
+  for (auto POS = TEXT.find(PART); POS != std::string::npos; POS = TEXT.find(PART, POS + 1)) {
+    ++N;
+  }
+  return N;
+}
+
+// A fresh game directory: the fixture's players, an empty data directory.
+class cGameDir {
+ public:
+  cGameDir() {
+    static int COUNTER = 0;
+    FPATH = fs::temp_directory_path() /
+            ("royaumes_e2e_" + std::to_string(::getpid()) + "_" + std::to_string(COUNTER++));
+    fs::remove_all(FPATH);
+    fs::create_directories(FPATH / "data");
+    fs::copy(fs::path(ROYAUMES_E2E_FIXTURE) / "players", FPATH / "players",
+             fs::copy_options::recursive);
+  }
+  ~cGameDir() {
+    std::error_code EC;
+    fs::remove_all(FPATH, EC);
+  }
+  cGameDir(const cGameDir&) = delete;
+  cGameDir& operator=(const cGameDir&) = delete;
+  const fs::path& PATH() const { return FPATH; }
+
+ private:
+  fs::path FPATH;
+};
+
+// The server binary running in a game directory, its console in a file.
+class cServerProcess {
+ public:
+  explicit cServerProcess(const fs::path& DIR) : FLOG(DIR / "console.log") {
+    FPID = ::fork();
+    if (FPID == 0) {
+      if (::chdir(DIR.c_str()) != 0) {
+        ::_exit(126);
+      }
+      const int FD = ::open(FLOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(FD, 1);
+      ::dup2(FD, 2);
+      ::execl(ROYAUMES_SERVER_BIN, ROYAUMES_SERVER_BIN, static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+  }
+  ~cServerProcess() {
+    if (FPID > 0 && !FEXITED) {
+      ::kill(FPID, SIGKILL);
+      ::waitpid(FPID, nullptr, 0);
+    }
+  }
+  cServerProcess(const cServerProcess&) = delete;
+  cServerProcess& operator=(const cServerProcess&) = delete;
+
+  std::string LOG() const { return ReadFile(FLOG); }
+
+  /// Whether the console shows TEXT before the deadline.
+  bool WAITLOG(const std::string& TEXT, std::chrono::milliseconds LIMIT = 5000ms) const {
+    const auto END = Clock::now() + LIMIT;
+    while (Clock::now() < END) {
+      if (LOG().find(TEXT) != std::string::npos) {
+        return true;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    return LOG().find(TEXT) != std::string::npos;
+  }
+
+  /// The exit code once the process ends, or -1 when it does not end in time
+  /// (or ends on a signal).
+  int WAITEXIT(std::chrono::milliseconds LIMIT = 10000ms) {
+    const auto END = Clock::now() + LIMIT;
+    while (!FEXITED && Clock::now() < END) {
+      int STATUS = 0;
+      if (::waitpid(FPID, &STATUS, WNOHANG) == FPID) {
+        FEXITED = true;
+        FCODE = WIFEXITED(STATUS) ? WEXITSTATUS(STATUS) : -1;
+        break;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    return FEXITED ? FCODE : -1;
+  }
+
+  bool RUNNING() {
+    int STATUS = 0;
+    if (!FEXITED && ::waitpid(FPID, &STATUS, WNOHANG) == FPID) {
+      FEXITED = true;
+      FCODE = WIFEXITED(STATUS) ? WEXITSTATUS(STATUS) : -1;
+    }
+    return !FEXITED;
+  }
+
+  /// SIGTERM, then the exit code.
+  int STOP() {
+    if (!FEXITED) {
+      ::kill(FPID, SIGTERM);
+    }
+    return WAITEXIT();
+  }
+
+ private:
+  fs::path FLOG;
+  pid_t FPID = -1;
+  bool FEXITED = false;
+  int FCODE = -1;
+};
+
+// One TCP connection to the server.
+class cConnection {
+ public:
+  cConnection() = default;
+  ~cConnection() { CLOSE(); }
+  cConnection(const cConnection&) = delete;
+  cConnection& operator=(const cConnection&) = delete;
+
+  /// Connects without waiting for the handshake.
+  void START(int RCVBUF = 0) {
+    FD = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (RCVBUF > 0) {
+      ::setsockopt(FD, SOL_SOCKET, SO_RCVBUF, &RCVBUF, sizeof RCVBUF);
+    }
+    ::fcntl(FD, F_SETFL, ::fcntl(FD, F_GETFL, 0) | O_NONBLOCK);
+    sockaddr_in A{};
+    A.sin_family = AF_INET;
+    A.sin_port = htons(PORT);
+    A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::connect(FD, reinterpret_cast<sockaddr*>(&A), sizeof A);
+  }
+  /// Connects and waits for the handshake.
+  bool OPEN(int RCVBUF = 0) {
+    START(RCVBUF);
+    pollfd P{FD, POLLOUT, 0};
+    if (::poll(&P, 1, 5000) != 1) {
+      return false;
+    }
+    int ERR = 0;
+    socklen_t LEN = sizeof ERR;
+    ::getsockopt(FD, SOL_SOCKET, SO_ERROR, &ERR, &LEN);
+    return ERR == 0;
+  }
+  void CLOSE() {
+    if (FD >= 0) {
+      ::close(FD);
+      FD = -1;
+    }
+  }
+  void SHUTDOWNWRITE() { ::shutdown(FD, SHUT_WR); }
+
+  /// Sends every byte (waits while the socket is full, up to 10 s).
+  bool SEND(const std::string& BYTES) {
+    std::size_t DONE = 0;
+    const auto END = Clock::now() + 10000ms;
+    while (DONE < BYTES.size() && Clock::now() < END) {
+      const ssize_t N = ::send(FD, BYTES.data() + DONE, BYTES.size() - DONE, MSG_NOSIGNAL);
+      if (N > 0) {
+        DONE += static_cast<std::size_t>(N);
+      } else if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        pollfd P{FD, POLLOUT, 0};
+        ::poll(&P, 1, 50);
+      } else {
+        return false;
+      }
+    }
+    return DONE == BYTES.size();
+  }
+
+  /// The next line without its CR LF; "<timeout>" or "<closed>" when none comes.
+  std::string LINE(std::chrono::milliseconds LIMIT = 5000ms) {
+    const auto END = Clock::now() + LIMIT;
+    for (;;) {
+      const auto POS = FIN.find("\r\n");
+      if (POS != std::string::npos) {
+        std::string L = FIN.substr(0, POS);
+        FIN.erase(0, POS + 2);
+        return L;
+      }
+      if (FCLOSED) {
+        return "<closed>";
+      }
+      const auto LEFT = std::chrono::duration_cast<std::chrono::milliseconds>(END - Clock::now());
+      if (LEFT.count() <= 0) {
+        return "<timeout>";
+      }
+      FILL(static_cast<int>(LEFT.count()));
+    }
+  }
+  std::vector<std::string> LINES(std::size_t N, std::chrono::milliseconds LIMIT = 5000ms) {
+    std::vector<std::string> R;
+    for (std::size_t I = 0; I < N; ++I) {
+      R.push_back(LINE(LIMIT));
+    }
+    return R;
+  }
+  /// Whether nothing at all arrives within LIMIT.
+  bool SILENT(std::chrono::milliseconds LIMIT = 400ms) {
+    const auto END = Clock::now() + LIMIT;
+    while (Clock::now() < END && FIN.empty() && !FCLOSED) {
+      FILL(20);
+    }
+    return FIN.empty() && !FCLOSED;
+  }
+  /// Whether the server closes the connection within LIMIT (data before is skipped).
+  bool CLOSEDBYSERVER(std::chrono::milliseconds LIMIT = 5000ms) {
+    const auto END = Clock::now() + LIMIT;
+    while (!FCLOSED && Clock::now() < END) {
+      FILL(50);
+      FIN.clear();
+    }
+    return FCLOSED;
+  }
+
+ private:
+  void FILL(int WAITMS) {
+    pollfd P{FD, POLLIN, 0};
+    if (::poll(&P, 1, WAITMS) != 1) {
+      return;
+    }
+    char DATA[4096];
+    const ssize_t N = ::recv(FD, DATA, sizeof DATA, 0);
+    if (N > 0) {
+      FIN.append(DATA, static_cast<std::size_t>(N));
+    } else if (N == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+      FCLOSED = true;
+    }
+  }
+
+  int FD = -1;
+  std::string FIN;
+  bool FCLOSED = false;
+};
+
+using Lines = std::vector<std::string>;
+const Lines HELP{"RETURN HELP",     "ADMIN [KEYWORD]", "SERVER [KEYWORD]",
+                 "GET [KEYWORD]",   "BUILD [KEYWORD]", "RECRUIT [KEYWORD]",
+                 "ORDER [KEYWORD]", "TURN [NB_TURNS]", "END RETURN"};
+
+// Every test: a server in a fresh directory, stopped with SIGTERM at the end,
+// which must end it with exit code 0.
+class Server : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SERVER = std::make_unique<cServerProcess>(DIR.PATH());
+    ASSERT_TRUE(SERVER->WAITLOG("Server is listening")) << SERVER->LOG();
+  }
+  void TearDown() override {
+    if (SERVER && SERVER->RUNNING()) {
+      EXPECT_EQ(SERVER->STOP(), 0) << SERVER->LOG();
+    }
+  }
+
+  // A connection that has read the greeting.
+  std::unique_ptr<cConnection> Connect() {
+    auto C = std::make_unique<cConnection>();
+    EXPECT_TRUE(C->OPEN());
+    EXPECT_EQ(C->LINES(2), (Lines{"Welcome", "login"}));
+    return C;
+  }
+  // A connection logged in as Alice.
+  std::unique_ptr<cConnection> Play() {
+    auto C = Connect();
+    C->SEND("alice\r\n");
+    EXPECT_EQ(C->LINE(), "mot de passe");
+    C->SEND("Secret\r\n");
+    EXPECT_EQ(C->LINE(), "en jeu");
+    return C;
+  }
+
+  cGameDir DIR;
+  std::unique_ptr<cServerProcess> SERVER;
+};
+
+}  // namespace
+
+TEST_F(Server, GreetsANewConnectionBeforeItSendsAnything) {
+  auto C = std::make_unique<cConnection>();
+  ASSERT_TRUE(C->OPEN());
+  EXPECT_EQ(C->LINES(2), (Lines{"Welcome", "login"}));
+  EXPECT_TRUE(SERVER->WAITLOG("Incoming connection"));
+}
+
+TEST_F(Server, LineFeedsNeverEndALine) {
+  auto C = Connect();
+  C->SEND("alice\n");
+  EXPECT_TRUE(C->SILENT());
+  C->SEND("\r");
+  EXPECT_EQ(C->LINE(), "mot de passe");
+  C->SEND("Sec\nret\r");
+  EXPECT_EQ(C->LINE(), "en jeu");
+}
+
+TEST_F(Server, LinesInOneSegmentAreAllActedOnInOrder) {
+  auto C = Connect();
+  C->SEND("ALICE\r\nSecret\r\nhelp\r\nserver whoami\r\n");
+  EXPECT_EQ(C->LINES(2), (Lines{"mot de passe", "en jeu"}));
+  EXPECT_EQ(C->LINES(HELP.size()), HELP);
+  EXPECT_EQ(C->LINE(), "Alice");
+}
+
+TEST_F(Server, EmptyLinesAreIgnoredAndDoNotCountAsAttempts) {
+  auto C = Connect();
+  C->SEND("\r\n\r\r\n");
+  EXPECT_TRUE(C->SILENT());
+  C->SEND("bob\r\n\r\npw\r\n");
+  EXPECT_EQ(C->LINES(2), (Lines{"mot de passe", "en jeu"}));
+}
+
+TEST_F(Server, AnUnknownAccountIsRefusedAndItsLaterLinesIgnored) {
+  auto C = Connect();
+  C->SEND("carol\r\n");
+  EXPECT_EQ(C->LINE(), "compte inconnu");
+  C->SEND("alice\r\nSecret\r\n");
+  EXPECT_TRUE(C->SILENT());
+}
+
+TEST_F(Server, WrongPasswordsMayBeRetried) {
+  auto C = Connect();
+  C->SEND("alice\r\n");
+  EXPECT_EQ(C->LINE(), "mot de passe");
+  C->SEND("secret\r\n");
+  EXPECT_EQ(C->LINE(), "erreur passe");
+  C->SEND("Secret \r\n");
+  EXPECT_EQ(C->LINE(), "erreur passe");
+  C->SEND("Secret\r\n");
+  EXPECT_EQ(C->LINE(), "en jeu");
+  EXPECT_TRUE(SERVER->WAITLOG("erreur commande:secret\n"));
+}
+
+TEST_F(Server, CommandsInPlayAnswerAndAreLogged) {
+  auto C = Play();
+  C->SEND("HELP\r\n");
+  EXPECT_EQ(C->LINES(HELP.size()), HELP);
+  C->SEND("server\r\n");
+  EXPECT_EQ(C->LINES(4), (Lines{"RETURN SERVER HELP", "WHOAMI", "QUIT", "END RETURN"}));
+  C->SEND("SERVER HELP\r\n");
+  EXPECT_EQ(C->LINES(4), (Lines{"RETURN SERVER HELP", "WHOAMI", "QUIT", "END RETURN"}));
+  C->SEND("server whoami\r\n");
+  EXPECT_EQ(C->LINE(), "Alice");
+  C->SEND("TURN 0\r\n");
+  EXPECT_EQ(C->LINES(2), (Lines{"TURN PASSED", "END RETURN"}));
+  C->SEND("turn x\r\n");
+  EXPECT_EQ(C->LINE(), "TURN PASSED");
+  EXPECT_EQ(C->LINE().rfind("erreur", 0), 0u);
+  EXPECT_EQ(C->LINE(), "END RETURN");
+  C->SEND("dance\r\nadmin\r\n");
+  EXPECT_TRUE(C->SILENT());
+  EXPECT_TRUE(SERVER->WAITLOG("\nserver whoami\n"));
+  EXPECT_TRUE(SERVER->WAITLOG("\nturn x\n"));
+}
+
+TEST_F(Server, AdminShutdownAnswersStopAndTheServerKeepsRunning) {
+  auto C = Play();
+  C->SEND("admin shutdown\r\n");
+  EXPECT_EQ(C->LINE(), "stop");
+  std::this_thread::sleep_for(200ms);
+  EXPECT_TRUE(SERVER->RUNNING());
+  C->SEND("server whoami\r\n");
+  EXPECT_EQ(C->LINE(), "Alice");
+  auto D = Connect();
+}
+
+TEST_F(Server, QuitSaysGoodbyeIgnoresLaterLinesAndClosesAtTheNextActivity) {
+  auto C = Play();
+  C->SEND("server quit\r\nhelp\r\nserver whoami\r\n");
+  EXPECT_EQ(C->LINE(), "Bye bye");
+  EXPECT_TRUE(C->SILENT());
+  auto D = Connect();  // activity on the network
+  EXPECT_TRUE(C->CLOSEDBYSERVER());
+  EXPECT_TRUE(SERVER->WAITLOG("Client 1 quitting"));
+  EXPECT_EQ(CountOf(SERVER->LOG(), "\nhelp\n"), 0);
+}
+
+TEST_F(Server, AClientThatConnectsAndClosesIsRemoved) {
+  {
+    cConnection C;
+    ASSERT_TRUE(C.OPEN());
+  }
+  EXPECT_TRUE(SERVER->WAITLOG("Client 1 disconnect"));
+  auto D = Play();
+}
+
+TEST_F(Server, LinesSentJustBeforeClosingAreActedOn) {
+  auto C = Play();
+  C->SEND("server whoami\r\nserver quit\r\n");
+  C->SHUTDOWNWRITE();
+  EXPECT_EQ(C->LINES(2), (Lines{"Alice", "Bye bye"}));
+}
+
+TEST_F(Server, AnOverLongLineIsDiscardedAndTheConnectionGoesOn) {
+  auto C = Connect();
+  C->SEND(std::string(257, 'a') + "\r\n");
+  EXPECT_TRUE(C->SILENT());
+  EXPECT_TRUE(SERVER->WAITLOG("Client 1 line longer than 256 bytes discarded"));
+  C->SEND("alice\r\nSecret\r\n");
+  EXPECT_EQ(C->LINES(2), (Lines{"mot de passe", "en jeu"}));
+  C->SEND(std::string(5000, 'x') + "\rserver whoami\r");
+  EXPECT_EQ(C->LINE(), "Alice");
+  // A line of exactly 256 bytes is a line.
+  C->SEND("SERVER WHOAMI" + std::string(243, ' ') + "\r");
+  EXPECT_TRUE(C->SILENT());
+  EXPECT_TRUE(SERVER->WAITLOG("\nSERVER WHOAMI" + std::string(243, ' ') + "\n"));
+}
+
+TEST_F(Server, AClientThatDoesNotReadNeitherBlocksOthersNorGrowsWithoutBound) {
+  auto SLOW = std::make_unique<cConnection>();
+  ASSERT_TRUE(SLOW->OPEN(4096));
+  EXPECT_EQ(SLOW->LINES(2), (Lines{"Welcome", "login"}));
+  SLOW->SEND("alice\r\nSecret\r\n");
+  EXPECT_EQ(SLOW->LINES(2), (Lines{"mot de passe", "en jeu"}));
+
+  auto FAST = Play();
+  std::string FLOOD;
+  for (int I = 0; I < 12000; ++I) {
+    FLOOD += "help\r";
+  }
+  std::thread WRITER([&] { SLOW->SEND(FLOOD); });
+
+  auto WORST = Clock::duration::zero();
+  for (int I = 0; I < 20; ++I) {
+    const auto T0 = Clock::now();
+    FAST->SEND("server whoami\r\n");
+    EXPECT_EQ(FAST->LINE(2000ms), "Alice");
+    WORST = std::max(WORST, Clock::now() - T0);
+    std::this_thread::sleep_for(50ms);
+  }
+  WRITER.join();
+  EXPECT_LT(WORST, 1000ms);
+  RecordProperty(
+      "worst_answer_us",
+      std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(WORST).count()));
+  EXPECT_TRUE(SERVER->WAITLOG("Client 1 output overflow disconnect", 20000ms))
+      << SERVER->LOG().size();
+  FAST->SEND("server whoami\r\n");
+  EXPECT_EQ(FAST->LINE(), "Alice");
+}
+
+TEST_F(Server, AHundredConnectionsAtOnceAreAllGreetedAndTheServerStaysUp) {
+  std::vector<std::unique_ptr<cConnection>> MANY;
+  for (int I = 0; I < 100; ++I) {
+    MANY.push_back(std::make_unique<cConnection>());
+    MANY.back()->START();
+  }
+  // One accept per poll: 100 connections take about 5 s.
+  const auto END = Clock::now() + 30000ms;
+  int GREETED = 0;
+  for (auto& C : MANY) {
+    const auto LEFT = std::chrono::duration_cast<std::chrono::milliseconds>(END - Clock::now());
+    GREETED += C->LINE(std::max(LEFT, 1ms)) == "Welcome" ? 1 : 0;
+  }
+  EXPECT_EQ(GREETED, 100);
+  MANY.clear();
+  EXPECT_TRUE(SERVER->RUNNING());
+  auto C = Play();
+  C->SEND("server whoami\r\n");
+  EXPECT_EQ(C->LINE(10000ms), "Alice");
+}
+
+TEST_F(Server, AClientSilentForMoreThanFiveSecondsBeforeLoggingInIsDroppedAtItsNextByte) {
+  auto C = Connect();
+  auto P = Play();
+  std::this_thread::sleep_for(5300ms);
+  C->SEND("alice\r\n");
+  EXPECT_TRUE(C->CLOSEDBYSERVER());
+  EXPECT_TRUE(SERVER->WAITLOG("Client 1 idle disconnect"));
+  // A client in play is never dropped for idleness.
+  P->SEND("server whoami\r\n");
+  EXPECT_EQ(P->LINE(), "Alice");
+}
+
+TEST_F(Server, ASecondServerOnTheSamePortFailsWithExitCode1) {
+  cGameDir OTHERDIR;
+  cServerProcess OTHER(OTHERDIR.PATH());
+  EXPECT_EQ(OTHER.WAITEXIT(), 1);
+  EXPECT_NE(OTHER.LOG().find("Server_Open failed!\n"), std::string::npos) << OTHER.LOG();
+  auto C = Connect();
+}
+
+TEST(ServerStart, ABadAccountsFileStopsStartUpNamingFileLineAndText) {
+  cGameDir DIR;
+  std::ofstream(DIR.PATH() / "players" / "accounts.zrk")
+      << "; bad\n1;a;b;null;M;e;0\n2;c;d;null;M;e;x9\n";
+  cServerProcess SERVER(DIR.PATH());
+  EXPECT_EQ(SERVER.WAITEXIT(), 1);
+  const std::string LOG = SERVER.LOG();
+  EXPECT_NE(LOG.find("players/accounts.zrk"), std::string::npos) << LOG;
+  EXPECT_NE(LOG.find("line 3"), std::string::npos) << LOG;
+  EXPECT_NE(LOG.find("x9"), std::string::npos) << LOG;
+  EXPECT_EQ(LOG.find("Server is listening"), std::string::npos) << LOG;
+}
