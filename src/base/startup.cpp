@@ -1,11 +1,33 @@
 #include "base/startup.h"
 
 #include <memory>
+#include <string>
 
+#include "base/errors.h"
 #include "base/random.h"
 #include "entities/account.h"
+#include "entities/caract.h"
+#include "entities/classe.h"
+#include "entities/race.h"
+#include "entities/ressource.h"
+#include "forces/batiment.h"
+#include "forces/champion.h"
+#include "forces/creature.h"
 #include "protocol/interpreter.h"
 #include "server/client.h"
+#include "world/terrain.h"
+#include "world/world.h"
+
+namespace {
+
+// The game cannot be played without some catalogues: their absence stops the start.
+void REQUIRE(bool LOADED, const std::string& FILENAME) {
+  if (!LOADED) {
+    throw cLoadError("Cannot open " + FILENAME + ": the game cannot start without it");
+  }
+}
+
+}  // namespace
 
 void INITGAME() {
   RANDOMGEN().RANDOMIZE();
@@ -13,9 +35,39 @@ void INITGAME() {
   JEUACCOUNTS = std::make_unique<cListeAccounts>("players/accounts.zrk");
   JEUACCOUNTS->LOADACCOUNTS();
 
-  // The rule catalogues are created and loaded here, each after those it refers
-  // to: resources, terrains, races, characteristics, classes, the world, creatures,
-  // buildings, champions, the tavern, then the players.
+  JEURESSOURCES = std::make_unique<cListeRessources>("data/ressources.zrk");
+  REQUIRE(JEURESSOURCES->LOADRESSOURCES(), JEURESSOURCES->NMINIFILE);
+
+  JEUTERRAINS = std::make_unique<cListeTerrains>("data/terrains.zrk");
+  REQUIRE(JEUTERRAINS->LOADTERRAINS(), JEUTERRAINS->NMINIFILE);
+
+  // A missing file of the other catalogues gives an empty catalogue.
+  JEURACES = std::make_unique<cListeRaces>("data/races.zrk");
+  JEURACES->LOADRACES();
+
+  CARACTSCHAMPIONS = std::make_unique<cListeCaracts>("data/caractHeros.zrk");
+  CARACTSCREATURES = std::make_unique<cListeCaracts>("data/caractMonst.zrk");
+  CARACTSBATIMENTS = std::make_unique<cListeCaracts>("data/caractBat.zrk");
+  for (cListeCaracts* CARACTS :
+       {CARACTSCHAMPIONS.get(), CARACTSCREATURES.get(), CARACTSBATIMENTS.get()}) {
+    REQUIRE(CARACTS->LOADCARACTS(), CARACTS->NMINIFILE);
+  }
+
+  JEUCLASSES = std::make_unique<cListeClasses>("data/Classes.zrk");
+  JEUCLASSES->LOADCLASSES();
+
+  OPENWORLD();
+
+  JEUCREATURES = std::make_unique<cListeCreatures>("data/Creatures.zrk");
+  JEUCREATURES->LOADCREATURES();
+
+  JEUBATIMENTS = std::make_unique<cListeBatiments>("data/Batiments.zrk");
+  JEUBATIMENTS->LOADBATIMENTS();
+
+  JEUCHAMPIONS = std::make_unique<cListeChampions>("data/inGameHeros.zrk", "data/heros.zrk");
+  JEUCHAMPIONS->LOADCHAMPIONS();
+
+  // The tavern and the players are created here, after the champions.
 
   CLIENTS = std::make_unique<cListClients>();
   BUF = std::make_unique<cBuffer>();
@@ -24,5 +76,16 @@ void INITGAME() {
 void FREEGAME() {
   BUF.reset();
   CLIENTS.reset();
+  JEUCHAMPIONS.reset();
+  JEUBATIMENTS.reset();
+  JEUCREATURES.reset();
+  CLOSEWORLD();
+  JEUCLASSES.reset();
+  CARACTSBATIMENTS.reset();
+  CARACTSCREATURES.reset();
+  CARACTSCHAMPIONS.reset();
+  JEURACES.reset();
+  JEUTERRAINS.reset();
+  JEURESSOURCES.reset();
   JEUACCOUNTS.reset();
 }

@@ -10,6 +10,7 @@
 #include "base/errors.h"
 #include "base/startup.h"
 #include "server/server.h"
+#include "world/world.h"
 
 namespace {
 
@@ -47,7 +48,9 @@ int main() {
   }
   SDLNet_Init();
 
-  // The world is created here when the world file is empty.
+  if (WORLDMAP->ISEMPTY()) {
+    WORLDMAP->CREATEWORLD();
+  }
 
   ZRKSERVER = cServer::CREATE();
   if (!ZRKSERVER) {
@@ -60,7 +63,7 @@ int main() {
 
   ZRKSERVER->GAMELOOP();
   if (ZRKSERVER->EXITCODE() == 0) {
-    SAVEALLPLAYERS();
+    SAVEGAMESTATE();
   }
   const int CODE = ZRKSERVER->EXITCODE();
 

@@ -14,6 +14,7 @@
 #include "base/console.h"
 #include "protocol/interpreter.h"
 #include "server/nanny.h"
+#include "world/world.h"
 
 std::unique_ptr<cServer> ZRKSERVER;
 volatile std::sig_atomic_t cServer::FSTOPREQUESTED = 0;
@@ -75,9 +76,14 @@ std::string CLIENTLINE(const cClientInfos& C, const char* ENDING) {
 
 }  // namespace
 
-void SAVEALLPLAYERS() {
-  // Seam for the players: JEUJOUEURS->SAVEPLAYERS() (one "joueur:" console line
-  // per player saved). There are no players yet.
+void SAVEGAMESTATE() {
+  // The deposits that exploitation changes live in the cached squares: written
+  // back, the world survives a restart.
+  if (WORLDMAP) {
+    WORLDMAP->SAVEWORLD();
+  }
+  // The players are saved here too: JEUJOUEURS->SAVEPLAYERS() (one "joueur:"
+  // console line per player saved). There are no players yet.
 }
 
 std::unique_ptr<cServer> cServer::CREATE() {
@@ -308,7 +314,7 @@ void cServer::GAMELOOP() {
       }
     }
     if (PULSE % 6000 == 0) {
-      SAVEALLPLAYERS();
+      SAVEGAMESTATE();
     }
     SDL_Delay(10);
     ++PULSE;

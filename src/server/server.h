@@ -67,7 +67,8 @@ class cServer {
   static volatile std::sig_atomic_t FSTOPREQUESTED;
 };
 
-/// Saves every player; called at the first pass, every 6000 passes and at stop.
-void SAVEALLPLAYERS();
+/// Saves the world's squares and every player; called at the first pass, every
+/// 6000 passes and at the graceful stop.
+void SAVEGAMESTATE();
 
 extern std::unique_ptr<cServer> ZRKSERVER;

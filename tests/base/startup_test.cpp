@@ -3,68 +3,122 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "base/errors.h"
 #include "entities/account.h"
+#include "entities/caract.h"
+#include "entities/classe.h"
+#include "entities/race.h"
+#include "entities/ressource.h"
+#include "forces/batiment.h"
+#include "forces/champion.h"
+#include "forces/creature.h"
 #include "protocol/interpreter.h"
 #include "server/client.h"
 #include "support/fixtures.h"
+#include "world/terrain.h"
+#include "world/world.h"
 
 namespace {
 
-// Runs the test from DIR and comes back to the previous directory.
-class cInDirectory {
- public:
-  explicit cInDirectory(const std::filesystem::path& DIR)
-      : FPREVIOUS(std::filesystem::current_path()) {
-    std::filesystem::current_path(DIR);
-  }
-  ~cInDirectory() { std::filesystem::current_path(FPREVIOUS); }
-  cInDirectory(const cInDirectory&) = delete;
-  cInDirectory& operator=(const cInDirectory&) = delete;
+namespace fs = std::filesystem;
 
- private:
-  std::filesystem::path FPREVIOUS;
+// INITGAME from a copy of the shipped game; FREEGAME always runs at the end.
+struct Startup : ::testing::Test {
+  ~Startup() override { FREEGAME(); }
+
+  // The message of the load error INITGAME raises, or "" when it raises none.
+  std::string StartError() {
+    try {
+      INITGAME();
+    } catch (const cLoadError& E) {
+      return E.what();
+    }
+    return "";
+  }
+
+  void Write(const std::string& NAME, const std::string& TEXT) {
+    std::ofstream OUT(GAME.DIR.PATH() / NAME, std::ios::binary | std::ios::trunc);
+    OUT << TEXT;
+  }
+
+  testsupport::cShippedGameDir GAME;
 };
 
 }  // namespace
 
-TEST(Startup, InitGameLoadsTheAccountsAndCreatesClientsAndReplyBuffer) {
-  testsupport::cTempDir DIR;
-  DIR.WRITE("players/accounts.zrk", "; demo\n1;demo;demo;null;M;e;0\n");
-  cInDirectory HERE(DIR.PATH());
-  INITGAME();
-  ASSERT_TRUE(JEUACCOUNTS);
-  EXPECT_EQ(JEUACCOUNTS->COUNT(), 1);
-  ASSERT_TRUE(CLIENTS);
-  EXPECT_EQ(CLIENTS->GETCOUNT(), 0);
-  ASSERT_TRUE(BUF);
+TEST_F(Startup, LoadsEveryGlobalOfTheShippedGame) {
+  ASSERT_EQ(StartError(), "");
+  EXPECT_GT(JEUACCOUNTS->COUNT(), 0);
+  EXPECT_GE(JEURESSOURCES->COUNT(), 4);
+  EXPECT_GE(JEUTERRAINS->COUNT(), 5);
+  EXPECT_GE(JEURACES->COUNT(), 3);
+  EXPECT_GT(CARACTSCHAMPIONS->COUNT(), 0);
+  EXPECT_GT(CARACTSCREATURES->COUNT(), 0);
+  EXPECT_GT(CARACTSBATIMENTS->COUNT(), 0);
+  EXPECT_GE(JEUCLASSES->COUNT(), 3);
+  EXPECT_GE(JEUCREATURES->COUNT(), 8);
+  EXPECT_GE(JEUBATIMENTS->COUNT(), 10);
+  EXPECT_GE(JEUCHAMPIONS->COUNT(), 24);
+  ASSERT_TRUE(WORLDMAP);
+  EXPECT_TRUE(WORLDMAP->ISEMPTY());
+  EXPECT_TRUE(CLIENTS);
+  EXPECT_TRUE(BUF);
   FREEGAME();
   EXPECT_FALSE(JEUACCOUNTS);
-  EXPECT_FALSE(CLIENTS);
+  EXPECT_FALSE(JEURESSOURCES);
+  EXPECT_FALSE(WORLDMAP);
+  EXPECT_FALSE(JEUCHAMPIONS);
   EXPECT_FALSE(BUF);
 }
 
-TEST(Startup, WithoutAccountsFileTheGameStartsWithNoAccounts) {
-  testsupport::cTempDir DIR;
-  cInDirectory HERE(DIR.PATH());
-  INITGAME();
-  EXPECT_EQ(JEUACCOUNTS->COUNT(), 0);
-  FREEGAME();
+TEST_F(Startup, CatalogueFilesWithoutWhichTheGameCannotRunStopIt) {
+  for (const char* NAME : {"data/ressources.zrk", "data/terrains.zrk", "data/caractHeros.zrk",
+                           "data/caractMonst.zrk", "data/caractBat.zrk"}) {
+    const fs::path PATH = GAME.DIR.PATH() / NAME;
+    const fs::path AWAY = PATH.string() + ".away";
+    fs::rename(PATH, AWAY);
+    const std::string ERROR = StartError();
+    FREEGAME();
+    fs::rename(AWAY, PATH);
+    EXPECT_NE(ERROR.find(NAME), std::string::npos) << NAME << ": " << ERROR;
+  }
 }
 
-TEST(Startup, ABadAccountsFileStopsStartUpWithFileLineAndText) {
-  testsupport::cTempDir DIR;
-  DIR.WRITE("players/accounts.zrk", "1;demo;demo;null;M;e;0\n2;x;y;2026-02-30 00:00:00;M;e;0\n");
-  cInDirectory HERE(DIR.PATH());
-  try {
-    INITGAME();
-    ADD_FAILURE() << "no error";
-  } catch (const cLoadError& E) {
-    const std::string M = E.what();
-    EXPECT_NE(M.find("players/accounts.zrk"), std::string::npos) << M;
-    EXPECT_NE(M.find("line 2"), std::string::npos) << M;
-    EXPECT_NE(M.find("2026-02-30 00:00:00"), std::string::npos) << M;
+TEST_F(Startup, OtherMissingFilesGiveEmptyCatalogues) {
+  for (const char* NAME : {"players/accounts.zrk", "data/races.zrk", "data/Classes.zrk",
+                           "data/Creatures.zrk", "data/Batiments.zrk", "data/heros.zrk"}) {
+    fs::remove(GAME.DIR.PATH() / NAME);
   }
+  ASSERT_EQ(StartError(), "");
+  EXPECT_EQ(JEUACCOUNTS->COUNT(), 0);
+  EXPECT_EQ(JEURACES->COUNT(), 0);
+  EXPECT_EQ(JEUCLASSES->COUNT(), 0);
+  EXPECT_EQ(JEUCREATURES->COUNT(), 0);
+  EXPECT_EQ(JEUBATIMENTS->COUNT(), 0);
+  EXPECT_EQ(JEUCHAMPIONS->COUNT(), 0);
+}
+
+TEST_F(Startup, ABadNumberNamesTheFileTheLineAndTheText) {
+  Write("players/accounts.zrk", "1;demo;demo;null;M;e;0\n2;x;y;2026-02-30 00:00:00;M;e;0\n");
+  std::string ERROR = StartError();
+  EXPECT_NE(ERROR.find("players/accounts.zrk"), std::string::npos) << ERROR;
+  EXPECT_NE(ERROR.find("line 2"), std::string::npos) << ERROR;
+  EXPECT_NE(ERROR.find("2026-02-30 00:00:00"), std::string::npos) << ERROR;
   FREEGAME();
+
+  fs::copy_file(fs::path(ROYAUMES_GAME_DIR) / "players/accounts.zrk",
+                GAME.DIR.PATH() / "players/accounts.zrk", fs::copy_options::overwrite_existing);
+  Write("data/races.zrk", "#0:humains\r\n#un:elfes\r\n");
+  ERROR = StartError();
+  EXPECT_NE(ERROR.find("data/races.zrk, line 2"), std::string::npos) << ERROR;
+  EXPECT_NE(ERROR.find("'un'"), std::string::npos) << ERROR;
+}
+
+TEST_F(Startup, AWorldFileOfTheWrongSizeStopsIt) {
+  Write("data/world.wld", std::string(13, '\0'));
+  const std::string ERROR = StartError();
+  EXPECT_NE(ERROR.find("data/world.wld"), std::string::npos) << ERROR;
+  EXPECT_EQ(fs::file_size(GAME.DIR.PATH() / "data/world.wld"), 13u);
 }

@@ -43,7 +43,7 @@ int CountOf(const std::string& TEXT, const std::string& PART) {
   return N;
 }
 
-// A fresh game directory: the fixture's players, an empty data directory.
+// A fresh game directory: the shipped rules, the fixture's players, no world yet.
 class cGameDir {
  public:
   cGameDir() {
@@ -51,7 +51,9 @@ class cGameDir {
     FPATH = fs::temp_directory_path() /
             ("royaumes_e2e_" + std::to_string(::getpid()) + "_" + std::to_string(COUNTER++));
     fs::remove_all(FPATH);
-    fs::create_directories(FPATH / "data");
+    fs::create_directories(FPATH);
+    fs::copy(fs::path(ROYAUMES_GAME_DIR) / "data", FPATH / "data", fs::copy_options::recursive);
+    fs::remove(FPATH / "data" / "world.wld");
     fs::copy(fs::path(ROYAUMES_E2E_FIXTURE) / "players", FPATH / "players",
              fs::copy_options::recursive);
   }
@@ -71,6 +73,9 @@ class cGameDir {
 class cServerProcess {
  public:
   explicit cServerProcess(const fs::path& DIR) : FLOG(DIR / "console.log") {
+    // A log left by an earlier server in the same directory must not be read as this one's.
+    std::error_code EC;
+    fs::remove(FLOG, EC);
     FPID = ::fork();
     if (FPID == 0) {
       if (::chdir(DIR.c_str()) != 0) {
@@ -526,4 +531,46 @@ TEST(ServerStart, ABadAccountsFileStopsStartUpNamingFileLineAndText) {
   EXPECT_NE(LOG.find("line 3"), std::string::npos) << LOG;
   EXPECT_NE(LOG.find("x9"), std::string::npos) << LOG;
   EXPECT_EQ(LOG.find("Server is listening"), std::string::npos) << LOG;
+}
+
+TEST(ServerStart, AMissingRulesFileStopsStartUpNamingIt) {
+  cGameDir DIR;
+  fs::remove(DIR.PATH() / "data" / "terrains.zrk");
+  cServerProcess SERVER(DIR.PATH());
+  EXPECT_EQ(SERVER.WAITEXIT(), 1);
+  const std::string LOG = SERVER.LOG();
+  EXPECT_NE(LOG.find("data/terrains.zrk"), std::string::npos) << LOG;
+  EXPECT_EQ(LOG.find("Server is listening"), std::string::npos) << LOG;
+}
+
+TEST(ServerStart, TheWorldIsCreatedOnceThenReusedAcrossRestarts) {
+  cGameDir DIR;
+  const fs::path WORLD = DIR.PATH() / "data" / "world.wld";
+  std::string FIRSTWORLD;
+  {
+    cServerProcess FIRST(DIR.PATH());
+    ASSERT_TRUE(FIRST.WAITLOG("Server is listening")) << FIRST.LOG();
+    EXPECT_EQ(CountOf(FIRST.LOG(), "Creation du monde : 10x10\n"), 1) << FIRST.LOG();
+    EXPECT_EQ(FIRST.STOP(), 0) << FIRST.LOG();
+    FIRSTWORLD = ReadFile(WORLD);
+  }
+  // 101 records of 1 + 2 bytes per resource: one for every map index up to 100.
+  const std::size_t NBRESS = 5;
+  EXPECT_EQ(FIRSTWORLD.size(), 101 * (1 + 2 * NBRESS));
+  cServerProcess SECOND(DIR.PATH());
+  ASSERT_TRUE(SECOND.WAITLOG("Server is listening")) << SECOND.LOG();
+  EXPECT_EQ(SECOND.LOG().find("Creation du monde"), std::string::npos) << SECOND.LOG();
+  EXPECT_EQ(SECOND.STOP(), 0) << SECOND.LOG();
+  EXPECT_EQ(ReadFile(WORLD), FIRSTWORLD);
+}
+
+TEST_F(Server, GameQueriesAnswerFromTheLoadedRules) {
+  auto C = Play();
+  C->SEND("get game grid\r\n");
+  EXPECT_EQ(C->LINES(4), (Lines{"RETURN GAME RACES", "WIDTH:10", "HEIGHT:10", "END RETURN"}));
+  C->SEND("GET GAME RESSOURCES\r\n");
+  EXPECT_EQ(C->LINES(8), (Lines{"RETURN GAME RESSOURCES", "nbLines:5", "0:or", "1:bois", "2:pierre",
+                                "3:fer", "4:cristal", "END RETURN"}));
+  C->SEND("GET GAME TROOP #424242\r\n");
+  EXPECT_EQ(C->LINES(2), (Lines{"RETURN TROOP INFOS", "END RETURN"}));
 }

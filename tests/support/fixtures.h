@@ -80,4 +80,30 @@ class cTempDir {
   std::filesystem::path FPATH;
 };
 
+/// Runs from DIR and comes back to the previous working directory at the end.
+class cInDirectory {
+ public:
+  explicit cInDirectory(const std::filesystem::path& DIR)
+      : FPREVIOUS(std::filesystem::current_path()) {
+    std::filesystem::current_path(DIR);
+  }
+  ~cInDirectory() { std::filesystem::current_path(FPREVIOUS); }
+  cInDirectory(const cInDirectory&) = delete;
+  cInDirectory& operator=(const cInDirectory&) = delete;
+
+ private:
+  std::filesystem::path FPREVIOUS;
+};
+
+#ifdef ROYAUMES_GAME_DIR
+/// A copy of the shipped game directory, made the working directory.
+struct cShippedGameDir {
+  cShippedGameDir() {
+    std::filesystem::copy(ROYAUMES_GAME_DIR, DIR.PATH(), std::filesystem::copy_options::recursive);
+  }
+  cTempDir DIR;
+  cInDirectory HERE{DIR.PATH()};
+};
+#endif
+
 }  // namespace testsupport
