@@ -4,17 +4,18 @@
 
 #include "base/errors.h"
 #include "base/strutils.h"
+#include "protocol/get.h"
 
 std::unique_ptr<cBuffer> BUF;
 
 namespace {
 
-// The keywords in the order of the top-level help. GET, BUILD, RECRUIT and
-// ORDER get their handlers with their command families.
+// The keywords in the order of the top-level help. BUILD, RECRUIT and ORDER
+// get their handlers with their command families.
 const std::array<tCommandEntry, 7> COMMANDS{{
     {"ADMIN", "ADMIN [KEYWORD]", INTERPRET_ADMIN},
     {"SERVER", "SERVER [KEYWORD]", INTERPRET_SERVER},
-    {"GET", "GET [KEYWORD]", nullptr},
+    {"GET", "GET [KEYWORD]", INTERPRET_GET},
     {"BUILD", "BUILD [KEYWORD]", nullptr},
     {"RECRUIT", "RECRUIT [KEYWORD]", nullptr},
     {"ORDER", "ORDER [KEYWORD]", nullptr},

@@ -1,0 +1,120 @@
+#include "protocol/get.h"
+
+#include <array>
+#include <string_view>
+
+#include "base/coords.h"
+#include "base/strutils.h"
+#include "entities/classe.h"
+#include "entities/race.h"
+#include "entities/ressource.h"
+#include "forces/creature.h"
+#include "protocol/interpreter.h"
+#include "world/terrain.h"
+
+namespace {
+
+constexpr std::array<std::string_view, 21> GETHELP{"RETURN GET HELP",
+                                                   "GET GAME [KEYWORD]",
+                                                   "GET ALL",
+                                                   "TROOPS VISIBLES",
+                                                   "TROOPS",
+                                                   "BUILDINGS",
+                                                   "BUILDINGS VISIBLES",
+                                                   "RECRUITMENTS",
+                                                   "CONSTRUCTIONS",
+                                                   "CHAMPIONS VISIBLES",
+                                                   "CHAMPIONS",
+                                                   "MAP",
+                                                   "RESSOURCES",
+                                                   "TAVERN",
+                                                   "SQUARES",
+                                                   "SQUARE [X,Y]",
+                                                   "MAPPED",
+                                                   "ENEMY CHAMPIONS",
+                                                   "ENEMY TROOPS",
+                                                   "ENEMY BUILDINGS",
+                                                   "END RETURN"};
+
+constexpr std::array<std::string_view, 7> GETGAMEHELP{
+    "RETURN GET GAME HELP", "GET GAME RESSOURCES",       "GET GAME RACES", "GET GAME LANDS",
+    "GET GAME CLASSES",     "GET GAME TROOP [ID_TROOP]", "END RETURN"};
+
+template <std::size_t N>
+void WRITELINES(const std::array<std::string_view, N>& LINES) {
+  for (const auto& LINE : LINES) {
+    BUF->WRITELN(std::string(LINE));
+  }
+}
+
+// One framed block: the header, what REPORT writes, "END RETURN".
+template <class REPORTER>
+void WRITEBLOCK(const std::string& HEADER, REPORTER&& REPORT) {
+  BUF->WRITELN(HEADER);
+  REPORT(*BUF);
+  BUF->WRITELN("END RETURN");
+}
+
+// A catalogue's list record, or nothing when the catalogue does not exist.
+template <class LIST>
+void WRITECATALOGUE(const std::string& HEADER, LIST* CATALOGUE) {
+  WRITEBLOCK(HEADER, [CATALOGUE](cBuffer& B) {
+    if (CATALOGUE != nullptr) {
+      CATALOGUE->TOBUFFER(B);
+    }
+  });
+}
+
+}  // namespace
+
+void INTERPRET_GET(cClientInfos& C, const std::string& COMMAND) {
+  if (COMMAND.empty() || COMMAND == "HELP") {
+    WRITELINES(GETHELP);
+    return;
+  }
+  std::string REST = COMMAND;
+  if (REST.starts_with("GAME")) {
+    REST = AFTERTOKEN(REST, ' ');
+    INTERPRET_GET_GAME(C, REST);
+  }
+  // The queries about the client's own player (ALL, TROOPS, RESSOURCES, LOG...)
+  // are tested here against REST, so that "GET GAME TROOPS" answers like
+  // "GET TROOPS". They arrive with the players; until then no player exists.
+}
+
+void INTERPRET_GET_GAME(cClientInfos& /*C*/, const std::string& COMMAND) {
+  if (COMMAND.empty() || COMMAND == "HELP") {
+    WRITELINES(GETGAMEHELP);
+    return;
+  }
+  // Every row is tested on its own; at most one matches.
+  if (COMMAND == "RESSOURCES") {
+    WRITECATALOGUE("RETURN GAME RESSOURCES", JEURESSOURCES.get());
+  }
+  if (COMMAND == "RACES") {
+    WRITECATALOGUE("RETURN GAME RACES", JEURACES.get());
+  }
+  if (COMMAND == "GRID") {
+    // The grid answers under the races' header; clients tell it by "WIDTH:".
+    WRITEBLOCK("RETURN GAME RACES", [](cBuffer& B) {
+      B.WRITELN("WIDTH:%d", TXMAP);
+      B.WRITELN("HEIGHT:%d", TYMAP);
+    });
+  }
+  if (COMMAND == "LANDS") {
+    WRITECATALOGUE("RETURN GAME LANDS", JEUTERRAINS.get());
+  }
+  if (COMMAND == "CLASSES") {
+    WRITECATALOGUE("RETURN GAME CLASSES", JEUCLASSES.get());
+  }
+  tParams VALUES;
+  if (GETPARAM(COMMAND, "TROOP #%int", VALUES)) {
+    // An identifier that no creature has gives the block with nothing inside.
+    WRITEBLOCK("RETURN TROOP INFOS", [&VALUES](cBuffer& B) {
+      cMobile* CREATURE = JEUCREATURES ? JEUCREATURES->SEARCH(PARAMINT(VALUES, 0)) : nullptr;
+      if (CREATURE != nullptr) {
+        CREATURE->TOBUFFER(B);
+      }
+    });
+  }
+}

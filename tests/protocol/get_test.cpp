@@ -1,0 +1,115 @@
+#include "protocol/get.h"
+
+#include <gtest/gtest.h>
+
+#include "base/console.h"
+#include "base/startup.h"
+#include "entities/ressource.h"
+#include "forces/creature.h"
+#include "protocol/interpreter.h"
+#include "support/fixtures.h"
+
+namespace {
+
+// A client in play on the shipped game.
+class Get : public ::testing::Test {
+ protected:
+  Get() : C(nullptr, 0) {
+    INITGAME();
+    C.LOGON("demo");
+    C.CHGSTATE(CON_PLAYING);
+  }
+  ~Get() override { FREEGAME(); }
+
+  std::string Run(const std::string& LINE) {
+    C.CLEAROUTPUT();
+    C.FCOMMAND = LINE;
+    INTERPRETER(C);
+    return C.OUTPUT();
+  }
+
+  // The reply's lines, without their CR LF.
+  std::vector<std::string> Lines(const std::string& LINE) {
+    const std::string OUT = Run(LINE);
+    std::vector<std::string> R;
+    std::size_t START = 0;
+    while (START < OUT.size()) {
+      const auto END = OUT.find("\r\n", START);
+      R.push_back(OUT.substr(START, END - START));
+      START = END + 2;
+    }
+    return R;
+  }
+
+  testsupport::cShippedGameDir GAME;
+  cConsoleCapture CONSOLELINES;
+  cClientInfos C;
+};
+
+}  // namespace
+
+TEST_F(Get, HelpBlocks) {
+  const auto HELP = Lines("GET");
+  ASSERT_EQ(HELP.size(), 21u);
+  EXPECT_EQ(HELP.front(), "RETURN GET HELP");
+  EXPECT_EQ(HELP[1], "GET GAME [KEYWORD]");
+  EXPECT_EQ(HELP[15], "SQUARE [X,Y]");
+  EXPECT_EQ(HELP.back(), "END RETURN");
+  EXPECT_EQ(Lines("get help"), HELP);
+
+  const auto GAMEHELP = Lines("GET GAME");
+  EXPECT_EQ(GAMEHELP,
+            (std::vector<std::string>{"RETURN GET GAME HELP", "GET GAME RESSOURCES",
+                                      "GET GAME RACES", "GET GAME LANDS", "GET GAME CLASSES",
+                                      "GET GAME TROOP [ID_TROOP]", "END RETURN"}));
+  EXPECT_EQ(Lines("GET GAME HELP"), GAMEHELP);
+  // Letters glued to GAME leave nothing after it: the game help.
+  EXPECT_EQ(Lines("GET GAMES"), GAMEHELP);
+}
+
+TEST_F(Get, GridAnswersUnderTheRacesHeader) {
+  EXPECT_EQ(Lines("get game grid"),
+            (std::vector<std::string>{"RETURN GAME RACES", "WIDTH:10", "HEIGHT:10", "END RETURN"}));
+}
+
+TEST_F(Get, CataloguesAreWrittenAsListRecords) {
+  const auto RESS = Lines("GET GAME RESSOURCES");
+  ASSERT_GE(RESS.size(), 4u);
+  EXPECT_EQ(RESS[0], "RETURN GAME RESSOURCES");
+  EXPECT_EQ(RESS[1], "nbLines:" + std::to_string(JEURESSOURCES->COUNT()));
+  EXPECT_EQ(RESS.back(), "END RETURN");
+  EXPECT_EQ(RESS.size(), static_cast<std::size_t>(JEURESSOURCES->COUNT()) + 3);
+
+  for (const auto& [KEYWORD, HEADER] : {std::pair{"RACES", "RETURN GAME RACES"},
+                                        {"LANDS", "RETURN GAME LANDS"},
+                                        {"CLASSES", "RETURN GAME CLASSES"}}) {
+    const auto R = Lines(std::string("GET GAME ") + KEYWORD);
+    ASSERT_GE(R.size(), 3u) << KEYWORD;
+    EXPECT_EQ(R[0], HEADER);
+    EXPECT_EQ(R[1].rfind("nbLines:", 0), 0u) << R[1];
+    EXPECT_EQ(R.back(), "END RETURN");
+  }
+}
+
+TEST_F(Get, TroopInfosOfACreature) {
+  cMobile* FIRST = JEUCREATURES->GET(0);
+  cBuffer EXPECTED;
+  FIRST->TOBUFFER(EXPECTED);
+  const auto R = Lines("GET GAME TROOP #" + std::to_string(FIRST->FUID));
+  ASSERT_EQ(R.size(), EXPECTED.LINES().size() + 2);
+  EXPECT_EQ(R.front(), "RETURN TROOP INFOS");
+  EXPECT_EQ(std::vector<std::string>(R.begin() + 1, R.end() - 1), EXPECTED.LINES());
+  EXPECT_EQ(R.back(), "END RETURN");
+
+  EXPECT_EQ(Lines("GET GAME TROOP #9999"),
+            (std::vector<std::string>{"RETURN TROOP INFOS", "END RETURN"}));
+  EXPECT_EQ(Run("GET GAME TROOP 1"), "");
+  EXPECT_EQ(Run("GET GAME TROOP #X"), "");
+}
+
+TEST_F(Get, UnknownKeywordsAnswerNothing) {
+  for (const char* LINE :
+       {"GET GAME NOTHING", "GET NOTHING", "GET GAME RESSOURCES X", "GETGAME", "GET  GAME RACES"}) {
+    EXPECT_EQ(Run(LINE), "") << LINE;
+  }
+}
