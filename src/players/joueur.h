@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/buffer.h"
+#include "entities/mobile_list.h"
+#include "entities/ressource.h"
+#include "world/knownmap.h"
+
+class cRace;
+class cChampionPosition;
+class cListeBatimentsPosition;
+class cListeBatimentsEnCours;
+class cListeCreaturesPosition;
+class cListeCreaturesEnCours;
+class cListeChampionsPosition;
+
+/// One person's side in the game: its stock of resources, its towns, what it
+/// builds and recruits, its troops, its champions and their dead, what it knows
+/// of the map, and the messages its operations write for it.
+class cJoueur : public cMobile {
+ public:
+  /// Identifier -1 and an empty name.
+  cJoueur();
+  /// Every list empty, no resource, no turn, no race.
+  cJoueur(int32_t UID, std::string_view NAME);
+  ~cJoueur() override;
+
+  /// The race of JEURACES with that name, or none.
+  void CHGRACE(std::string_view NAME);
+  /// The race of JEURACES with that identifier, or none.
+  void CHGRACE(int32_t ID);
+  void SETLEVELINFO(int32_t V) { LEVELINFO = V; }
+  /// Every resource of CAPITAL set to V.
+  void WIZCAPITAL(uint16_t V);
+  /// The quantity of the resource "or" (0 to 65535).
+  int32_t GETGOLD() const;
+  /// Sets the quantity of "or", kept in 16 bits.
+  void SETGOLD(int32_t V);
+
+  /// Moves the troop TROUPEID of the town on CHAMPION's square into its army,
+  /// from line LINE onward.
+  void GETCREATURE(int32_t TROUPEID, cChampionPosition& CHAMPION, int32_t LINE = 1);
+  /// Moves the troop at place (X, Y) of CHAMPION's army back into the town.
+  void DROPCREATURE(cChampionPosition& CHAMPION, int32_t X, int32_t Y);
+  /// Sets up a new player: 3000 of every resource, 200 turns, a random free
+  /// champion on a random square. False when no champion is free.
+  bool NEWPLAYER();
+
+  /// The player record: identity, turns, race, capital, then its sections.
+  void TOBUFFER(cBuffer& C) override;
+  void FROMBUFFER(cBuffer& C) override;
+
+  int32_t NBTURNS = 0;
+  int32_t AVAILTURNS = 0;
+  cBuffer INPUT;
+  cBuffer OUTPUT;
+  cArrayRessources CAPITAL;
+  std::unique_ptr<cListeBatimentsPosition> VILLES;
+  std::unique_ptr<cListeBatimentsEnCours> CONSTRUCTIONS;
+  std::unique_ptr<cListeCreaturesPosition> TROUPES;
+  std::unique_ptr<cListeCreaturesEnCours> RECRUTEMENTS;
+  std::unique_ptr<cListeChampionsPosition> CIMETIERE;
+  std::unique_ptr<cListeChampionsPosition> CHAMPIONS;
+  cMAT CARTE;
+  cRace* RACE = nullptr;
+  int32_t LEVELINFO = -1;
+};
+
+/// Every player of the game.
+class cListeJoueurs : public cListeMobiles {
+ public:
+  using cListeMobiles::cListeMobiles;
+};
+
+/// The players of the game.
+extern std::unique_ptr<cListeJoueurs> JEUJOUEURS;
