@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 
+#include "base/console.h"
 #include "base/errors.h"
 #include "base/strutils.h"
 
@@ -85,6 +86,20 @@ void cAccount::FROMSTRING(std::string_view S) {
   LEVEL = static_cast<uint8_t>(static_cast<uint32_t>(STRTOINT(L)) & 0xFFu);
 }
 
+bool ISSAFEPLAYERNAME(std::string_view NAME) {
+  if (NAME.empty() || NAME.find('/') != std::string_view::npos ||
+      NAME.find('\\') != std::string_view::npos || NAME.find("..") != std::string_view::npos) {
+    return false;
+  }
+  for (const char C : NAME) {
+    const auto BYTE = static_cast<unsigned char>(C);
+    if (BYTE < 32 || BYTE == 127) {
+      return false;
+    }
+  }
+  return true;
+}
+
 cListeAccounts::cListeAccounts(std::string NAME)
     : cListeMobiles("accounts"), NMINIFILE(std::move(NAME)) {}
 
@@ -102,6 +117,12 @@ void cListeAccounts::LOADACCOUNTS(cBuffer& B) {
     }
     auto ACCOUNT = std::make_unique<cAccount>();
     ACCOUNT->FROMSTRING(LINE);
+    // The account's name becomes its player's file name: it must stay a plain
+    // name inside the players directory.
+    if (!ISSAFEPLAYERNAME(ACCOUNT->FNAME)) {
+      CONSOLE("Compte refuse (nom inutilisable comme nom de fichier) : '" + ACCOUNT->FNAME + "'");
+      continue;
+    }
     ADD(std::move(ACCOUNT));
   }
 }

@@ -16,6 +16,10 @@ enum sSex : uint8_t { Male = 0, Female = 1 };
 /// Raises cConversionError for any other text.
 double STRTODATETIME(std::string_view S);
 
+/// Whether NAME can be a player's file name in the players directory: not
+/// empty, no "/", "\\", "..", and no control character.
+bool ISSAFEPLAYERNAME(std::string_view NAME);
+
 /// The right to log in: FUID is the account number, FNAME the user name as the
 /// accounts file writes it (case kept), PASSWD the password compared exactly.
 class cAccount : public cMobile {
@@ -43,7 +47,8 @@ class cListeAccounts : public cListeMobiles {
 
   /// Reads NMINIFILE: lines that are empty or begin with ';' are skipped, each
   /// other line is one account appended in file order. A missing file gives no
-  /// accounts; a bad number raises cLoadError (file, line, text).
+  /// accounts; a bad number raises cLoadError (file, line, text). An account
+  /// whose name cannot be a player's file name is refused with a console line.
   void LOADACCOUNTS();
   /// The same from the lines of B, read from its first line.
   void LOADACCOUNTS(cBuffer& B);

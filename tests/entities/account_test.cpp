@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/console.h"
 #include "base/errors.h"
 #include "support/fixtures.h"
 
@@ -131,4 +132,21 @@ TEST(AccountList, NamesAreFoundWhateverTheCaseOnEitherSide) {
   EXPECT_EQ(L.SEARCHACCOUNT("alain")->FNAME, "ALAIN");
   EXPECT_EQ(L.SEARCHACCOUNT("ala"), nullptr);
   EXPECT_EQ(L.SEARCHACCOUNT("alain "), nullptr);
+}
+
+TEST(AccountList, NamesThatCannotBeFileNamesAreRefused) {
+  cConsoleCapture CAPTURE;
+  cBuffer B;
+  for (const char* LINE : {"1;../x;p;null;M;e;0", "2;a/b;p;null;M;e;0", "3;a\\b;p;null;M;e;0",
+                           "4;;p;null;M;e;0", "5;tab\there;p;null;M;e;0", "6;ok.name;p;null;M;e;0",
+                           "7;\xE9lodie;p;null;M;e;0", "8;..;p;null;M;e;0"}) {
+    B.WRITELN(LINE);
+  }
+  cListeAccounts L("");
+  L.LOADACCOUNTS(B);
+  ASSERT_EQ(L.COUNT(), 2);
+  EXPECT_NE(L.SEARCHACCOUNT("ok.name"), nullptr);
+  EXPECT_NE(L.SEARCHACCOUNT("\xE9lodie"), nullptr);
+  EXPECT_EQ(CAPTURE.LINES().size(), 6u);
+  EXPECT_NE(CAPTURE.LINES()[0].find("../x"), std::string::npos);
 }

@@ -1,0 +1,58 @@
+#include "base/safefile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Writes all of DATA to FD, going on after partial writes and interruptions.
+bool WRITEALL(int FD, const std::string& DATA) {
+  std::size_t DONE = 0;
+  while (DONE < DATA.size()) {
+    const ssize_t N = ::write(FD, DATA.data() + DONE, DATA.size() - DONE);
+    if (N < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    DONE += static_cast<std::size_t>(N);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string& TMPPATH,
+                    std::string& ERROR) {
+  std::string DATA;
+  for (const auto& LINE : B.LINES()) {
+    DATA += LINE;
+    DATA += "\r\n";
+  }
+  const int FD = ::open(TMPPATH.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (FD < 0) {
+    ERROR = TMPPATH + ": " + std::strerror(errno);
+    return false;
+  }
+  bool OK = WRITEALL(FD, DATA) && ::fsync(FD) == 0;
+  if (!OK) {
+    ERROR = TMPPATH + ": " + std::strerror(errno);
+  }
+  if (::close(FD) != 0 && OK) {
+    OK = false;
+    ERROR = TMPPATH + ": " + std::strerror(errno);
+  }
+  if (OK && std::rename(TMPPATH.c_str(), PATH.c_str()) != 0) {
+    OK = false;
+    ERROR = PATH + ": " + std::strerror(errno);
+  }
+  if (!OK) {
+    std::remove(TMPPATH.c_str());
+  }
+  return OK;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+#include "base/buffer.h"
+
+/// Writes every line of B, each followed by CR LF, into PATH without ever
+/// leaving PATH half written: the lines go to TMPPATH (same directory), are
+/// flushed to disk, then TMPPATH is renamed over PATH. On failure PATH keeps its
+/// previous content, TMPPATH is removed, and ERROR says why.
+bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string& TMPPATH,
+                    std::string& ERROR);
