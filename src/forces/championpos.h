@@ -103,8 +103,10 @@ class cChampionPosition : public cMobilePosition {
   void RUNCARACTS(std::string_view NAMECARACT);
   /// Gives the champion to JOUEUR (the model's player). On the map, it moves
   /// from the old owner's CHAMPIONS to JOUEUR's on the same square and scouts
-  /// for JOUEUR, without battle. Does nothing without a model.
-  void ASSIGNPLAYER(cJoueur* JOUEUR);
+  /// for JOUEUR, without battle. Does nothing without a model. Returns the
+  /// champion when the old owner's list held it and no list of JOUEUR can take
+  /// it (JOUEUR null): the caller then owns it. Otherwise nullptr.
+  [[nodiscard]] std::unique_ptr<cChampionPosition> ASSIGNPLAYER(cJoueur* JOUEUR);
   /// Puts every troop of the army (line 1, 2, 3, front first) on the champion's
   /// square in the owner's TROUPES. Without an owner the army is kept.
   void DROPTROUPES();
@@ -134,6 +136,9 @@ class cChampionPosition : public cMobilePosition {
  private:
   // Writes a line to the owner's messages, when there is an owner.
   void TELL(const std::string& LINE) const;
+  // What follows putting the champion on its square: scouting, the exit cost
+  // of the square, and the battle test when TESTWAR is true.
+  void ARRIVE(bool TESTWAR);
 };
 
 /// Exit cost of the square at POSITION: its terrain's movement cost. A square
