@@ -82,17 +82,6 @@ TEST(Troops, ListRecordRoundTripClearsTheBattleState) {
   EXPECT_THROW(X.FROMBUFFER(BAD), cConversionError);
 }
 
-TEST(Troops, NewIsAnEmptyTroop) {
-  cForcesRules RULES;
-  cListeCreaturesPosition L(nullptr);
-  auto N = L.NEW(12);
-  auto* T = dynamic_cast<cCreaturePosition*>(N.get());
-  ASSERT_NE(T, nullptr);
-  EXPECT_EQ(T->FUID, 12);
-  EXPECT_EQ(T->FNAME, "dummy");
-  EXPECT_EQ(T->FMODELE, nullptr);
-}
-
 TEST(Recruitments, RecordCarriesTheNumberOfTroops) {
   cForcesRules RULES;
   cCreature* LOUP = RULES.CREATURE(2, "loup", 3, 5, "", 4);
