@@ -148,7 +148,8 @@ bool cListeCreaturesEnCours::TESTCREATURESPRESENTS(const cCreature* MOB, tcoordM
   }
   const cListeMobilesRef HERE = FJOUEUR->VILLES->GETLIST(POSITION.X, POSITION.Y);
   for (int32_t I = 0; I < HERE.COUNT(); ++I) {
-    const auto* MODELE = static_cast<cBatimentPosition*>(HERE.GET(I))->BATIMENT();
+    const auto* MODELE =
+        static_cast<cBatiment*>(static_cast<cMobilePosition*>(HERE.GET(I))->FMODELE);
     if (MODELE != nullptr && MODELE->FRECRUIT == MOB) {
       return true;
     }

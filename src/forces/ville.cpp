@@ -102,7 +102,7 @@ bool cListeBatimentsEnCours::TESTBATIMENTSPRESENTS(const cBatiment* MOB, tcoordM
     }
     bool FOUND = false;
     for (int32_t K = 0; K < HERE.COUNT() && !FOUND; ++K) {
-      const cMobile* MODELE = static_cast<cBatimentPosition*>(HERE.GET(K))->FMODELE;
+      const cMobile* MODELE = static_cast<cMobilePosition*>(HERE.GET(K))->FMODELE;
       FOUND = MODELE != nullptr && MODELE->FUID == I;
     }
     if (!FOUND) {
