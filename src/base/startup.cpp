@@ -13,6 +13,7 @@
 #include "forces/batiment.h"
 #include "forces/champion.h"
 #include "forces/creature.h"
+#include "players/joueur.h"
 #include "protocol/interpreter.h"
 #include "server/client.h"
 #include "world/terrain.h"
@@ -67,7 +68,10 @@ void INITGAME() {
   JEUCHAMPIONS = std::make_unique<cListeChampions>("data/inGameHeros.zrk", "data/heros.zrk");
   JEUCHAMPIONS->LOADCHAMPIONS();
 
-  // The tavern and the players are created here, after the champions.
+  // The tavern is created here, after the champions and before the players.
+
+  JEUJOUEURS = std::make_unique<cListeJoueurs>("jeuJoueurs");
+  JEUJOUEURS->LOADPLAYERS();
 
   CLIENTS = std::make_unique<cListClients>();
   BUF = std::make_unique<cBuffer>();
@@ -76,6 +80,7 @@ void INITGAME() {
 void FREEGAME() {
   BUF.reset();
   CLIENTS.reset();
+  JEUJOUEURS.reset();
   JEUCHAMPIONS.reset();
   JEUBATIMENTS.reset();
   JEUCREATURES.reset();

@@ -17,6 +17,7 @@ class cListeBatimentsEnCours;
 class cListeCreaturesPosition;
 class cListeCreaturesEnCours;
 class cListeChampionsPosition;
+class cListeMobilesEnCours;
 
 /// One person's side in the game: its stock of resources, its towns, what it
 /// builds and recruits, its troops, its champions and their dead, what it knows
@@ -50,9 +51,25 @@ class cJoueur : public cMobile {
   /// champion on a random square. False when no champion is free.
   bool NEWPLAYER();
 
+  /// Links every item of LIST to this player's CAPITAL and to TARGET, where it
+  /// will be delivered (links a file does not hold).
+  void REAFFECTEENCOURS(cListeMobilesEnCours& LIST, cListeMobilesPosition& TARGET);
+  /// Gives every champion of CHAMPIONS back to this player after loading.
+  void REAFFECTECHAMPIONS();
+
   /// The player record: identity, turns, race, capital, then its sections.
   void TOBUFFER(cBuffer& C) override;
+  /// Reads the player record; a number that does not parse raises cConversionError.
   void FROMBUFFER(cBuffer& C) override;
+
+  /// "players/" + name + ".plr".
+  std::string FILENAME() const;
+  /// Writes the record into FILENAME without ever leaving it half written;
+  /// false (ERROR says why) when it cannot be written.
+  bool SAVE(std::string& ERROR);
+  /// Reads the record from "players/" + NAME (a file name with its extension).
+  /// A file that cannot be read or parsed raises cLoadError (file, line, text).
+  void LOAD(const std::string& NAME);
 
   int32_t NBTURNS = 0;
   int32_t AVAILTURNS = 0;
@@ -74,6 +91,13 @@ class cJoueur : public cMobile {
 class cListeJoueurs : public cListeMobiles {
  public:
   using cListeMobiles::cListeMobiles;
+
+  cJoueur* GETJOUEUR(int32_t INDEX) const;
+  /// Saves every player in list order, each announced by "joueur:" and its name.
+  void SAVEPLAYERS();
+  /// Appends a player for every "players/*.plr" file, in file-name order.
+  /// A file that cannot be read raises cLoadError.
+  void LOADPLAYERS();
 };
 
 /// The players of the game.

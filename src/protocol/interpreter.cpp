@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/strutils.h"
+#include "players/joueur.h"
 #include "protocol/get.h"
 
 std::unique_ptr<cBuffer> BUF;
@@ -94,7 +95,8 @@ void TURNCOMMAND(cClientInfos& C, const std::string& COMMAND) {
   BUF->WRITELN("END RETURN");
 }
 
-void PASSPLAYERTURNS(cJoueur& /*J*/, int32_t /*N*/, cBuffer& /*OUT*/) {
-  // Seam for the players: for I from 1 to N, J.PASSTURN(); then OUT.DUMP(J.OUTPUT).
-  // Unreachable until clients have players (FJOUEUR is never set before).
+void PASSPLAYERTURNS(cJoueur& J, int32_t /*N*/, cBuffer& OUT) {
+  // The turns themselves (recruitments, constructions, moves, production) come
+  // with the turn processing; the reply already carries every message so far.
+  OUT.DUMP(J.OUTPUT);
 }

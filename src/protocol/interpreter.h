@@ -34,5 +34,6 @@ void INTERPRET_SERVER(cClientInfos& C, const std::string& COMMAND);
 /// "TURN N": the player passes N turns; the reply holds every message of the player.
 void TURNCOMMAND(cClientInfos& C, const std::string& COMMAND);
 
-/// Passes N turns of the player and writes its messages into OUT.
+/// Passes N turns of the player (once turn processing exists) and writes every
+/// message of the player into OUT.
 void PASSPLAYERTURNS(cJoueur& J, int32_t N, cBuffer& OUT);

@@ -5,6 +5,7 @@
 
 #include "base/strutils.h"
 #include "entities/account.h"
+#include "players/joueur.h"
 
 std::unique_ptr<cListClients> CLIENTS;
 
@@ -46,6 +47,8 @@ std::string cLineAssembler::NEXTLINE() {
 }
 
 cClientInfos::cClientInfos(TCPsocket SOCKET, uint32_t NOW) : SOCK(SOCKET), FIDLE(NOW) {}
+
+cClientInfos::~cClientInfos() = default;
 
 int32_t cClientInfos::RECEIVE(uint32_t NOW) {
   std::array<char, READCHUNK> DATA{};

@@ -61,7 +61,7 @@ class cClientInfos {
 
   /// A client on SOCKET (may be null in tests: output then only queues), created at tick NOW.
   cClientInfos(TCPsocket SOCKET, uint32_t NOW);
-  virtual ~cClientInfos() = default;
+  virtual ~cClientInfos();
   cClientInfos(const cClientInfos&) = delete;
   cClientInfos& operator=(const cClientInfos&) = delete;
 
@@ -110,6 +110,9 @@ class cClientInfos {
   uint32_t FIDLE;
   cAccount* FACCOUNT = nullptr;
   cJoueur* FJOUEUR = nullptr;
+  /// A player created at login that waits for its race: the client owns it until
+  /// it joins JEUJOUEURS, and it is lost with the client if the client goes.
+  std::unique_ptr<cJoueur> FNEWJOUEUR;
 
  private:
   cLineAssembler FLINES;

@@ -3,6 +3,8 @@
 #include "base/console.h"
 #include "base/errors.h"
 #include "base/strutils.h"
+#include "entities/race.h"
+#include "players/joueur.h"
 
 void NANNY(cClientInfos& CLIENT) {
   const std::string& L = CLIENT.FCOMMAND;
@@ -50,33 +52,45 @@ void NANNY(cClientInfos& CLIENT) {
   CLIENT.RESETCOMMAND();
 }
 
-// --- Seams for the players -------------------------------------------------
-// Clients have no players yet: the player list, the race catalogue and the new
-// player's set-up come with the players. Until then a right password leads to
-// play with no player (FJOUEUR null), and CON_RACE is never reached.
-
-cJoueur* FINDPLAYER(const std::string& /*NAME*/) {
-  // With the player list: JEUJOUEURS->SEARCH(NAME).
-  return nullptr;
+cJoueur* FINDPLAYER(const std::string& NAME) {
+  return JEUJOUEURS ? static_cast<cJoueur*>(JEUJOUEURS->SEARCH(NAME)) : nullptr;
 }
 
 void NEWPLAYERDIALOGUE(cClientInfos& CLIENT) {
-  // With the players, this becomes: console "personnage inexistant"; create a
-  // player and call its NEWPLAYER; on failure console "probleme de creation de
-  // perso", discard it and stay in CON_PASSWORD; on success FJOUEUR := it, its
-  // FNAME := the account's name, console "Creation du personnage", ASKRACE,
-  // state CON_RACE.
-  CLIENT.CHGSTATE(CON_PLAYING);
+  CONSOLE("personnage inexistant");
+  auto J = std::make_unique<cJoueur>();
+  if (!J->NEWPLAYER()) {
+    // The client was told "en jeu" already; its next line is a password again.
+    CONSOLE("probleme de creation de perso");
+    return;
+  }
+  J->FNAME = GSTRING(CLIENT.GETNAME());
+  CLIENT.FJOUEUR = J.get();
+  CLIENT.FNEWJOUEUR = std::move(J);
+  CONSOLE("Creation du personnage");
+  ASKRACE(CLIENT);
+  CLIENT.CHGSTATE(CON_RACE);
 }
 
 void ASKRACE(cClientInfos& CLIENT) {
+  cBuffer B;
+  if (JEURACES) {
+    JEURACES->SORT(sSortByUID);
+    JEURACES->TOBUFFER(B);
+  }
   CLIENT.SEND("Race :");
-  // With the race catalogue: JEURACES sorted by identifier, written into a new
-  // buffer with TOBUFFER, and that buffer sent with SENDBUFFER.
+  CLIENT.SENDBUFFER(B);
 }
 
-void FINISHNEWPLAYER(cClientInfos& CLIENT, int32_t /*RACEID*/) {
-  // With the players: FJOUEUR->CHGRACE(RACEID); FJOUEUR appended to JEUJOUEURS
-  // (no sort); the player's record (TOBUFFER) sent with SENDBUFFER.
+void FINISHNEWPLAYER(cClientInfos& CLIENT, int32_t RACEID) {
+  if (!CLIENT.FNEWJOUEUR) {
+    return;
+  }
+  CLIENT.FNEWJOUEUR->CHGRACE(RACEID);
+  cJoueur* J = static_cast<cJoueur*>(JEUJOUEURS->ADD(std::move(CLIENT.FNEWJOUEUR)));
+  CLIENT.FJOUEUR = J;
   CLIENT.CHGSTATE(CON_PLAYING);
+  cBuffer B;
+  J->TOBUFFER(B);
+  CLIENT.SENDBUFFER(B);
 }

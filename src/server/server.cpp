@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/console.h"
+#include "players/joueur.h"
 #include "protocol/interpreter.h"
 #include "server/nanny.h"
 #include "world/world.h"
@@ -82,8 +83,9 @@ void SAVEGAMESTATE() {
   if (WORLDMAP) {
     WORLDMAP->SAVEWORLD();
   }
-  // The players are saved here too: JEUJOUEURS->SAVEPLAYERS() (one "joueur:"
-  // console line per player saved). There are no players yet.
+  if (JEUJOUEURS) {
+    JEUJOUEURS->SAVEPLAYERS();
+  }
 }
 
 std::unique_ptr<cServer> cServer::CREATE() {

@@ -155,6 +155,13 @@ TEST(Champions, CatalogueWrittenWithTavernLinesReadsBack) {
 }
 
 TEST(Champions, OwnerIsWrittenThroughThePlayersLink) {
+  // Starts without links (a player made by another test installs them) and
+  // puts back whatever was installed.
+  struct cLinksGuard {
+    tChampionLinks SAVED = CHAMPIONLINKS;
+    cLinksGuard() { CHAMPIONLINKS = {}; }
+    ~cLinksGuard() { CHAMPIONLINKS = SAVED; }
+  } GUARD;
   cBaseRules R;
   cListeChampions L(R.DIR.WRITE("heros.zrk", HEROS), "");
   ASSERT_TRUE(L.LOADCHAMPIONS());

@@ -1,0 +1,246 @@
+#include "players/joueur.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "base/console.h"
+#include "base/errors.h"
+#include "base/random.h"
+#include "base/safefile.h"
+#include "entities/encours.h"
+#include "entities/race.h"
+#include "forces/championpos.h"
+#include "forces/troupe.h"
+#include "forces/ville.h"
+
+std::unique_ptr<cListeJoueurs> JEUJOUEURS;
+
+namespace {
+
+const std::string PLAYERSDIR = "players/";
+
+std::string NAMEOFPLAYER(const cJoueur& JOUEUR) {
+  return JOUEUR.FNAME;
+}
+
+cJoueur* FINDPLAYERNAMED(std::string_view NAME) {
+  return JEUJOUEURS ? static_cast<cJoueur*>(JEUJOUEURS->SEARCH(NAME)) : nullptr;
+}
+
+}  // namespace
+
+cJoueur::cJoueur() : cJoueur(-1, "") {}
+
+cJoueur::cJoueur(int32_t UID, std::string_view NAME)
+    : cMobile(UID, NAME),
+      VILLES(std::make_unique<cListeBatimentsPosition>(this)),
+      CONSTRUCTIONS(std::make_unique<cListeBatimentsEnCours>(this)),
+      TROUPES(std::make_unique<cListeCreaturesPosition>(this)),
+      RECRUTEMENTS(std::make_unique<cListeCreaturesEnCours>(this)),
+      CIMETIERE(std::make_unique<cListeChampionsPosition>("")),
+      CHAMPIONS(std::make_unique<cListeChampionsPosition>("")) {
+  // Once players exist, the champion catalogue writes and reads its owners by name.
+  CHAMPIONLINKS.NAMEOFPLAYER = NAMEOFPLAYER;
+  CHAMPIONLINKS.FINDPLAYER = FINDPLAYERNAMED;
+}
+
+cJoueur::~cJoueur() {
+  // The catalogue champions outlive the player: they must not keep pointing at it.
+  for (auto* LIST : {CHAMPIONS.get(), CIMETIERE.get()}) {
+    for (cMobile* M : LIST->SNAPSHOT()) {
+      cChampion* MODEL = static_cast<cChampionPosition*>(M)->MODELE();
+      if (MODEL != nullptr && MODEL->FJOUEUR == this) {
+        MODEL->FJOUEUR = nullptr;
+        if (MODEL->STATE == sChampionInGame) {
+          MODEL->STATE = sChampionNotAssigned;
+        }
+      }
+    }
+  }
+}
+
+void cJoueur::CHGRACE(std::string_view NAME) {
+  RACE = JEURACES ? FINDRACE(NAME) : nullptr;
+}
+
+void cJoueur::CHGRACE(int32_t ID) {
+  RACE = JEURACES ? static_cast<cRace*>(JEURACES->SEARCH(ID)) : nullptr;
+}
+
+void cJoueur::WIZCAPITAL(uint16_t V) {
+  std::fill(CAPITAL.RESSOURCE.begin(), CAPITAL.RESSOURCE.end(), V);
+}
+
+int32_t cJoueur::GETGOLD() const {
+  return CAPITAL.GETRESS("or");
+}
+
+void cJoueur::SETGOLD(int32_t V) {
+  CAPITAL.SETRESS("or", static_cast<uint16_t>(static_cast<uint32_t>(V)));
+}
+
+void cJoueur::GETCREATURE(int32_t TROUPEID, cChampionPosition& CHAMPION, int32_t LINE) {
+  // The army has lines 1 to 3: any other number is refused the same way.
+  if (LINE > cArmee::NBLINES || LINE < 1) {
+    OUTPUT.WRITELN("wrong line number (max:%d)", cArmee::NBLINES);
+    return;
+  }
+  auto* TROUPE = static_cast<cCreaturePosition*>(TROUPES->SEARCH(TROUPEID));
+  if (TROUPE == nullptr || TROUPE->FPOSITION != CHAMPION.FPOSITION) {
+    return;
+  }
+  if (CHAMPION.ARMEES.FREELINE(LINE) == 0) {
+    return;
+  }
+  auto MOVED = TROUPES->EXTRACTAS<cCreaturePosition>(TROUPE);
+  MOVED->SETPOSITION(COORDMAP(-1, -1));
+  CHAMPION.ARMEES.ADD(MOVED, LINE);
+}
+
+void cJoueur::DROPCREATURE(cChampionPosition& CHAMPION, int32_t X, int32_t Y) {
+  cCreaturePosition* TROUPE = CHAMPION.ARMEES.GETARMEE(X, Y);
+  if (TROUPE == nullptr) {
+    return;
+  }
+  auto MOVED = CHAMPION.ARMEES.REMOVE(TROUPE);
+  MOVED->SETPOSITION(CHAMPION.FPOSITION);
+  TROUPES->ADD(std::move(MOVED));
+}
+
+bool cJoueur::NEWPLAYER() {
+  WIZCAPITAL(3000);
+  cChampion* MODEL = JEUCHAMPIONS ? JEUCHAMPIONS->CHOOSERANDOM() : nullptr;
+  if (MODEL == nullptr) {
+    return false;
+  }
+  auto CHAMPION = std::make_unique<cChampionPosition>(MODEL);
+  // Not on the map yet: the champion stays with us until TOMAP hands it to CHAMPIONS.
+  auto UNHELD = CHAMPION->ASSIGNPLAYER(this);
+  const int32_t Y = RANDOMGEN().RANDOM(TYMAP) + 1;
+  const int32_t X = RANDOMGEN().RANDOM(TXMAP) + 1;
+  cChampionPosition::TOMAP(CHAMPION, COORDMAP(X, Y), false);
+  FUID = JEUJOUEURS ? JEUJOUEURS->FINDAVAILUID() : 0;
+  AVAILTURNS = 200;
+  NBTURNS = 0;
+  return true;
+}
+
+void cJoueur::REAFFECTEENCOURS(cListeMobilesEnCours& LIST, cListeMobilesPosition& TARGET) {
+  for (cMobile* M : LIST.SNAPSHOT()) {
+    auto* ITEM = static_cast<cMobileEnCours*>(M);
+    ITEM->FCAPITALPLAYER = &CAPITAL;
+    ITEM->TRSFMOBILES = &TARGET;
+  }
+}
+
+void cJoueur::REAFFECTECHAMPIONS() {
+  for (cMobile* M : CHAMPIONS->SNAPSHOT()) {
+    auto* CHAMPION = static_cast<cChampionPosition*>(M);
+    // Already in our list: ASSIGNPLAYER keeps it there and scouts around it.
+    auto UNHELD = CHAMPION->ASSIGNPLAYER(this);
+    if (CHAMPION->MODELE() != nullptr) {
+      CHAMPION->MODELE()->STATE = sChampionInGame;
+    }
+  }
+}
+
+void cJoueur::TOBUFFER(cBuffer& C) {
+  C.WRITELN("#%d", FUID);
+  C.WRITELN("name:%s", FNAME);
+  C.WRITELN("nbTurns:%d", NBTURNS);
+  C.WRITELN("availTurns:%d", AVAILTURNS);
+  // A player whose race was not found writes an empty race name.
+  C.WRITELN("race:%s", RACE != nullptr ? RACE->FNAME : std::string());
+  C.WRITELN("capital:%s", CAPITAL.TOSTRING());
+  C.WRITELN("[towns]");
+  VILLES->TOBUFFER(C);
+  C.WRITELN("[under construction]");
+  CONSTRUCTIONS->TOBUFFER(C);
+  C.WRITELN("[troops]");
+  TROUPES->TOBUFFER(C);
+  C.WRITELN("[under recruitement]");
+  RECRUTEMENTS->TOBUFFER(C);
+  C.WRITELN("[champions]");
+  CHAMPIONS->TOBUFFER(C);
+  C.WRITELN("[MAP]");
+  CARTE.TOBUFFER(C);
+}
+
+void cJoueur::FROMBUFFER(cBuffer& C) {
+  const std::string IDLINE = C.READLN();
+  FUID = STRTOINT(IDLINE.empty() ? std::string_view() : std::string_view(IDLINE).substr(1));
+  FNAME = GSTRING(C.READAFTERTOKEN());
+  NBTURNS = STRTOINT(C.READAFTERTOKEN());
+  AVAILTURNS = STRTOINT(C.READAFTERTOKEN());
+  CHGRACE(C.READAFTERTOKEN());
+  CAPITAL.FROMSTRING(C.READAFTERTOKEN());
+  C.READLN();
+  VILLES->FROMBUFFER(C);
+  C.READLN();
+  CONSTRUCTIONS->FROMBUFFER(C);
+  REAFFECTEENCOURS(*CONSTRUCTIONS, *VILLES);
+  C.READLN();
+  TROUPES->FROMBUFFER(C);
+  C.READLN();
+  RECRUTEMENTS->FROMBUFFER(C);
+  REAFFECTEENCOURS(*RECRUTEMENTS, *TROUPES);
+  C.READLN();
+  CHAMPIONS->FROMBUFFER(C);
+  REAFFECTECHAMPIONS();
+  C.READLN();
+  CARTE.FROMBUFFER(C);
+}
+
+std::string cJoueur::FILENAME() const {
+  return PLAYERSDIR + FNAME + ".plr";
+}
+
+bool cJoueur::SAVE(std::string& ERROR) {
+  cBuffer B;
+  TOBUFFER(B);
+  // The temporary name does not end in ".plr", so a crash never leaves a file
+  // that the next start would take for a player.
+  return SAVEFILEATOMIC(B, FILENAME(), FILENAME() + ".tmp", ERROR);
+}
+
+void cJoueur::LOAD(const std::string& NAME) {
+  cBuffer B(PLAYERSDIR + NAME);
+  if (B.LOADFAILED()) {
+    throw cLoadError("Cannot read " + PLAYERSDIR + NAME);
+  }
+  READWITHCONTEXT(B, [this](cBuffer& IN) { FROMBUFFER(IN); });
+}
+
+void cListeJoueurs::SAVEPLAYERS() {
+  for (cMobile* M : SNAPSHOT()) {
+    auto* J = static_cast<cJoueur*>(M);
+    CONSOLE("joueur:" + J->FNAME);
+    std::string ERROR;
+    if (!J->SAVE(ERROR)) {
+      CONSOLE("Sauvegarde impossible : " + ERROR);
+    }
+  }
+}
+
+void cListeJoueurs::LOADPLAYERS() {
+  std::vector<std::string> NAMES;
+  std::error_code EC;
+  for (const auto& ENTRY : std::filesystem::directory_iterator(PLAYERSDIR, EC)) {
+    const std::string NAME = ENTRY.path().filename().string();
+    if (ENTRY.is_regular_file(EC) && NAME.size() > 4 && NAME.ends_with(".plr")) {
+      NAMES.push_back(NAME);
+    }
+  }
+  // File-name order: the same directory always loads the same way.
+  std::sort(NAMES.begin(), NAMES.end());
+  for (const auto& NAME : NAMES) {
+    auto J = std::make_unique<cJoueur>();
+    J->LOAD(NAME);
+    ADD(std::move(J));
+  }
+}
+
+cJoueur* cListeJoueurs::GETJOUEUR(int32_t INDEX) const {
+  return static_cast<cJoueur*>(GET(INDEX));
+}
