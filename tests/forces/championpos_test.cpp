@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <limits>
 #include <set>
@@ -13,6 +14,7 @@
 #include "forces/creature.h"
 #include "forces/rules_fixtures.h"
 #include "forces/troupe.h"
+#include "players/joueur.h"
 #include "world/terrain.h"
 #include "world/world.h"
 
@@ -329,4 +331,183 @@ TEST_F(ChampionsInPlay, FleeingStaysWithinTwoSquaresAndNeverTwoTwo) {
   C->SETPOSITION(COORDMAP(-1, -1));
   C->FLEE();
   EXPECT_EQ(C->FPOSITION, COORDMAP(-1, -1));
+}
+
+namespace {
+
+int32_t KNOWNCOUNT(const cMAT& M) {
+  int32_t N = 0;
+  for (int32_t X = 1; X <= TXMAP; ++X) {
+    for (int32_t Y = 1; Y <= TYMAP; ++Y) {
+      N += M.INMAT(X, Y) ? 1 : 0;
+    }
+  }
+  return N;
+}
+
+bool HASLINE(const cBuffer& B, const std::string& LINE) {
+  return std::find(B.LINES().begin(), B.LINES().end(), LINE) != B.LINES().end();
+}
+
+// Counts the battle tests and, when SENDTO is set, buries the arriving
+// champion in that list as a battle that kills it would.
+struct cBattleSpy {
+  static inline int32_t CALLS = 0;
+  static inline cListeChampionsPosition* SENDTO = nullptr;
+  cBattleSpy() {
+    CALLS = 0;
+    SENDTO = nullptr;
+    BATTLELINKS.TESTWAR = [](cChampionPosition& C) {
+      ++CALLS;
+      if (SENDTO != nullptr) {
+        if (auto DEAD = C.FROMMAP()) {
+          SENDTO->ADD(std::move(DEAD));
+        }
+      }
+    };
+  }
+  ~cBattleSpy() { BATTLELINKS.TESTWAR = nullptr; }
+  cBattleSpy(const cBattleSpy&) = delete;
+  cBattleSpy& operator=(const cBattleSpy&) = delete;
+};
+
+}  // namespace
+
+TEST_F(ChampionsInPlay, OwnerHoldsItsChampionsThroughTomapAndFrommap) {
+  cJoueur J(1, "alice");
+  HERO(0)->FJOUEUR = &J;
+  cBattleSpy SPY;
+  auto HELD = std::make_unique<cChampionPosition>(HERO(0));
+  cChampionPosition* C = cChampionPosition::TOMAP(HELD, COORDMAP(4, 6));
+  EXPECT_EQ(HELD, nullptr) << "the owner's list took it";
+  ASSERT_EQ(J.CHAMPIONS->COUNT(), 1);
+  EXPECT_EQ(J.CHAMPIONS->GETCHAMPION(0), C);
+  EXPECT_EQ(C->FINDEX, 54);
+  EXPECT_EQ(SPY.CALLS, 1);
+
+  std::unique_ptr<cChampionPosition> OUT = C->FROMMAP();
+  EXPECT_EQ(OUT.get(), C);
+  EXPECT_EQ(J.CHAMPIONS->COUNT(), 0);
+  EXPECT_EQ(C->FROMMAP(), nullptr) << "no list holds it any more";
+  cChampionPosition::TOMAP(OUT, COORDMAP(4, 7), false);
+  EXPECT_EQ(SPY.CALLS, 1) << "no battle asked for";
+  EXPECT_EQ(J.CHAMPIONS->COUNT(), 1);
+
+  // Nobody's champion: placed and left with its holder.
+  auto STRAY = std::make_unique<cChampionPosition>(HERO(1));
+  cChampionPosition::TOMAP(STRAY, COORDMAP(2, 2));
+  ASSERT_NE(STRAY, nullptr);
+  EXPECT_EQ(STRAY->FPOSITION, COORDMAP(2, 2));
+  EXPECT_EQ(STRAY->MVNECEXIT, 2);
+}
+
+TEST_F(ChampionsInPlay, ScoutingRevealsASquareAroundTheChampionWithinTheMap) {
+  cJoueur J(1, "alice");
+  HERO(0)->FJOUEUR = &J;
+  auto HELD = std::make_unique<cChampionPosition>(HERO(0));
+  cChampionPosition* C = cChampionPosition::TOMAP(HELD, COORDMAP(5, 5), false);
+  EXPECT_EQ(KNOWNCOUNT(J.CARTE), 25);
+  EXPECT_TRUE(J.CARTE.INMAT(3, 3));
+  EXPECT_TRUE(J.CARTE.INMAT(7, 7));
+  EXPECT_FALSE(J.CARTE.INMAT(8, 5));
+  EXPECT_FALSE(J.CARTE.INMAT(5, 2));
+
+  J.CARTE.CLEAR();
+  C->RELOCATE(COORDMAP(1, 1), false);
+  EXPECT_EQ(KNOWNCOUNT(J.CARTE), 9);
+  EXPECT_TRUE(J.CARTE.INMAT(3, 3));
+
+  // Only the characteristic whose short name is "scout" reveals, whatever
+  // name it is asked by.
+  J.CARTE.CLEAR();
+  C->RUNCARACTS("depl");
+  EXPECT_EQ(KNOWNCOUNT(J.CARTE), 0);
+  C->RUNCARACTS("eclaireur");
+  EXPECT_EQ(KNOWNCOUNT(J.CARTE), 9);
+}
+
+TEST_F(ChampionsInPlay, OwnerReadsWhereItsChampionWentAndWhatWasRefused) {
+  cJoueur J(1, "alice");
+  HERO(0)->FJOUEUR = &J;
+  HERO(1)->FJOUEUR = &J;
+  auto HELD = std::make_unique<cChampionPosition>(HERO(0));
+  cChampionPosition* C = cChampionPosition::TOMAP(HELD, COORDMAP(1, 1), false);
+  auto HELD2 = std::make_unique<cChampionPosition>(HERO(1));
+  cChampionPosition* STILL = cChampionPosition::TOMAP(HELD2, COORDMAP(9, 9), false);
+
+  EXPECT_FALSE(C->MOVETO(COORDMAP(11, 1)));
+  EXPECT_TRUE(HASLINE(J.OUTPUT, "ERROR: INVALID COORDS"));
+  EXPECT_FALSE(STILL->MOVETO(COORDMAP(9, 8)));
+  EXPECT_TRUE(HASLINE(J.OUTPUT, "ERROR: NO MOVEMENTS CARACT"));
+
+  ASSERT_TRUE(C->MOVETO(COORDMAP(3, 3)));
+  J.CHAMPIONS->PASSTURN();
+  EXPECT_TRUE(HASLINE(J.OUTPUT, "Deplacement de aldric : 1,1 -> 2,2"));
+  EXPECT_EQ(J.CHAMPIONS->COUNT(), 2) << "the walker stays in its owner's list";
+  EXPECT_EQ(J.CHAMPIONS->GETCHAMPION(0), C) << "and the list stays in square order";
+  EXPECT_EQ(STILL->FPOSITION, COORDMAP(9, 9));
+}
+
+TEST_F(ChampionsInPlay, ChampionKilledOnTheWayWalksNoFurther) {
+  for (int32_t X = 1; X <= 9; ++X) {
+    PAINT(X, 1, 1);
+  }
+  cJoueur J(1, "alice");
+  HERO(0)->FJOUEUR = &J;
+  auto HELD = std::make_unique<cChampionPosition>(HERO(0));
+  cChampionPosition* C = cChampionPosition::TOMAP(HELD, COORDMAP(1, 1), false);
+  ASSERT_TRUE(C->MOVETO(COORDMAP(6, 1)));
+  cBattleSpy SPY;
+  cBattleSpy::SENDTO = J.CIMETIERE.get();
+  EXPECT_EQ(C->MOVE(), stNotMoving);
+  EXPECT_EQ(SPY.CALLS, 1);
+  EXPECT_EQ(C->FPOSITION, COORDMAP(2, 1));
+  EXPECT_EQ(J.CHAMPIONS->COUNT(), 0);
+  EXPECT_EQ(J.CIMETIERE->COUNT(), 1);
+}
+
+TEST_F(ChampionsInPlay, DroppedTroopsStandOnTheChampionsSquareLineByLine) {
+  cJoueur J(1, "alice");
+  HERO(0)->FJOUEUR = &J;
+  auto C = PLACED(0, 3, 4);
+  C->ARMEES.APPEND(TROOP(7), 3);
+  C->ARMEES.APPEND(TROOP(10), 1);
+  C->ARMEES.APPEND(TROOP(4), 1);
+  C->DROPTROUPES();
+  EXPECT_EQ(C->ARMEES.GETCOUNT(), 0);
+  ASSERT_EQ(J.TROUPES->COUNT(), 3);
+  for (int32_t I = 0; I < 3; ++I) {
+    EXPECT_EQ(J.TROUPES->GETTROUPE(I)->FPOSITION, COORDMAP(3, 4));
+    EXPECT_EQ(J.TROUPES->GETTROUPE(I)->FINDEX, 33);
+  }
+  EXPECT_EQ(J.TROUPES->GETTROUPE(0)->FNBTROUPES, 10);
+  EXPECT_EQ(J.TROUPES->GETTROUPE(2)->FNBTROUPES, 7);
+
+  // Nobody to drop them to: the army keeps them.
+  HERO(0)->FJOUEUR = nullptr;
+  C->ARMEES.APPEND(TROOP(5), 2);
+  C->DROPTROUPES();
+  EXPECT_EQ(C->ARMEES.GETCOUNT(), 1);
+}
+
+TEST_F(ChampionsInPlay, NewOwnerTakesTheChampionOnItsSquareWithoutBattle) {
+  cJoueur A(1, "alice");
+  cJoueur B(2, "bob");
+  HERO(0)->FJOUEUR = &A;
+  cBattleSpy SPY;
+  auto HELD = std::make_unique<cChampionPosition>(HERO(0));
+  cChampionPosition* C = cChampionPosition::TOMAP(HELD, COORDMAP(5, 5), false);
+  EXPECT_EQ(C->ASSIGNPLAYER(&B), nullptr);
+  EXPECT_EQ(HERO(0)->FJOUEUR, &B);
+  EXPECT_EQ(A.CHAMPIONS->COUNT(), 0);
+  ASSERT_EQ(B.CHAMPIONS->COUNT(), 1);
+  EXPECT_EQ(B.CHAMPIONS->GETCHAMPION(0), C);
+  EXPECT_EQ(C->FPOSITION, COORDMAP(5, 5));
+  EXPECT_EQ(KNOWNCOUNT(B.CARTE), 25);
+  EXPECT_EQ(SPY.CALLS, 0);
+
+  // Given to nobody: handed back instead of lost.
+  std::unique_ptr<cChampionPosition> BACK = C->ASSIGNPLAYER(nullptr);
+  EXPECT_EQ(BACK.get(), C);
+  EXPECT_EQ(B.CHAMPIONS->COUNT(), 0);
 }
