@@ -8,7 +8,11 @@
 #include "entities/classe.h"
 #include "entities/race.h"
 #include "entities/ressource.h"
+#include "forces/championpos.h"
 #include "forces/creature.h"
+#include "forces/troupe.h"
+#include "forces/ville.h"
+#include "players/joueur.h"
 #include "protocol/interpreter.h"
 #include "world/terrain.h"
 
@@ -77,9 +81,41 @@ void INTERPRET_GET(cClientInfos& C, const std::string& COMMAND) {
     REST = AFTERTOKEN(REST, ' ');
     INTERPRET_GET_GAME(C, REST);
   }
-  // The queries about the client's own player (ALL, TROOPS, RESSOURCES, LOG...)
-  // are tested here against REST, so that "GET GAME TROOPS" answers like
-  // "GET TROOPS". They arrive with the players; until then no player exists.
+  // The queries about the client's own player are tested against REST, so that
+  // "GET GAME TROOPS" answers like "GET TROOPS". Every row is tested on its own.
+  if (C.FJOUEUR == nullptr) {
+    return;
+  }
+  cJoueur& P = *C.FJOUEUR;
+  if (REST == "ALL") {
+    WRITEBLOCK("RETURN PLAYER INFOS", [&P](cBuffer& B) { P.TOBUFFER(B); });
+  }
+  if (REST == "TROOPS") {
+    WRITECATALOGUE("RETURN TROOPS", P.TROUPES.get());
+  }
+  if (REST == "BUILDINGS") {
+    WRITECATALOGUE("RETURN BUILDINGS", P.VILLES.get());
+  }
+  if (REST == "RECRUITMENTS") {
+    WRITECATALOGUE("RETURN RECRUITMENTS", P.RECRUTEMENTS.get());
+  }
+  if (REST == "CONSTRUCTIONS") {
+    WRITECATALOGUE("RETURN CONSTRUCTIONS", P.CONSTRUCTIONS.get());
+  }
+  if (REST == "CHAMPIONS") {
+    WRITECATALOGUE("RETURN CHAMPIONS", P.CHAMPIONS.get());
+  }
+  if (REST == "MAP") {
+    WRITEBLOCK("RETURN MAP", [&P](cBuffer& B) { P.CARTE.TOBUFFER(B); });
+  }
+  if (REST == "RESSOURCES") {
+    WRITEBLOCK("RETURN PLAYER RESSOURCES", [&P](cBuffer& B) { B.WRITELN(P.CAPITAL.TOSTRING()); });
+  }
+  // The visibility queries (VISIBLES, SQUARES, SQUARE, MAPPED, ENEMY) and the
+  // tavern come with the map reports and the tavern.
+  if (TESTPATTERN(REST, "LOG")) {
+    WRITEBLOCK("RETURN LOG", [&P](cBuffer& B) { B.DUMP(P.OUTPUT); });
+  }
 }
 
 void INTERPRET_GET_GAME(cClientInfos& /*C*/, const std::string& COMMAND) {

@@ -6,8 +6,10 @@
 #include "base/startup.h"
 #include "entities/ressource.h"
 #include "forces/creature.h"
+#include "players/joueur.h"
 #include "protocol/interpreter.h"
 #include "support/fixtures.h"
+#include "world/world.h"
 
 namespace {
 
@@ -112,4 +114,41 @@ TEST_F(Get, UnknownKeywordsAnswerNothing) {
        {"GET GAME NOTHING", "GET NOTHING", "GET GAME RESSOURCES X", "GETGAME", "GET  GAME RACES"}) {
     EXPECT_EQ(Run(LINE), "") << LINE;
   }
+}
+
+TEST_F(Get, PlayerQueriesAnswerAboutTheClientsOwnPlayer) {
+  WORLDMAP->CREATEWORLD();
+  auto J = std::make_unique<cJoueur>();
+  ASSERT_TRUE(J->NEWPLAYER());
+  J->FNAME = "demo";
+  C.FJOUEUR = static_cast<cJoueur*>(JEUJOUEURS->ADD(std::move(J)));
+  cJoueur& P = *C.FJOUEUR;
+
+  cBuffer RECORD;
+  P.TOBUFFER(RECORD);
+  const auto ALL = Lines("GET ALL");
+  ASSERT_EQ(ALL.size(), RECORD.LINES().size() + 2);
+  EXPECT_EQ(ALL.front(), "RETURN PLAYER INFOS");
+  EXPECT_EQ(std::vector<std::string>(ALL.begin() + 1, ALL.end() - 1), RECORD.LINES());
+
+  EXPECT_EQ(Lines("GET RESSOURCES"),
+            (std::vector<std::string>{"RETURN PLAYER RESSOURCES", "3000/3000/3000/3000/3000",
+                                      "END RETURN"}));
+  // The shortened command of GET GAME also matches the player's query.
+  const auto BOTH = Lines("GET GAME RESSOURCES");
+  ASSERT_EQ(BOTH.size(), 8u + 3u);
+  EXPECT_EQ(BOTH[8], "RETURN PLAYER RESSOURCES");
+  EXPECT_EQ(Run("GET GAME TROOPS"), Run("GET TROOPS"));
+  EXPECT_EQ(Lines("GET TROOPS"),
+            (std::vector<std::string>{"RETURN TROOPS", "nbLines:0", "END RETURN"}));
+  const auto CHAMPIONS = Lines("GET CHAMPIONS");
+  EXPECT_EQ(CHAMPIONS[1], "nbLines:1");
+
+  P.OUTPUT.WRITELN("first");
+  P.OUTPUT.WRITELN("second");
+  const std::vector<std::string> LOG{"RETURN LOG", "first", "second", "END RETURN"};
+  EXPECT_EQ(Lines("GET LOG"), LOG);
+  EXPECT_EQ(Lines("GET LOG"), LOG);
+  EXPECT_EQ(Run("GET LOGS"), "");
+  EXPECT_EQ(Lines("GET MAP").front(), "RETURN MAP");
 }
