@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -301,14 +302,48 @@ class Server : public ::testing::Test {
     EXPECT_EQ(C->LINES(2), (Lines{"Welcome", "login"}));
     return C;
   }
-  // A connection logged in as Alice.
+  // A connection logged in as Alice, in play; her player is created (race 0)
+  // the first time.
   std::unique_ptr<cConnection> Play() {
     auto C = Connect();
     C->SEND("alice\r\n");
     EXPECT_EQ(C->LINE(), "mot de passe");
     C->SEND("Secret\r\n");
     EXPECT_EQ(C->LINE(), "en jeu");
+    const std::string NEXT = C->LINE(500ms);
+    if (NEXT == "Race :") {
+      ChooseRace(*C, "0");
+    } else {
+      EXPECT_EQ(NEXT, "<timeout>");
+    }
     return C;
+  }
+  // After "Race :": reads the race menu, answers RACE, and returns the player's
+  // record that follows (up to the end of its known map).
+  static Lines ChooseRace(cConnection& C, const std::string& RACE) {
+    const std::string COUNT = C.LINE();
+    EXPECT_EQ(COUNT.rfind("nbLines:", 0), 0u) << COUNT;
+    const int N = std::atoi(COUNT.c_str() + 8);
+    C.LINES(static_cast<std::size_t>(std::max(N, 0)));
+    C.SEND(RACE + "\r\n");
+    return ReadRecord(C);
+  }
+  // A player's record, from its "#" line to the empty line that ends its map.
+  static Lines ReadRecord(cConnection& C) {
+    Lines R;
+    for (std::string L = C.LINE(); L != "<timeout>" && L != "<closed>"; L = C.LINE()) {
+      R.push_back(L);
+      if (L == "[MAP]") {
+        const std::string RUNS = C.LINE();
+        R.push_back(RUNS);
+        for (int I = 0; I < std::atoi(RUNS.c_str() + 6); ++I) {
+          R.push_back(C.LINE());
+        }
+        R.push_back(C.LINE());
+        break;
+      }
+    }
+    return R;
   }
 
   cGameDir DIR;
@@ -335,6 +370,7 @@ TEST_F(Server, LineFeedsNeverEndALine) {
 }
 
 TEST_F(Server, LinesInOneSegmentAreAllActedOnInOrder) {
+  Play().reset();
   auto C = Connect();
   C->SEND("ALICE\r\nSecret\r\nhelp\r\nserver whoami\r\n");
   EXPECT_EQ(C->LINES(2), (Lines{"mot de passe", "en jeu"}));
@@ -437,7 +473,8 @@ TEST_F(Server, AnOverLongLineIsDiscardedAndTheConnectionGoesOn) {
   EXPECT_TRUE(C->SILENT());
   EXPECT_TRUE(SERVER->WAITLOG("Client 1 line longer than 256 bytes discarded"));
   C->SEND("alice\r\nSecret\r\n");
-  EXPECT_EQ(C->LINES(2), (Lines{"mot de passe", "en jeu"}));
+  EXPECT_EQ(C->LINES(3), (Lines{"mot de passe", "en jeu", "Race :"}));
+  ChooseRace(*C, "0");
   C->SEND(std::string(5000, 'x') + "\rserver whoami\r");
   EXPECT_EQ(C->LINE(), "Alice");
   // A line of exactly 256 bytes is a line.
@@ -450,8 +487,9 @@ TEST_F(Server, AClientThatDoesNotReadNeitherBlocksOthersNorGrowsWithoutBound) {
   auto SLOW = std::make_unique<cConnection>();
   ASSERT_TRUE(SLOW->OPEN(4096));
   EXPECT_EQ(SLOW->LINES(2), (Lines{"Welcome", "login"}));
-  SLOW->SEND("alice\r\nSecret\r\n");
-  EXPECT_EQ(SLOW->LINES(2), (Lines{"mot de passe", "en jeu"}));
+  SLOW->SEND("bob\r\npw\r\n");
+  EXPECT_EQ(SLOW->LINES(3), (Lines{"mot de passe", "en jeu", "Race :"}));
+  ChooseRace(*SLOW, "1");
 
   auto FAST = Play();
   std::string FLOOD;
@@ -571,6 +609,55 @@ TEST_F(Server, GameQueriesAnswerFromTheLoadedRules) {
   C->SEND("GET GAME RESSOURCES\r\n");
   EXPECT_EQ(C->LINES(8), (Lines{"RETURN GAME RESSOURCES", "nbLines:5", "0:or", "1:bois", "2:pierre",
                                 "3:fer", "4:cristal", "END RETURN"}));
+  // The text after GAME also matches the player's own query.
+  EXPECT_EQ(C->LINES(3),
+            (Lines{"RETURN PLAYER RESSOURCES", "3000/3000/3000/3000/3000", "END RETURN"}));
   C->SEND("GET GAME TROOP #424242\r\n");
   EXPECT_EQ(C->LINES(2), (Lines{"RETURN TROOP INFOS", "END RETURN"}));
+}
+
+TEST_F(Server, ANewAccountChoosesARaceAndFindsItsPlayerAgainAfterARestart) {
+  auto C = Connect();
+  C->SEND("alice\r\nSecret\r\n");
+  EXPECT_EQ(C->LINES(3), (Lines{"mot de passe", "en jeu", "Race :"}));
+  EXPECT_EQ(C->LINE(), "nbLines:3");
+  EXPECT_EQ(C->LINES(3), (Lines{"0:Plainiers", "1:Sylvains", "2:Troglodytes"}));
+  C->SEND("sylvains\r\n");
+  EXPECT_EQ(C->LINE(), "Race :");
+  EXPECT_EQ(C->LINE(), "nbLines:3");
+  C->LINES(3);
+  C->SEND("1\r\n");
+  const Lines RECORD = ReadRecord(*C);
+  ASSERT_GE(RECORD.size(), 8u);
+  EXPECT_EQ(RECORD[0], "#0");
+  EXPECT_EQ(RECORD[1], "name:Alice");
+  EXPECT_EQ(RECORD[3], "availTurns:200");
+  EXPECT_EQ(RECORD[4].rfind("race:", 0), 0u);
+  EXPECT_EQ(RECORD[5], "capital:3000/3000/3000/3000/3000");
+  EXPECT_TRUE(SERVER->WAITLOG("personnage inexistant\nCreation du personnage\n"));
+  C->SEND("get all\r\n");
+  EXPECT_EQ(C->LINE(), "RETURN PLAYER INFOS");
+  EXPECT_EQ(ReadRecord(*C), RECORD);
+  EXPECT_EQ(C->LINE(), "END RETURN");
+
+  // A graceful stop saves the player.
+  C.reset();
+  ASSERT_EQ(SERVER->STOP(), 0) << SERVER->LOG();
+  EXPECT_NE(SERVER->LOG().find("joueur:Alice\n"), std::string::npos) << SERVER->LOG();
+  const fs::path PLAYERFILE = DIR.PATH() / "players" / "Alice.plr";
+  const std::string SAVED = ReadFile(PLAYERFILE);
+  std::string EXPECTED;
+  for (const auto& L : RECORD) {
+    EXPECTED += L + "\r\n";
+  }
+  EXPECT_EQ(SAVED, EXPECTED);
+
+  // After a restart the account goes straight to play with the same player.
+  SERVER = std::make_unique<cServerProcess>(DIR.PATH());
+  ASSERT_TRUE(SERVER->WAITLOG("Server is listening")) << SERVER->LOG();
+  auto AGAIN = Connect();
+  AGAIN->SEND("ALICE\r\nSecret\r\nget all\r\n");
+  EXPECT_EQ(AGAIN->LINES(3), (Lines{"mot de passe", "en jeu", "RETURN PLAYER INFOS"}));
+  EXPECT_EQ(ReadRecord(*AGAIN), RECORD);
+  EXPECT_EQ(AGAIN->LINE(), "END RETURN");
 }
