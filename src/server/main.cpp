@@ -4,6 +4,7 @@
 #include <SDL/SDL_net.h>
 
 #include <csignal>
+#include <exception>
 #include <string>
 
 #include "base/console.h"
@@ -38,6 +39,11 @@ int main() {
     CONSOLE(E.what());
     FREEGAME();
     return 1;
+  } catch (const std::exception& E) {
+    // Whatever else goes wrong while loading ends the start with its reason.
+    CONSOLE(std::string("Start-up failed: ") + E.what());
+    FREEGAME();
+    return 1;
   }
 
   // No subsystem; no parachute, so SDL leaves the fatal signals alone.
@@ -48,8 +54,16 @@ int main() {
   }
   SDLNet_Init();
 
-  if (WORLDMAP->ISEMPTY()) {
-    WORLDMAP->CREATEWORLD();
+  try {
+    if (WORLDMAP->ISEMPTY()) {
+      WORLDMAP->CREATEWORLD();
+    }
+  } catch (const std::exception& E) {
+    CONSOLE(E.what());
+    SDLNet_Quit();
+    SDL_Quit();
+    FREEGAME();
+    return 1;
   }
 
   ZRKSERVER = cServer::CREATE();

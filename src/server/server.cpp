@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "base/console.h"
@@ -81,7 +82,13 @@ void SAVEGAMESTATE() {
   // The deposits that exploitation changes live in the cached squares: written
   // back, the world survives a restart.
   if (WORLDMAP) {
-    WORLDMAP->SAVEWORLD();
+    // A world that cannot be written (a full disk) is said, and the players
+    // are saved all the same.
+    try {
+      WORLDMAP->SAVEWORLD();
+    } catch (const std::exception& E) {
+      CONSOLE(E.what());
+    }
   }
   if (JEUJOUEURS) {
     JEUJOUEURS->SAVEPLAYERS();
@@ -210,11 +217,17 @@ void cServer::CONTROLTIMEOUTSESSION() {
 
 void cServer::HANDLELINES(cClientInfos& C) {
   while (C.FSTATE != CON_CLOSING && C.TAKELINE()) {
-    if (C.FSTATE != CON_PLAYING) {
-      NANNY(C);
-    } else {
-      CONSOLE(C.FCOMMAND);
-      INTERPRETER(C);
+    // A line that makes the game fail costs that line, never the server.
+    try {
+      if (C.FSTATE != CON_PLAYING) {
+        NANNY(C);
+      } else {
+        CONSOLE(C.FCOMMAND);
+        INTERPRETER(C);
+      }
+    } catch (const std::exception& E) {
+      CONSOLE("Client " + std::to_string(C.FNUM) + " line failed: " + E.what());
+      C.RESETCOMMAND();
     }
     if (C.PENDINGOUTPUT() > MAXPENDINGOUTPUT) {
       C.FLUSH();
