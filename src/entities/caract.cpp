@@ -2,6 +2,7 @@
 
 #include "base/console.h"
 #include "base/errors.h"
+#include "base/loader.h"
 
 std::unique_ptr<cListeCaracts> CARACTSCHAMPIONS;
 std::unique_ptr<cListeCaracts> CARACTSCREATURES;
@@ -19,22 +20,13 @@ void cCaract::FROMSTRING(std::string_view PMSTR) {
 }
 
 bool cListeCaracts::LOADCARACTS() {
-  cBuffer B(NMINIFILE);
-  if (B.LOADFAILED()) {
-    return false;
-  }
-  READWITHCONTEXT(B, [this](cBuffer& IN) {
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (!LINE.empty() && LINE[0] == ';') {
-        continue;
-      }
+  return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
+    FOREACHLINE(IN, [this](const std::string& LINE) {
       auto C = std::make_unique<cCaract>();
       C->FROMSTRING(LINE);
       ADD(std::move(C));
-    }
+    });
   });
-  return true;
 }
 
 int32_t cListeCaracts::ITERATIFSEARCH(std::string_view NAME) const {

@@ -1,6 +1,7 @@
 #include "entities/classe.h"
 
 #include "base/errors.h"
+#include "base/loader.h"
 #include "entities/caract.h"
 
 std::unique_ptr<cListeClasses> JEUCLASSES;
@@ -42,24 +43,14 @@ bool cClasse::ISPRINCIPAL(std::string_view NAME) const {
 }
 
 bool cListeClasses::LOADCLASSES() {
-  cBuffer B(NMINIFILE);
-  if (B.LOADFAILED()) {
-    return false;
-  }
-  READWITHCONTEXT(B, [this](cBuffer& IN) {
-    IN.REWIND();
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (LINE.empty() || LINE[0] != '#') {
-        continue;
-      }
-      IN.PREVIOUS();
+  return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
+    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& /*FIRSTLINE*/) {
+      RECORD.PREVIOUS();
       auto C = std::make_unique<cClasse>();
-      C->FROMBUFFER(IN);
+      C->FROMBUFFER(RECORD);
       ADD(std::move(C));
-    }
+    });
   });
-  return true;
 }
 
 cClasse* FINDCLASSE(std::string_view NAME) {

@@ -22,6 +22,12 @@ void cMobile::FROMBUFFER(cBuffer& INPUT) {
   FNAME = LOWERCASE(GSTRING(AFTERTOKEN(LINE, ':')));
 }
 
+void READNUMBEREDNAME(cMobile& M, std::string_view S) {
+  std::string REST(S.empty() ? S : S.substr(1));
+  M.FUID = STRTOINT(STRTOK(REST, ':'));
+  M.FNAME = GSTRING(REST);
+}
+
 cMobilePosition::cMobilePosition() = default;
 
 cMobilePosition::cMobilePosition(int32_t PUID, std::string_view PNAME, cMobile* MOBMODELE,

@@ -32,6 +32,11 @@ class cMobile {
   std::string FNAME = "dummy";
 };
 
+/// Reads a catalogue line "#uid:name" into M: the first character is dropped,
+/// the uid runs to the first ':' (cConversionError when it is not a number),
+/// the rest is the name, its case kept, cut to 40 characters.
+void READNUMBEREDNAME(cMobile& M, std::string_view S);
+
 /// A mobile standing on the map: its square, the square's index, and the
 /// catalogue record it is an instance of (its model, never owned).
 class cMobilePosition : public cMobile {

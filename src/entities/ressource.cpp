@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/helpers.h"
+#include "base/loader.h"
 
 std::unique_ptr<cListeRessources> JEURESSOURCES;
 
@@ -10,28 +11,17 @@ int32_t NBRESSOURCES() {
 }
 
 void cRessource::FROMSTRING(std::string_view S) {
-  std::string REST(S.empty() ? S : S.substr(1));
-  FUID = STRTOINT(STRTOK(REST, ':'));
-  FNAME = GSTRING(REST);
+  READNUMBEREDNAME(*this, S);
 }
 
 bool cListeRessources::LOADRESSOURCES() {
-  cBuffer B(NMINIFILE);
-  if (B.LOADFAILED()) {
-    return false;
-  }
-  READWITHCONTEXT(B, [this](cBuffer& IN) {
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (!LINE.empty() && LINE[0] == ';') {
-        continue;
-      }
+  return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
+    FOREACHLINE(IN, [this](const std::string& LINE) {
       auto R = std::make_unique<cRessource>();
       R->FROMSTRING(GSTRING(LINE));
       ADD(std::move(R));
-    }
+    });
   });
-  return true;
 }
 
 cArrayRessources::cArrayRessources() : RESSOURCE(static_cast<std::size_t>(NBRESSOURCES()), 0) {}

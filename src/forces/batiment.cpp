@@ -4,6 +4,7 @@
 #include <set>
 
 #include "base/errors.h"
+#include "base/loader.h"
 #include "forces/costs.h"
 #include "forces/creature.h"
 
@@ -97,20 +98,15 @@ void cBatiment::FROMBUFFER(cBuffer& INPUT, cListeBatiments* CATALOGUE) {
 }
 
 void cListeBatiments::PRELOADBATIMENTS(cBuffer& BUFFER) {
-  BUFFER.REWIND();
   ULNBBATIMENTS = 0;
-  while (!BUFFER.ISEOF()) {
-    const std::string LINE = BUFFER.READLN();
-    if (LINE.empty() || LINE[0] != '#') {
-      continue;
-    }
+  FOREACHBLOCK(BUFFER, [this](cBuffer& RECORD, const std::string& /*FIRSTLINE*/) {
     ++ULNBBATIMENTS;
     auto B = std::make_unique<cBatiment>();
-    BUFFER.PREVIOUS();
-    B->FROMBUFFER(BUFFER, this);
+    RECORD.PREVIOUS();
+    B->FROMBUFFER(RECORD, this);
     B->PRELOADING(false);
     ADD(std::move(B));
-  }
+  });
 }
 
 namespace {
@@ -121,47 +117,32 @@ namespace {
 }  // namespace
 
 bool cListeBatiments::LOADBATIMENTS() {
-  cBuffer B(NMINIFILE);
-  if (B.LOADFAILED()) {
-    return false;
-  }
-  READWITHCONTEXT(B, [this](cBuffer& IN) {
+  return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
     PRELOADBATIMENTS(IN);
     // Requirements are flags indexed by identifier: identifiers must be exactly
     // 0 .. n - 1, or a flag would stand for the wrong building or none at all.
     std::set<int32_t> SEEN;
-    IN.REWIND();
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (LINE.empty() || LINE[0] != '#') {
-        continue;
-      }
-      const int32_t UID = STRTOINT(LINE.substr(1));
+    FOREACHBLOCK(IN, [this, &SEEN](cBuffer& RECORD, const std::string& FIRSTLINE) {
+      const int32_t UID = STRTOINT(FIRSTLINE.substr(1));
       if (UID < 0 || UID >= ULNBBATIMENTS || !SEEN.insert(UID).second) {
-        REJECT(IN, IN.GETCURRENT(),
+        REJECT(RECORD, RECORD.GETCURRENT(),
                "building identifier " + std::to_string(UID) + " is not one of 0 to " +
                    std::to_string(ULNBBATIMENTS - 1) + " used once");
       }
-    }
-    IN.REWIND();
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (LINE.empty() || LINE[0] != '#') {
-        continue;
-      }
-      const int32_t RECORDLINE = IN.GETCURRENT();
-      IN.PREVIOUS();
-      cBatiment* BAT = BATIMENTBYUID(STRTOINT(LINE.substr(1)));
-      BAT->FROMBUFFER(IN, this);
+    });
+    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& FIRSTLINE) {
+      const int32_t RECORDLINE = RECORD.GETCURRENT();
+      RECORD.PREVIOUS();
+      cBatiment* BAT = BATIMENTBYUID(STRTOINT(FIRSTLINE.substr(1)));
+      BAT->FROMBUFFER(RECORD, this);
       if (BAT->FNBTOURSNEC < 0) {
-        REJECT(IN, RECORDLINE + 4,
+        REJECT(RECORD, RECORDLINE + 4,
                "building " + BAT->FNAME + " has a negative number of turns (" +
                    std::to_string(BAT->FNBTOURSNEC) + ")");
       }
       CALCULRESSPARTOUR(*BAT);
-    }
+    });
   });
-  return true;
 }
 
 void cListeBatiments::CALCULRESSPARTOUR(cBatiment& BATIMENT) {

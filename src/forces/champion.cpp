@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/errors.h"
+#include "base/loader.h"
 #include "base/random.h"
 
 std::unique_ptr<cListeChampions> JEUCHAMPIONS;
@@ -89,33 +90,23 @@ cListeChampions::cListeChampions(const std::string& NAME1, const std::string& NA
 }
 
 bool cListeChampions::LOADCHAMPIONS() {
-  cBuffer B(NMINIFILE);
-  if (B.LOADFAILED()) {
-    return false;
-  }
-  READWITHCONTEXT(B, [this](cBuffer& IN) {
+  return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
     std::set<int32_t> SEEN;
-    IN.REWIND();
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (LINE.empty() || LINE[0] != '#') {
-        continue;
-      }
+    FOREACHBLOCK(IN, [this, &SEEN](cBuffer& RECORD, const std::string& FIRSTLINE) {
       // The in-game file writes a champion on offer followed by the tavern's
       // lines, which begin with '#' and the same identifier: they describe the
       // offer, not a champion. Their other lines are skipped like any line
       // outside a record.
-      if (STLOADING == stLoadInGame && SEEN.count(STRTOINT(LINE.substr(1))) > 0) {
-        continue;
+      if (STLOADING == stLoadInGame && SEEN.count(STRTOINT(FIRSTLINE.substr(1))) > 0) {
+        return;
       }
-      IN.PREVIOUS();
+      RECORD.PREVIOUS();
       auto C = std::make_unique<cChampion>();
-      C->FROMBUFFER(IN, false);
+      C->FROMBUFFER(RECORD, false);
       SEEN.insert(C->FUID);
       ADD(std::move(C));
-    }
+    });
   });
-  return true;
 }
 
 cChampion* cListeChampions::CHOOSERANDOM() {

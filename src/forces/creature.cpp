@@ -1,6 +1,7 @@
 #include "forces/creature.h"
 
 #include "base/errors.h"
+#include "base/loader.h"
 #include "forces/costs.h"
 
 std::unique_ptr<cListeCreatures> JEUCREATURES;
@@ -33,25 +34,15 @@ void cCreature::FROMBUFFER(cBuffer& INPUT) {
 }
 
 bool cListeCreatures::LOADCREATURES() {
-  cBuffer B(NMINIFILE);
-  if (B.LOADFAILED()) {
-    return false;
-  }
-  READWITHCONTEXT(B, [this](cBuffer& IN) {
-    IN.REWIND();
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (LINE.empty() || LINE[0] != '#') {
-        continue;
-      }
-      IN.PREVIOUS();
+  return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
+    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& /*FIRSTLINE*/) {
+      RECORD.PREVIOUS();
       auto C = std::make_unique<cCreature>();
-      C->FROMBUFFER(IN);
+      C->FROMBUFFER(RECORD);
       CALCULRESSPARTOUR(*C);
       ADD(std::move(C));
-    }
+    });
   });
-  return true;
 }
 
 void cListeCreatures::CALCULRESSPARTOUR(cCreature& CREATURE) {

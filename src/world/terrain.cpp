@@ -1,6 +1,7 @@
 #include "world/terrain.h"
 
 #include "base/errors.h"
+#include "base/loader.h"
 #include "entities/ressource.h"
 
 std::unique_ptr<cListeTerrains> JEUTERRAINS;
@@ -58,23 +59,14 @@ const cDice& cTerrain::DICE(std::size_t I) const {
 }
 
 bool cListeTerrains::LOADTERRAINS() {
-  cBuffer B(NMINIFILE);
-  if (B.LOADFAILED()) {
-    return false;
-  }
-  READWITHCONTEXT(B, [this](cBuffer& IN) {
-    while (IN.GETCURRENT() != IN.READCOUNT()) {
-      const std::string LINE = IN.READLN();
-      if (LINE.empty() || LINE[0] != '#') {
-        continue;
-      }
-      IN.PREVIOUS();
+  return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
+    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& /*FIRSTLINE*/) {
+      RECORD.PREVIOUS();
       auto T = std::make_unique<cTerrain>();
-      T->FROMBUFFER(IN);
+      T->FROMBUFFER(RECORD);
       ADD(std::move(T));
-    }
+    });
   });
-  return true;
 }
 
 cTerrain* cListeTerrains::TERRAINAT(int32_t POS) const {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+
+#include "base/buffer.h"
+#include "base/errors.h"
+
+// The two shapes of the rules files, and how every loader opens its file.
+
+/// Loads FILENAME and runs READ(buffer) on it; a number that does not parse
+/// becomes a cLoadError naming the file, the line and the text. False, without
+/// calling READ, when the file cannot be opened.
+template <class READER>
+bool LOADDATAFILE(const std::string& FILENAME, READER&& READ) {
+  cBuffer B(FILENAME);
+  if (B.LOADFAILED()) {
+    return false;
+  }
+  READWITHCONTEXT(B, READ);
+  return true;
+}
+
+/// Line-per-record files: calls ONLINE(line) for every line from the first one
+/// that does not begin with ';' (a comment). Empty lines are records too.
+template <class HANDLER>
+void FOREACHLINE(cBuffer& B, HANDLER&& ONLINE) {
+  B.REWIND();
+  while (B.GETCURRENT() != B.READCOUNT()) {
+    const std::string LINE = B.READLN();
+    if (!LINE.empty() && LINE[0] == ';') {
+      continue;
+    }
+    ONLINE(LINE);
+  }
+}
+
+/// Block-per-record files: a record starts at a line beginning with '#'; every
+/// other line between records is passed over. Calls ONRECORD(B, line) with the
+/// cursor just after that first line: a reader steps back with PREVIOUS to read
+/// the whole record, and the walk goes on from wherever it leaves the cursor.
+template <class HANDLER>
+void FOREACHBLOCK(cBuffer& B, HANDLER&& ONRECORD) {
+  B.REWIND();
+  while (B.GETCURRENT() != B.READCOUNT()) {
+    const std::string LINE = B.READLN();
+    if (LINE.empty() || LINE[0] != '#') {
+      continue;
+    }
+    ONRECORD(B, LINE);
+  }
+}
