@@ -272,8 +272,8 @@ std::string FORMATLIST(std::string_view FMT, const std::vector<std::string>& ARG
   std::size_t NEXT = 0;
   for (std::size_t I = 0; I < FMT.size(); ++I) {
     if (FMT[I] == '%' && I + 1 < FMT.size()) {
-      const char SPEC = FMT[I + 1];
-      if (SPEC == 'd' || SPEC == 's') {
+      const char CONVERSION = FMT[I + 1];
+      if (CONVERSION == 'd' || CONVERSION == 's') {
         if (NEXT < ARGS.size()) {
           R += ARGS[NEXT];
         }
@@ -281,7 +281,7 @@ std::string FORMATLIST(std::string_view FMT, const std::vector<std::string>& ARG
         ++I;
         continue;
       }
-      if (SPEC == '%') {
+      if (CONVERSION == '%') {
         R += '%';
         ++I;
         continue;
