@@ -78,30 +78,6 @@ TEST(Framing, A256ByteLineIsKeptAndALongerOneIsDiscardedUpToItsCarriageReturn) {
   EXPECT_EQ(DISCARDED, 2);
 }
 
-TEST(Framing, LinesNotTakenCanBeDropped) {
-  cLineAssembler A;
-  const std::string T = "a\rb\rpart";
-  A.FEED(T.data(), T.size());
-  A.DROPLINES();
-  EXPECT_FALSE(A.HASLINE());
-  EXPECT_EQ(A.PARTIAL(), 4u);
-  A.FEED("\r", 1);
-  EXPECT_EQ(A.NEXTLINE(), "part");
-}
-
-TEST(Client, ANewClientWaitsForItsLoginWithNothingPending) {
-  cClientInfos C(nullptr, 1234);
-  EXPECT_EQ(C.FNUM, -1);
-  EXPECT_EQ(C.FSTATE, CON_LOGIN);
-  EXPECT_EQ(C.FERROR, 1);
-  EXPECT_EQ(C.FIDLE, 1234u);
-  EXPECT_EQ(C.FCOMMAND, "");
-  EXPECT_EQ(C.FACCOUNT, nullptr);
-  EXPECT_EQ(C.FJOUEUR, nullptr);
-  EXPECT_FALSE(C.TAKELINE());
-  EXPECT_FALSE(C.DATAREADY());
-}
-
 TEST(Client, ReceivedLinesBecomeTheCommandOneAtATime) {
   cClientInfos C(nullptr, 0);
   const std::string T = "alice\r\nsecret\r\n";
