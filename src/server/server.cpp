@@ -96,7 +96,7 @@ void SAVEGAMESTATE() {
 }
 
 std::unique_ptr<cServer> cServer::CREATE() {
-  std::unique_ptr<cServer> S(new cServer());
+  auto S = std::make_unique<cServer>();
   if (!S->OPENSERVER()) {
     return nullptr;
   }

@@ -29,6 +29,8 @@ class cServer {
   /// Opens the server (OPENSERVER); null when the port cannot be opened or its
   /// socket cannot be driven without blocking (the reason is on the console).
   static std::unique_ptr<cServer> CREATE();
+  /// A server that is not listening yet; CREATE is the way to get a working one.
+  cServer() = default;
   ~cServer();
   cServer(const cServer&) = delete;
   cServer& operator=(const cServer&) = delete;
@@ -44,7 +46,6 @@ class cServer {
   sStateServer STATESERVER = RUNNING;
 
  private:
-  cServer() = default;
 
   bool OPENSERVER();
   void ACCEPTCLIENT();
