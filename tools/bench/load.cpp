@@ -1,0 +1,386 @@
+#include "load.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "process.h"
+
+namespace {
+
+long long NOWUS() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+double SECONDSBETWEEN(long long FROMUS, long long TOUS) {
+  return static_cast<double>(TOUS - FROMUS) / 1e6;
+}
+
+// Connections opened but not yet greeted at any one time: the server accepts
+// one connection per poll, and a client not yet in play is dropped after a few
+// seconds of silence, so each one is opened shortly before its turn.
+constexpr std::size_t OPENWINDOW = 4;
+// How long to wait after "en jeu" for the race menu of an account that has no
+// player yet; nothing in that time means the player exists.
+constexpr long long RACEGRACEUS = 1000000;
+// The longest wait of one poll, so that an interruption is seen promptly.
+constexpr int POLLSLICEMS = 100;
+const std::string RACE = "0";
+
+}  // namespace
+
+cLoadRun::cLoadRun(int CLIENTS, const tOptions& OPTIONS)
+    : FCONNECTIONS(static_cast<std::size_t>(CLIENTS)),
+      FOPTIONS(OPTIONS),
+      FTIMEOUTUS(static_cast<long long>(OPTIONS.REPLYTIMEOUTMS) * 1000) {
+  for (std::size_t I = 0; I < FCONNECTIONS.size(); ++I) {
+    FCONNECTIONS[I].ACCOUNT = static_cast<int>(I) + 1;
+  }
+}
+
+cLoadRun::~cLoadRun() {
+  for (tConnection& C : FCONNECTIONS) {
+    if (C.FD >= 0) {
+      ::close(C.FD);
+    }
+  }
+}
+
+const char* cLoadRun::STAGENAME(sStage S) {
+  switch (S) {
+    case stUNOPENED:
+      return "not connected";
+    case stCONNECTING:
+      return "connecting";
+    case stGREETING:
+      return "waiting for the greeting";
+    case stNAME:
+      return "sent its account name";
+    case stPASSWORD:
+      return "sent its password";
+    case stRACEWAIT:
+      return "waiting for the race menu";
+    case stRACEMENU:
+      return "reading the race menu";
+    case stRECORD:
+      return "chose its race";
+    case stINPLAY:
+      return "in play";
+    case stCOMMANDS:
+      return "sending commands";
+    case stDONE:
+      return "done";
+  }
+  return "?";
+}
+
+void cLoadRun::FAIL(const tConnection& C, const std::string& WHY) const {
+  throw cBenchError("client " + ACCOUNTNAME(C.ACCOUNT) + " (" + STAGENAME(C.STAGE) + "): " + WHY);
+}
+
+void cLoadRun::OPEN(tConnection& C) {
+  C.FD = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (C.FD < 0) {
+    FAIL(C, std::string("cannot create a socket: ") + std::strerror(errno));
+  }
+  // Commands are small writes: each must leave at once.
+  const int ONE = 1;
+  ::setsockopt(C.FD, IPPROTO_TCP, TCP_NODELAY, &ONE, sizeof ONE);
+  sockaddr_in A{};
+  A.sin_family = AF_INET;
+  A.sin_port = htons(GAMEPORT);
+  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const int R = ::connect(C.FD, reinterpret_cast<const sockaddr*>(&A), sizeof A);
+  if (R != 0 && errno != EINPROGRESS) {
+    FAIL(C, std::string("cannot connect to 127.0.0.1: ") + std::strerror(errno));
+  }
+  C.STAGE = R == 0 ? stGREETING : stCONNECTING;
+  C.DEADLINEUS = NOWUS() + FTIMEOUTUS;
+}
+
+void cLoadRun::SEND(tConnection& C, const std::string& LINE) {
+  C.FOUT += LINE;
+  C.FOUT += "\r\n";
+}
+
+void cLoadRun::FLUSH(tConnection& C) {
+  while (!C.FOUT.empty()) {
+    const ssize_t N = ::send(C.FD, C.FOUT.data(), C.FOUT.size(), MSG_NOSIGNAL);
+    if (N > 0) {
+      C.FOUT.erase(0, static_cast<std::size_t>(N));
+    } else if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      return;  // the rest goes when poll says the socket can take it
+    } else if (N < 0 && errno == EINTR) {
+      continue;
+    } else {
+      FAIL(C, std::string("cannot send: ") + std::strerror(errno));
+    }
+  }
+}
+
+bool cLoadRun::RECEIVE(tConnection& C) {
+  char DATA[16384];
+  for (;;) {
+    const ssize_t N = ::recv(C.FD, DATA, sizeof DATA, 0);
+    if (N > 0) {
+      C.FIN.append(DATA, static_cast<std::size_t>(N));
+      if (static_cast<std::size_t>(N) < sizeof DATA) {
+        return true;
+      }
+    } else if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      return true;
+    } else if (N < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return false;
+    }
+  }
+}
+
+void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
+  const auto WATCHED = [&](const tConnection& C) {
+    return C.FD >= 0 && std::find(STAGES.begin(), STAGES.end(), C.STAGE) != STAGES.end();
+  };
+  std::vector<pollfd> FDS;
+  std::vector<tConnection*> OWNERS;
+  long long EARLIEST = NOWUS() + POLLSLICEMS * 1000LL;
+  for (tConnection& C : FCONNECTIONS) {
+    if (!WATCHED(C)) {
+      continue;
+    }
+    short EVENTS = POLLIN;
+    if (C.STAGE == stCONNECTING || !C.FOUT.empty()) {
+      EVENTS = static_cast<short>(EVENTS | POLLOUT);
+    }
+    FDS.push_back({C.FD, EVENTS, 0});
+    OWNERS.push_back(&C);
+    EARLIEST = std::min(EARLIEST, C.DEADLINEUS);
+  }
+  // Every wait is for a connection with a deadline: never one for nothing.
+  if (FDS.empty()) {
+    throw cBenchError("no connection left to wait for");
+  }
+  const long long WAITUS = std::max(0LL, EARLIEST - NOWUS());
+  const int READY = ::poll(FDS.data(), FDS.size(), static_cast<int>((WAITUS + 999) / 1000));
+  if (INTERRUPTED()) {
+    throw cBenchError("interrupted");
+  }
+  if (READY < 0 && errno != EINTR) {
+    throw cBenchError(std::string("poll failed: ") + std::strerror(errno));
+  }
+  for (std::size_t I = 0; READY > 0 && I < FDS.size(); ++I) {
+    tConnection& C = *OWNERS[I];
+    const short EV = FDS[I].revents;
+    if (EV == 0) {
+      continue;
+    }
+    if (C.STAGE == stCONNECTING) {
+      int ERR = 0;
+      socklen_t LEN = sizeof ERR;
+      ::getsockopt(C.FD, SOL_SOCKET, SO_ERROR, &ERR, &LEN);
+      if (ERR != 0) {
+        FAIL(C, std::string("cannot connect to 127.0.0.1: ") + std::strerror(ERR));
+      }
+      C.STAGE = stGREETING;
+      C.DEADLINEUS = NOWUS() + FTIMEOUTUS;
+    }
+    if ((EV & POLLOUT) != 0) {
+      FLUSH(C);
+    }
+    if ((EV & (POLLIN | POLLHUP | POLLERR)) == 0) {
+      continue;
+    }
+    const bool OPEN = RECEIVE(C);
+    const long long NOW = NOWUS();
+    std::size_t START = 0;
+    for (auto END = C.FIN.find('\n'); END != std::string::npos; END = C.FIN.find('\n', START)) {
+      std::string LINE = C.FIN.substr(START, END - START);
+      if (!LINE.empty() && LINE.back() == '\r') {
+        LINE.pop_back();
+      }
+      START = END + 1;
+      FLINEHANDLER(C, LINE, NOW);
+    }
+    C.FIN.erase(0, START);
+    if (!OPEN) {
+      FAIL(C, "the server closed the connection" +
+                  (C.FIN.empty() ? std::string() : " after \"" + C.FIN + "\""));
+    }
+  }
+  const long long NOW = NOWUS();
+  for (tConnection& C : FCONNECTIONS) {
+    if (!WATCHED(C) || C.DEADLINEUS > NOW) {
+      continue;
+    }
+    if (C.STAGE == stRACEWAIT) {
+      // No race menu: the account's player already existed.
+      FLOGIN->ADD(C.ENJEUUS - C.SENTUS);
+      C.STAGE = stINPLAY;
+      continue;
+    }
+    FAIL(C, "no complete reply within " + std::to_string(FOPTIONS.REPLYTIMEOUTMS) + " ms" +
+                (C.FIN.empty() ? std::string() : " (partial line \"" + C.FIN + "\")"));
+  }
+}
+
+void cLoadRun::LOGINLINE(tConnection& C, const std::string& LINE, long long NOW) {
+  const auto EXPECT = [&](const char* WANTED) {
+    if (LINE != WANTED) {
+      FAIL(C, std::string("expected \"") + WANTED + "\", got \"" + LINE + "\"");
+    }
+  };
+  switch (C.STAGE) {
+    case stGREETING:
+      EXPECT(C.GREETING == 0 ? "Welcome" : "login");
+      if (++C.GREETING == 2) {
+        SEND(C, ACCOUNTNAME(C.ACCOUNT));
+        C.SENTUS = NOW;
+        C.STAGE = stNAME;
+      }
+      break;
+    case stNAME:
+      EXPECT("mot de passe");
+      FLOGIN->ADD(NOW - C.SENTUS);
+      SEND(C, ACCOUNTPASSWORD(C.ACCOUNT));
+      C.SENTUS = NOW;
+      C.STAGE = stPASSWORD;
+      break;
+    case stPASSWORD:
+      EXPECT("en jeu");
+      C.ENJEUUS = NOW;
+      C.STAGE = stRACEWAIT;
+      C.DEADLINEUS = NOW + RACEGRACEUS;
+      return;
+    case stRACEWAIT:
+      EXPECT("Race :");
+      C.STAGE = stRACEMENU;
+      break;
+    case stRACEMENU:
+      C.MENU.FEED(LINE);
+      if (!C.MENU.ERROR().empty()) {
+        FAIL(C, C.MENU.ERROR());
+      }
+      if (C.MENU.COMPLETE()) {
+        FLOGIN->ADD(NOW - C.SENTUS);
+        SEND(C, RACE);
+        C.SENTUS = NOW;
+        C.STAGE = stRECORD;
+      }
+      break;
+    case stRECORD:
+      C.RECORD.FEED(LINE);
+      if (!C.RECORD.ERROR().empty()) {
+        FAIL(C, C.RECORD.ERROR());
+      }
+      if (C.RECORD.COMPLETE()) {
+        FLOGIN->ADD(NOW - C.SENTUS);
+        C.STAGE = stINPLAY;
+      }
+      break;
+    default:
+      FAIL(C, "unexpected line \"" + LINE + "\"");
+  }
+  C.DEADLINEUS = C.SENTUS + FTIMEOUTUS;
+  FLUSH(C);
+}
+
+tPhaseResult cLoadRun::LOGIN() {
+  tPhaseResult R;
+  FLOGIN = &R.ALL;
+  FLINEHANDLER = [this](tConnection& C, const std::string& LINE, long long NOW) {
+    LOGINLINE(C, LINE, NOW);
+  };
+  const std::vector<sStage> LOGGINGIN{stCONNECTING, stGREETING, stNAME,  stPASSWORD,
+                                      stRACEWAIT,   stRACEMENU, stRECORD};
+  const long long START = NOWUS();
+  std::size_t NEXT = 0;
+  // Every pass either waits at most one poll slice or moves a client on, and
+  // every client has a deadline: the loop ends.
+  for (;;) {
+    std::size_t OPENING = 0;
+    std::size_t INPLAY = 0;
+    for (const tConnection& C : FCONNECTIONS) {
+      OPENING += C.STAGE == stCONNECTING || C.STAGE == stGREETING ? 1 : 0;
+      INPLAY += C.STAGE == stINPLAY ? 1 : 0;
+    }
+    if (INPLAY == FCONNECTIONS.size()) {
+      break;
+    }
+    for (; NEXT < FCONNECTIONS.size() && OPENING < OPENWINDOW; ++NEXT, ++OPENING) {
+      OPEN(FCONNECTIONS[NEXT]);
+    }
+    WAIT(LOGGINGIN);
+  }
+  R.SECONDS = SECONDSBETWEEN(START, NOWUS());
+  FLOGIN = nullptr;
+  return R;
+}
+
+void cLoadRun::SENDNEXTCOMMAND(tConnection& C, long long NOW) {
+  const std::size_t INDEX =
+      (static_cast<std::size_t>(C.ACCOUNT - 1) + static_cast<std::size_t>(C.SENTCOMMANDS)) %
+      FOPTIONS.MIX.size();
+  C.INFLIGHT.push_back({INDEX, NOW, cReplyReader(FOPTIONS.MIX[INDEX].ENDBLOCKS)});
+  SEND(C, FOPTIONS.MIX[INDEX].COMMAND);
+  ++C.SENTCOMMANDS;
+}
+
+void cLoadRun::COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW,
+                           tPhaseResult& OUT) {
+  if (C.STAGE != stCOMMANDS || C.INFLIGHT.empty()) {
+    FAIL(C, "a line while no command waits for its reply: \"" + LINE + "\"");
+  }
+  tInFlight& FRONT = C.INFLIGHT.front();
+  if (!FRONT.READER.FEED(LINE)) {
+    return;
+  }
+  OUT.ALL.ADD(NOW - FRONT.SENTUS);
+  OUT.BYMIX[FRONT.MIXINDEX].ADD(NOW - FRONT.SENTUS);
+  C.INFLIGHT.pop_front();
+  if (C.SENTCOMMANDS < FOPTIONS.COMMANDS) {
+    SENDNEXTCOMMAND(C, NOW);
+    FLUSH(C);
+  }
+  if (C.INFLIGHT.empty()) {
+    C.STAGE = stDONE;
+  } else {
+    C.DEADLINEUS = C.INFLIGHT.front().SENTUS + FTIMEOUTUS;
+  }
+}
+
+tPhaseResult cLoadRun::COMMANDS() {
+  tPhaseResult R;
+  R.BYMIX.resize(FOPTIONS.MIX.size());
+  FLINEHANDLER = [this, &R](tConnection& C, const std::string& LINE, long long NOW) {
+    COMMANDLINE(C, LINE, NOW, R);
+  };
+  const long long START = NOWUS();
+  const int FIRST = std::min(FOPTIONS.PIPELINE, FOPTIONS.COMMANDS);
+  for (tConnection& C : FCONNECTIONS) {
+    C.STAGE = stCOMMANDS;
+    const long long NOW = NOWUS();
+    for (int K = 0; K < FIRST; ++K) {
+      SENDNEXTCOMMAND(C, NOW);
+    }
+    C.DEADLINEUS = NOW + FTIMEOUTUS;
+    FLUSH(C);
+  }
+  // Each client has a bounded number of commands, each with a deadline.
+  while (std::any_of(FCONNECTIONS.begin(), FCONNECTIONS.end(),
+                     [](const tConnection& C) { return C.STAGE == stCOMMANDS; })) {
+    WAIT({stCOMMANDS});
+  }
+  R.SECONDS = SECONDSBETWEEN(START, NOWUS());
+  FLINEHANDLER = nullptr;
+  return R;
+}

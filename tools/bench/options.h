@@ -1,0 +1,51 @@
+// The load client's command line.
+
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+/// One command of the mix and how many "END RETURN" lines end its reply
+/// (0: a one-line answer).
+struct tMixEntry {
+  std::string COMMAND;
+  int ENDBLOCKS = 1;
+  bool operator==(const tMixEntry&) const = default;
+};
+
+/// What to measure and against which server.
+struct tOptions {
+  std::vector<int> CLIENTS{1, 10, 100};
+  int COMMANDS = 200;
+  std::vector<tMixEntry> MIX;
+  int PIPELINE = 1;
+  /// The server's program and its arguments, started in the game copy.
+  std::vector<std::string> SERVERCMD;
+  std::string GAMEDIR;
+  /// The longest wait for any one reply, in milliseconds.
+  int REPLYTIMEOUTMS = 10000;
+  bool BYCOMMAND = false;
+  bool HELP = false;
+};
+
+/// The limits of the options, also shown in the usage text.
+constexpr int MAXCLIENTS = 500;
+constexpr int MAXCOMMANDS = 1000000;
+constexpr int MAXPIPELINE = 64;
+
+/// The commands measured when no mix is given.
+std::vector<tMixEntry> DEFAULTMIX();
+
+/// Parses a mix: commands separated by ';', each optionally followed by
+/// "=B", the number of "END RETURN" lines that end its reply (0 to 9).
+/// Without it, the number is the one the command is known to have.
+std::optional<std::vector<tMixEntry>> PARSEMIX(const std::string& TEXT, std::string& ERROR);
+
+/// Parses the arguments that follow the program's name over DEFAULTS; on a
+/// bad argument, returns nothing and says why in ERROR.
+std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOptions DEFAULTS,
+                                     std::string& ERROR);
+
+/// The usage text.
+std::string USAGE(const std::string& PROGRAM);

@@ -1,0 +1,75 @@
+// The measured server: its temporary game directory and its process.
+
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+/// A failure that ends the run, with the reason to print.
+class cBenchError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Set by SIGINT and SIGTERM; every wait of the load client gives up when set.
+bool INTERRUPTED();
+void INSTALLINTERRUPTHANDLERS();
+
+/// The port every server of this protocol listens on.
+constexpr uint16_t GAMEPORT = 9090;
+
+/// The line of the accounts file for generated account I ("I;bI;pI;null;M;e;0").
+std::string ACCOUNTLINE(int I);
+std::string ACCOUNTNAME(int I);
+std::string ACCOUNTPASSWORD(int I);
+
+/// A temporary copy of a game directory whose accounts are ACCOUNTS generated
+/// ones; removed with the object.
+class cGameCopy {
+ public:
+  cGameCopy(const std::filesystem::path& SOURCE, int ACCOUNTS);
+  ~cGameCopy();
+  cGameCopy(const cGameCopy&) = delete;
+  cGameCopy& operator=(const cGameCopy&) = delete;
+  const std::filesystem::path& PATH() const { return FPATH; }
+
+ private:
+  std::filesystem::path FPATH;
+};
+
+/// The server program running in a game directory, its console in
+/// console.log there. Stopped (SIGTERM, then SIGKILL) with the object.
+class cServerProcess {
+ public:
+  cServerProcess(std::vector<std::string> COMMAND, std::filesystem::path DIR);
+  ~cServerProcess();
+  cServerProcess(const cServerProcess&) = delete;
+  cServerProcess& operator=(const cServerProcess&) = delete;
+
+  /// Starts the server and returns once it listens on the game port. Waits a
+  /// bounded time while another process holds the port; throws when the port
+  /// stays taken or the server does not come up.
+  void START();
+  /// The server's peak resident memory in KiB, from /proc; -1 when unknown.
+  long PEAKRSSKIB() const;
+  bool RUNNING();
+  /// SIGTERM, a bounded wait, then SIGKILL. The exit code, or -1 when the
+  /// server had to be killed or ended on a signal.
+  int STOP();
+  /// The last LINES lines of the server's console.
+  std::string CONSOLETAIL(std::size_t LINES) const;
+
+ private:
+  bool WAITEXIT(int MILLIS);
+
+  std::vector<std::string> FCOMMAND;
+  std::filesystem::path FDIR;
+  pid_t FPID = -1;
+  bool FEXITED = true;
+  int FCODE = -1;
+};

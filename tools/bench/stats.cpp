@@ -1,0 +1,33 @@
+#include "stats.h"
+
+#include <algorithm>
+
+int64_t NEARESTRANK(const std::vector<int64_t>& SORTED, int PERCENT) {
+  if (SORTED.empty()) {
+    return 0;
+  }
+  const auto P = static_cast<std::size_t>(std::clamp(PERCENT, 1, 100));
+  // Integer arithmetic: the rank of p90 among 10 samples is exactly 9.
+  const std::size_t RANK = (P * SORTED.size() + 99) / 100;
+  return SORTED[RANK - 1];
+}
+
+void cLatencies::MERGE(const cLatencies& OTHER) {
+  FSAMPLES.insert(FSAMPLES.end(), OTHER.FSAMPLES.begin(), OTHER.FSAMPLES.end());
+}
+
+tSummary cLatencies::SUMMARY() const {
+  std::vector<int64_t> SORTED = FSAMPLES;
+  std::sort(SORTED.begin(), SORTED.end());
+  tSummary S;
+  S.COUNT = SORTED.size();
+  S.P50 = NEARESTRANK(SORTED, 50);
+  S.P90 = NEARESTRANK(SORTED, 90);
+  S.P99 = NEARESTRANK(SORTED, 99);
+  S.MAX = SORTED.empty() ? 0 : SORTED.back();
+  return S;
+}
+
+double RATE(std::size_t COUNT, double SECONDS) {
+  return SECONDS > 0 ? static_cast<double>(COUNT) / SECONDS : 0.0;
+}

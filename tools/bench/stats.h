@@ -1,0 +1,37 @@
+// Round-trip times gathered during a load run, and their summary.
+
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+/// The figures printed for one set of round trips.
+struct tSummary {
+  std::size_t COUNT = 0;
+  int64_t P50 = 0;
+  int64_t P90 = 0;
+  int64_t P99 = 0;
+  int64_t MAX = 0;
+};
+
+/// The nearest-rank percentile of SORTED (ascending): the smallest sample such
+/// that at least PERCENT percent of the samples are at most it. 0 when empty;
+/// PERCENT is clamped to 1..100.
+int64_t NEARESTRANK(const std::vector<int64_t>& SORTED, int PERCENT);
+
+/// Round-trip times in microseconds, in any order.
+class cLatencies {
+ public:
+  void ADD(int64_t MICROS) { FSAMPLES.push_back(MICROS); }
+  void MERGE(const cLatencies& OTHER);
+  std::size_t COUNT() const { return FSAMPLES.size(); }
+  /// Count, p50, p90, p99 and maximum of the samples.
+  tSummary SUMMARY() const;
+
+ private:
+  std::vector<int64_t> FSAMPLES;
+};
+
+/// Operations per second; 0 when no time has passed.
+double RATE(std::size_t COUNT, double SECONDS);
