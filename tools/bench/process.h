@@ -6,15 +6,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-/// A failure that ends the run, with the reason to print.
-class cBenchError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+#include "gamecopy.h"
 
 /// Set by SIGINT and SIGTERM; every wait of the load client gives up when set.
 bool INTERRUPTED();
@@ -22,25 +17,6 @@ void INSTALLINTERRUPTHANDLERS();
 
 /// The port every server of this protocol listens on.
 constexpr uint16_t GAMEPORT = 9090;
-
-/// The line of the accounts file for generated account I ("I;bI;pI;null;M;e;0").
-std::string ACCOUNTLINE(int I);
-std::string ACCOUNTNAME(int I);
-std::string ACCOUNTPASSWORD(int I);
-
-/// A temporary copy of a game directory whose accounts are ACCOUNTS generated
-/// ones; removed with the object.
-class cGameCopy {
- public:
-  cGameCopy(const std::filesystem::path& SOURCE, int ACCOUNTS);
-  ~cGameCopy();
-  cGameCopy(const cGameCopy&) = delete;
-  cGameCopy& operator=(const cGameCopy&) = delete;
-  const std::filesystem::path& PATH() const { return FPATH; }
-
- private:
-  std::filesystem::path FPATH;
-};
 
 /// The server program running in a game directory, its console in
 /// console.log there. Stopped (SIGTERM, then SIGKILL) with the object.

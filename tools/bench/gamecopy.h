@@ -1,0 +1,32 @@
+// The temporary game directory a measured server runs in, and its accounts.
+
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+/// A failure that ends the run, with the reason to print.
+class cBenchError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// The line of the accounts file for generated account I ("I;bI;pI;null;M;e;0").
+std::string ACCOUNTLINE(int I);
+std::string ACCOUNTNAME(int I);
+std::string ACCOUNTPASSWORD(int I);
+
+/// A temporary copy of a game directory whose accounts are ACCOUNTS generated
+/// ones; removed with the object.
+class cGameCopy {
+ public:
+  cGameCopy(const std::filesystem::path& SOURCE, int ACCOUNTS);
+  ~cGameCopy();
+  cGameCopy(const cGameCopy&) = delete;
+  cGameCopy& operator=(const cGameCopy&) = delete;
+  const std::filesystem::path& PATH() const { return FPATH; }
+
+ private:
+  std::filesystem::path FPATH;
+};
