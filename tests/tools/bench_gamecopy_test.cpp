@@ -36,6 +36,21 @@ TEST(BenchAccounts, LinesFitTheAccountsFileForEveryClientCount) {
   }
 }
 
+TEST(BenchChampions, CopiesRecordsInTurnWithFreshIdentifiersAndNames) {
+  const std::string CATALOGUE =
+      "; comment\r\n\r\n#0\r\naldric\r\nrace:A\r\ncaracts:att:7\r\n\r\n"
+      "#7\r\nberthe\r\nrace:B\r\ncaracts:att:4\r\n";
+  EXPECT_EQ(WITHEXTRACHAMPIONS(CATALOGUE, 3),
+            CATALOGUE +
+                "\r\n#8\r\nbench1\r\nrace:A\r\ncaracts:att:7\r\n"
+                "\r\n#9\r\nbench2\r\nrace:B\r\ncaracts:att:4\r\n"
+                "\r\n#10\r\nbench3\r\nrace:A\r\ncaracts:att:7\r\n");
+  EXPECT_EQ(WITHEXTRACHAMPIONS(CATALOGUE, 0), CATALOGUE);
+  // A file without a final line end, with plain LF ends.
+  EXPECT_EQ(WITHEXTRACHAMPIONS("#0\nx\nrace:A", 1), "#0\nx\nrace:A\n\n#1\nbench1\nrace:A\n");
+  EXPECT_THROW(WITHEXTRACHAMPIONS("; only a comment\n", 1), cBenchError);
+}
+
 TEST(BenchGameCopy, HoldsTheDataAndOnlyGeneratedAccountsThenGoes) {
   fs::path WHERE;
   {
@@ -45,11 +60,32 @@ TEST(BenchGameCopy, HoldsTheDataAndOnlyGeneratedAccountsThenGoes) {
     EXPECT_TRUE(fs::exists(WHERE / "data" / "races.zrk"));
     EXPECT_EQ(Lines(WHERE / "players" / "accounts.zrk"),
               (std::vector<std::string>{ACCOUNTLINE(1), ACCOUNTLINE(2), ACCOUNTLINE(3)}));
+    const auto SHIPPEDCHAMPIONS = Lines(fs::path(ROYAUMES_GAME_DIR) / "data" / "heros.zrk");
+    const auto CHAMPIONS = Lines(WHERE / "data" / "heros.zrk");
+    EXPECT_EQ(std::count(CHAMPIONS.begin(), CHAMPIONS.end(), "bench3\r"), 1);
+    EXPECT_EQ(std::count(CHAMPIONS.begin(), CHAMPIONS.end(), "bench4\r"), 0);
+    EXPECT_TRUE(std::equal(SHIPPEDCHAMPIONS.begin(), SHIPPEDCHAMPIONS.end(), CHAMPIONS.begin()));
   }
   EXPECT_FALSE(fs::exists(WHERE));
   // The shipped accounts are untouched.
   const auto SHIPPED = Lines(fs::path(ROYAUMES_GAME_DIR) / "players" / "accounts.zrk");
   EXPECT_EQ(std::count(SHIPPED.begin(), SHIPPED.end(), ACCOUNTLINE(1)), 0);
+}
+
+TEST(BenchGameCopy, LeavesOutSavedPlayers) {
+  const fs::path SOURCE = fs::temp_directory_path() / "royaumes-bench-test-withplayers";
+  fs::remove_all(SOURCE);
+  fs::create_directories(SOURCE / "players");
+  fs::copy(fs::path(ROYAUMES_GAME_DIR) / "data", SOURCE / "data", fs::copy_options::recursive);
+  std::ofstream(SOURCE / "players" / "b1.plr") << "#1\n";
+  std::ofstream(SOURCE / "players" / "notes.txt") << "kept\n";
+  {
+    cGameCopy COPY(SOURCE, 1);
+    EXPECT_FALSE(fs::exists(COPY.PATH() / "players" / "b1.plr"));
+    EXPECT_TRUE(fs::exists(COPY.PATH() / "players" / "notes.txt"));
+  }
+  EXPECT_TRUE(fs::exists(SOURCE / "players" / "b1.plr"));
+  fs::remove_all(SOURCE);
 }
 
 TEST(BenchGameCopy, RefusesADirectoryWithoutData) {

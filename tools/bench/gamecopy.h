@@ -17,8 +17,16 @@ std::string ACCOUNTLINE(int I);
 std::string ACCOUNTNAME(int I);
 std::string ACCOUNTPASSWORD(int I);
 
+/// TEXT, a champion catalogue (records from a "#<id>" line, name on the next
+/// line), with EXTRA more records after it: copies of its records in turn with
+/// the next free identifiers and the names "bench1", "bench2"... Its line ends
+/// are kept. Throws when TEXT holds no record.
+std::string WITHEXTRACHAMPIONS(const std::string& TEXT, int EXTRA);
+
 /// A temporary copy of a game directory whose accounts are ACCOUNTS generated
-/// ones; removed with the object.
+/// ones, without saved players, and whose champion catalogue has one more
+/// champion per account: every new player takes a free champion, and the
+/// shipped catalogue holds far fewer than a hundred. Removed with the object.
 class cGameCopy {
  public:
   cGameCopy(const std::filesystem::path& SOURCE, int ACCOUNTS);

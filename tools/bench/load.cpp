@@ -30,9 +30,6 @@ double SECONDSBETWEEN(long long FROMUS, long long TOUS) {
 // one connection per poll, and a client not yet in play is dropped after a few
 // seconds of silence, so each one is opened shortly before its turn.
 constexpr std::size_t OPENWINDOW = 4;
-// How long to wait after "en jeu" for the race menu of an account that has no
-// player yet; nothing in that time means the player exists.
-constexpr long long RACEGRACEUS = 1000000;
 // The longest wait of one poll, so that an interruption is seen promptly.
 constexpr int POLLSLICEMS = 100;
 const std::string RACE = "0";
@@ -223,10 +220,8 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
       continue;
     }
     if (C.STAGE == stRACEWAIT) {
-      // No race menu: the account's player already existed.
-      FLOGIN->ADD(C.ENJEUUS - C.SENTUS);
-      C.STAGE = stINPLAY;
-      continue;
+      FAIL(C, "\"en jeu\" but no race menu within " + std::to_string(FOPTIONS.REPLYTIMEOUTMS) +
+                  " ms: the server could not create the player (its console may say why)");
     }
     FAIL(C, "no complete reply within " + std::to_string(FOPTIONS.REPLYTIMEOUTMS) + " ms" +
                 (C.FIN.empty() ? std::string() : " (partial line \"" + C.FIN + "\")"));
@@ -257,10 +252,9 @@ void cLoadRun::LOGINLINE(tConnection& C, const std::string& LINE, long long NOW)
       break;
     case stPASSWORD:
       EXPECT("en jeu");
-      C.ENJEUUS = NOW;
+      // The game copy holds no player: every account creates its own.
       C.STAGE = stRACEWAIT;
-      C.DEADLINEUS = NOW + RACEGRACEUS;
-      return;
+      break;
     case stRACEWAIT:
       EXPECT("Race :");
       C.STAGE = stRACEMENU;

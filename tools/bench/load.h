@@ -30,9 +30,11 @@ class cLoadRun {
   cLoadRun(const cLoadRun&) = delete;
   cLoadRun& operator=(const cLoadRun&) = delete;
 
-  /// Opens the connections a few at a time and logs each in at once, choosing
-  /// race 0 for an account without a player. Every line of the dialogue is one
-  /// round trip. Returns when every client is in play.
+  /// Opens the connections a few at a time and logs each in at once, creating
+  /// its player with race 0. Each line sent is one round trip: the account name
+  /// (to "mot de passe"), the password (to the end of the race menu), the race
+  /// (to the end of the new player's record). Returns when every client is in
+  /// play.
   tPhaseResult LOGIN();
   /// Every client sends its commands, round-robin through the mix from its own
   /// starting point, keeping PIPELINE of them in flight.
@@ -68,7 +70,6 @@ class cLoadRun {
     int GREETING = 0;
     cCountedReader MENU;
     cRecordReader RECORD;
-    long long ENJEUUS = 0;
     std::deque<tInFlight> INFLIGHT;
     int SENTCOMMANDS = 0;
   };
