@@ -60,8 +60,10 @@ void NEWPLAYERDIALOGUE(cClientInfos& CLIENT) {
   CONSOLE("personnage inexistant");
   auto J = std::make_unique<cJoueur>();
   if (!J->NEWPLAYER()) {
-    // The client was told "en jeu" already; its next line is a password again.
+    // The client was told "en jeu" already: it is told the creation failed too
+    // (no free champion is left), and its next line is a password again.
     CONSOLE("probleme de creation de perso");
+    CLIENT.SEND("probleme de creation de perso");
     return;
   }
   J->FNAME = GSTRING(CLIENT.GETNAME());

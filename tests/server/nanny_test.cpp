@@ -158,7 +158,7 @@ TEST_F(NannyGame, WithoutAFreeChampionThePlayerIsNotCreated) {
     JEUCHAMPIONS->GETCHAMPION(I)->STATE = sChampionDead;
   }
   Say("bob");
-  EXPECT_EQ(Say("secret"), "en jeu\r\n");
+  EXPECT_EQ(Say("secret"), "en jeu\r\nprobleme de creation de perso\r\n");
   EXPECT_EQ(C.FSTATE, CON_PASSWORD);
   EXPECT_EQ(C.FJOUEUR, nullptr);
   EXPECT_EQ(CONSOLELOG.LINES(),
