@@ -483,6 +483,22 @@ TEST_F(Server, AnOverLongLineIsDiscardedAndTheConnectionGoesOn) {
   EXPECT_TRUE(SERVER->WAITLOG("\nSERVER WHOAMI" + std::string(243, ' ') + "\n"));
 }
 
+TEST_F(Server, HundredKilobytesWithoutACarriageReturnNeitherStopTheServerNorOthers) {
+  auto BIG = Play();
+  auto OTHER = Play();
+  ASSERT_TRUE(BIG->SEND(std::string(100000, 'x')));
+  for (int I = 0; I < 5; ++I) {
+    const auto T0 = Clock::now();
+    OTHER->SEND("server whoami\r\n");
+    EXPECT_EQ(OTHER->LINE(2000ms), "Alice");
+    EXPECT_LT(Clock::now() - T0, 500ms);
+  }
+  // The sender's connection goes on once its line ends.
+  BIG->SEND("\rserver whoami\r");
+  EXPECT_EQ(BIG->LINE(20000ms), "Alice");
+  EXPECT_TRUE(SERVER->RUNNING());
+}
+
 TEST_F(Server, AClientThatDoesNotReadNeitherBlocksOthersNorGrowsWithoutBound) {
   auto SLOW = std::make_unique<cConnection>();
   ASSERT_TRUE(SLOW->OPEN(4096));
