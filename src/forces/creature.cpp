@@ -26,7 +26,14 @@ void cCreature::FROMBUFFER(cBuffer& INPUT) {
   FNAME = LOWERCASE(GSTRING(INPUT.READLN()));
   RACE = FINDRACE(INPUT.READAFTERTOKEN(':'));
   FNBTOURSNEC = static_cast<uint8_t>(static_cast<uint32_t>(STRTOINT(INPUT.READAFTERTOKEN(':'))));
-  FNBUNITS = static_cast<uint32_t>(STRTOINT(INPUT.READAFTERTOKEN(':')));
+  const std::string UNITS = INPUT.READAFTERTOKEN(':');
+  const int32_t NBUNITS = STRTOINT(UNITS);
+  // A troop counts its creatures: a negative count would make nonsense troops.
+  if (NBUNITS < 0) {
+    throw cLoadError(INPUT.FILENAME() + ", line " + std::to_string(INPUT.GETCURRENT()) + ": '" +
+                     UNITS + "' creatures per troop cannot be negative");
+  }
+  FNBUNITS = static_cast<uint32_t>(NBUNITS);
   RESSNEC.FROMSTRING(INPUT.READAFTERTOKEN(':'));
   RESSPARTOUR.FROMSTRING(INPUT.READAFTERTOKEN(':'));
   RESSPROD.FROMSTRING(INPUT.READAFTERTOKEN(':'));

@@ -50,6 +50,20 @@ TEST(Creatures, LoadsRecordsBetweenOtherLinesWithTheirSchedules) {
   }
 }
 
+TEST(Creatures, ANegativeNumberOfCreaturesPerTroopStopsTheLoad) {
+  rulesfixtures::cBaseRules RULES;
+  std::string TEXT = RECORD("0", "archer", "humains", "4", "10/0/3", "");
+  TEXT.replace(TEXT.find("nbUnites:10"), 11, "nbUnites:-3");
+  cListeCreatures L(RULES.DIR.WRITE("Creatures.zrk", TEXT));
+  try {
+    L.LOADCREATURES();
+    ADD_FAILURE() << "a negative count loaded";
+  } catch (const cLoadError& E) {
+    EXPECT_NE(std::string(E.what()).find("Creatures.zrk, line 5: '-3'"), std::string::npos)
+        << E.what();
+  }
+}
+
 TEST(CostSchedule, CostsRiseToWhatTheTurnsDivideWithoutWrapping) {
   testsupport::cThreeRessources RESS;
   const struct {
