@@ -67,10 +67,6 @@ sResultTransfert cListeMobilesEnCours::TRANSFERT(cMobileEnCours* /*MOBMODELE*/) 
   return sTransfertError;
 }
 
-void cListeMobilesEnCours::OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) {
-  MOBILE.TOBUFFER(OUTPUT);
-}
-
 std::unique_ptr<cMobile> cListeMobilesEnCours::INPUTMOBILE(cBuffer& INPUT) {
   auto M = std::make_unique<cMobileEnCours>();
   M->FROMBUFFER(INPUT);

@@ -66,7 +66,6 @@ class cListeMobilesEnCours : public cListeMobiles {
   /// pieces: it leaves the list as it is and answers sTransfertError.
   virtual sResultTransfert TRANSFERT(cMobileEnCours* MOBMODELE);
 
-  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
 
   /// One turn for every object the list holds when it starts, in list order; an

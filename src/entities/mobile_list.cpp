@@ -120,9 +120,7 @@ cListeMobilesRef cListeMobilesPosition::GETLIST(int32_t X, int32_t Y) {
 }
 
 std::unique_ptr<cMobilePosition> cListeMobilesPosition::NEW(int32_t UID) {
-  auto M = std::make_unique<cMobilePosition>();
-  M->FUID = UID;
-  return M;
+  return NEWPIECE<cMobilePosition>(UID);
 }
 
 cMobilePosition* cListeMobilesPosition::WIZARD(cMobile* MOBILE, cListeMobiles* LSTREF,
@@ -135,10 +133,6 @@ cMobilePosition* cListeMobilesPosition::WIZARD(cMobile* MOBILE, cListeMobiles* L
   }
   M->LSTMODELES = LSTREF;
   return ADD(std::move(M));
-}
-
-void cListeMobilesPosition::OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) {
-  MOBILE.TOBUFFER(OUTPUT);
 }
 
 std::unique_ptr<cMobile> cListeMobilesPosition::INPUTMOBILE(cBuffer& INPUT) {

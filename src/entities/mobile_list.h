@@ -250,7 +250,8 @@ class cListeMobiles : public tListeMobilesBase<std::unique_ptr<cMobile>> {
   /// Destroys every element.
   void CLEAR() { FITEMS.clear(); }
 
-  /// How one element is written (base: its TOBUFFER).
+  /// How one element is written: its own TOBUFFER, which each element class
+  /// overrides with its record.
   virtual void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE);
   /// Reads one element (base: a one-line cMobile).
   virtual std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT);
@@ -276,9 +277,15 @@ class cListeMobilesPosition : public cListeMobiles {
 
   /// A new, empty element of the list's class carrying UID.
   virtual std::unique_ptr<cMobilePosition> NEW(int32_t UID);
+  /// An empty piece of class T carrying UID: the NEW of a concrete list.
+  template <class T>
+  static std::unique_ptr<cMobilePosition> NEWPIECE(int32_t UID) {
+    auto M = std::make_unique<T>();
+    M->FUID = UID;
+    return M;
+  }
   /// A new piece of the model MOBILE at POSITION, with a free identifier, added to the list.
   virtual cMobilePosition* WIZARD(cMobile* MOBILE, cListeMobiles* LSTREF, tcoordMap POSITION);
 
-  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
 };

@@ -314,13 +314,7 @@ cChampionPosition* cListeChampionsPosition::ADD(std::unique_ptr<cChampionPositio
 }
 
 std::unique_ptr<cMobilePosition> cListeChampionsPosition::NEW(int32_t UID) {
-  auto C = std::make_unique<cChampionPosition>();
-  C->FUID = UID;
-  return C;
-}
-
-void cListeChampionsPosition::OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) {
-  MOBILE.TOBUFFER(OUTPUT);
+  return NEWPIECE<cChampionPosition>(UID);
 }
 
 std::unique_ptr<cMobile> cListeChampionsPosition::INPUTMOBILE(cBuffer& INPUT) {

@@ -159,8 +159,6 @@ class cListeChampionsPosition : public cListeMobilesPosition {
   /// A new champion without a model, carrying UID.
   std::unique_ptr<cMobilePosition> NEW(int32_t UID) override;
 
-  /// Writes the champion's record.
-  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
   /// Reads one champion: the catalogue champion of its "#id" line in
   /// JEUCHAMPIONS, then its record. An identifier no catalogue champion has
   /// raises cLoadError naming the file, the line and the identifier.

@@ -86,9 +86,7 @@ void cCreaturePosition::FROMBUFFER(cBuffer& INPUT, cListeMobiles* MODELES) {
 cListeCreaturesPosition::cListeCreaturesPosition(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 std::unique_ptr<cMobilePosition> cListeCreaturesPosition::NEW(int32_t UID) {
-  auto M = std::make_unique<cCreaturePosition>();
-  M->FUID = UID;
-  return M;
+  return NEWPIECE<cCreaturePosition>(UID);
 }
 
 cCreaturePosition* cListeCreaturesPosition::WIZARD(cCreature* MOB, int32_t NB,
@@ -97,10 +95,6 @@ cCreaturePosition* cListeCreaturesPosition::WIZARD(cCreature* MOB, int32_t NB,
       static_cast<cCreaturePosition*>(cListeMobilesPosition::WIZARD(MOB, MODELES, POSITION));
   TROUPE->FNBTROUPES = NB;
   return TROUPE;
-}
-
-void cListeCreaturesPosition::OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) {
-  MOBILE.TOBUFFER(OUTPUT);
 }
 
 std::unique_ptr<cMobile> cListeCreaturesPosition::INPUTMOBILE(cBuffer& INPUT) {
@@ -219,10 +213,6 @@ sResultTransfert cListeCreaturesEnCours::TRANSFERT(cMobileEnCours* MOB) {
   DEST->ADD(std::move(TROUPE));
   REMOVE(RECRUE);
   return sTransfered;
-}
-
-void cListeCreaturesEnCours::OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) {
-  MOBILE.TOBUFFER(OUTPUT);
 }
 
 std::unique_ptr<cMobile> cListeCreaturesEnCours::INPUTMOBILE(cBuffer& INPUT) {

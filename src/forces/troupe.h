@@ -69,8 +69,6 @@ class cListeCreaturesPosition : public cListeMobilesPosition {
   /// new troop of MOB (models MODELES) with a free identifier, added to the list.
   cCreaturePosition* WIZARD(cCreature* MOB, int32_t NB, cListeMobiles* MODELES, tcoordMap POSITION);
 
-  /// The troop record.
-  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
   /// Reads a troop record; its creature is the one of JEUCREATURES with the
   /// record's name (none when there is no such creature).
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
@@ -114,8 +112,6 @@ class cListeCreaturesEnCours : public cListeMobilesEnCours {
   /// (the player's TROUPES), then removes and destroys MOB.
   sResultTransfert TRANSFERT(cMobileEnCours* MOB) override;
 
-  /// The recruitment record.
-  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
   /// Reads a recruitment record; its creature is the one of JEUCREATURES with
   /// the record's name. Capital and destination are attached by the player.
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;

@@ -40,13 +40,7 @@ cBatimentPosition* cListeBatimentsPosition::WIZARDBATIMENT(cBatiment* MOB, tcoor
 }
 
 std::unique_ptr<cMobilePosition> cListeBatimentsPosition::NEW(int32_t UID) {
-  auto M = std::make_unique<cBatimentPosition>();
-  M->FUID = UID;
-  return M;
-}
-
-void cListeBatimentsPosition::OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) {
-  MOBILE.TOBUFFER(OUTPUT);
+  return NEWPIECE<cBatimentPosition>(UID);
 }
 
 std::unique_ptr<cMobile> cListeBatimentsPosition::INPUTMOBILE(cBuffer& INPUT) {
@@ -166,10 +160,6 @@ sResultTransfert cListeBatimentsEnCours::TRANSFERT(cMobileEnCours* MOB) {
   DEST->ADD(std::move(BATIMENT));
   REMOVE(CHANTIER);
   return sTransfered;
-}
-
-void cListeBatimentsEnCours::OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) {
-  MOBILE.TOBUFFER(OUTPUT);
 }
 
 std::unique_ptr<cMobile> cListeBatimentsEnCours::INPUTMOBILE(cBuffer& INPUT) {

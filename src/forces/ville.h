@@ -42,8 +42,6 @@ class cListeBatimentsPosition : public cListeMobilesPosition {
   /// A building with identifier UID, named "dummy", without model.
   std::unique_ptr<cMobilePosition> NEW(int32_t UID) override;
 
-  /// The placed record.
-  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
   /// Reads a placed record; its model is the building of JEUBATIMENTS with the
   /// record's name (none when there is no such building).
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
@@ -81,8 +79,6 @@ class cListeBatimentsEnCours : public cListeMobilesEnCours {
   /// destroys MOB.
   sResultTransfert TRANSFERT(cMobileEnCours* MOB) override;
 
-  /// The work-in-progress record.
-  void OUTPUTMOBILE(cBuffer& OUTPUT, cMobile& MOBILE) override;
   /// Reads a work-in-progress record; its model is the building of
   /// JEUBATIMENTS with the record's name. Capital and destination are attached
   /// by the player.
