@@ -101,7 +101,7 @@ bool ISSAFEPLAYERNAME(std::string_view NAME) {
 }
 
 cListeAccounts::cListeAccounts(std::string NAME)
-    : cListeMobiles("accounts"), NMINIFILE(std::move(NAME)) {}
+    : tListeOf("accounts"), NMINIFILE(std::move(NAME)) {}
 
 void cListeAccounts::LOADACCOUNTS() {
   cBuffer B(NMINIFILE);
@@ -125,8 +125,4 @@ void cListeAccounts::LOADACCOUNTS(cBuffer& B) {
     }
     ADD(std::move(ACCOUNT));
   }
-}
-
-cAccount* cListeAccounts::SEARCHACCOUNT(std::string_view NAME) {
-  return static_cast<cAccount*>(SEARCH(NAME));
 }

@@ -41,7 +41,7 @@ class cAccount : public cMobile {
 
 /// Every account, read once at start-up from the accounts file (NMINIFILE).
 /// The server never writes it. Owns its accounts.
-class cListeAccounts : public cListeMobiles {
+class cListeAccounts : public tListeOf<cAccount> {
  public:
   explicit cListeAccounts(std::string NAME);
 
@@ -52,9 +52,6 @@ class cListeAccounts : public cListeMobiles {
   void LOADACCOUNTS();
   /// The same from the lines of B, read from its first line.
   void LOADACCOUNTS(cBuffer& B);
-
-  /// The account with that name (case of A to Z ignored), or nullptr.
-  cAccount* SEARCHACCOUNT(std::string_view NAME);
 
   std::string NMINIFILE;
 };

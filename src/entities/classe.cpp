@@ -54,5 +54,5 @@ bool cListeClasses::LOADCLASSES() {
 }
 
 cClasse* FINDCLASSE(std::string_view NAME) {
-  return JEUCLASSES ? dynamic_cast<cClasse*>(JEUCLASSES->SEARCH(GSTRING(NAME))) : nullptr;
+  return JEUCLASSES ? JEUCLASSES->FIND(GSTRING(NAME)) : nullptr;
 }

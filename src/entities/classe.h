@@ -32,7 +32,7 @@ class cClasse : public cMobile {
 };
 
 /// The class catalogue, read from a file of four-line records beginning with '#'.
-class cListeClasses : public cListeMobiles {
+class cListeClasses : public tListeOf<cClasse> {
  public:
   explicit cListeClasses(std::string NAME) : NMINIFILE(std::move(NAME)) {}
   /// Loads the file; false when it could not be opened. Lines outside records

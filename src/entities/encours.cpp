@@ -74,18 +74,10 @@ std::unique_ptr<cMobile> cListeMobilesEnCours::INPUTMOBILE(cBuffer& INPUT) {
 }
 
 void cListeMobilesEnCours::PASSTURN() {
-  // The walk runs over the elements as they were at the start, so a transfer
-  // that removes an element does not make the walk skip or revisit one.
-  for (cMobile* M : SNAPSHOT()) {
-    if (INDEXOF(M) < 0) {
-      continue;  // gone with an earlier transfer
+  // A transfer destroys the finished object while the walk runs.
+  FOREACHHELD([this](cMobileEnCours& E) {
+    if (E.PASSTURN() == sEndBuild) {
+      TRANSFERT(&E);
     }
-    auto* E = dynamic_cast<cMobileEnCours*>(M);
-    if (E == nullptr) {
-      continue;
-    }
-    if (E->PASSTURN() == sEndBuild) {
-      TRANSFERT(E);
-    }
-  }
+  });
 }

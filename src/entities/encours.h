@@ -57,9 +57,9 @@ class cMobileEnCours : public cMobilePosition {
 
 /// A list of objects in progress. Owns them; each concrete list says how a
 /// finished object becomes a piece of its holding list (TRANSFERT).
-class cListeMobilesEnCours : public cListeMobiles {
+class cListeMobilesEnCours : public tListeOf<cMobileEnCours> {
  public:
-  using cListeMobiles::cListeMobiles;
+  using tListeOf::tListeOf;
 
   /// Turns the finished MOBMODELE into a piece of MOBMODELE->TRSFMOBILES, then
   /// removes MOBMODELE from this list and destroys it. The base list cannot make

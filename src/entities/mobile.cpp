@@ -2,10 +2,17 @@
 
 #include "entities/mobile_list.h"
 
-cMobile::cMobile() = default;
+namespace {
+uint64_t NEXTSERIAL() {
+  static uint64_t LAST = 0;
+  return ++LAST;
+}
+}  // namespace
+
+cMobile::cMobile() : FSERIAL(NEXTSERIAL()) {}
 
 cMobile::cMobile(int32_t PUID, std::string_view PNAME)
-    : FUID(PUID), FNAME(LOWERCASE(GSTRING(PNAME))) {}
+    : FUID(PUID), FNAME(LOWERCASE(GSTRING(PNAME))), FSERIAL(NEXTSERIAL()) {}
 
 cMobile::~cMobile() {
   FUID = -1;

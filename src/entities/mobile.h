@@ -28,8 +28,16 @@ class cMobile {
   /// not a number), the name after it in lower case.
   virtual void FROMBUFFER(cBuffer& INPUT);
 
+  /// A number no other mobile of the run has ever had or will have: what a
+  /// walk recognises an element by, when elements may be destroyed and made
+  /// while it runs (an address or a uid may be given again).
+  uint64_t SERIAL() const { return FSERIAL; }
+
   int32_t FUID = -1;
   std::string FNAME = "dummy";
+
+ private:
+  uint64_t FSERIAL;
 };
 
 /// Reads a catalogue line "#uid:name" into M: the first character is dropped,

@@ -102,21 +102,18 @@ cMobilePosition* cListeMobilesPosition::ADD(std::unique_ptr<cMobilePosition> M) 
   return RAW;
 }
 
-cListeMobilesRef cListeMobilesPosition::GETLIST(int32_t X, int32_t Y) {
-  cListeMobilesRef RESULT;
-  if (FITEMS.empty()) {
-    return RESULT;
-  }
+std::pair<int32_t, int32_t> cListeMobilesPosition::SQUARERANGE(int32_t X, int32_t Y) {
   SORT(sSortByIndex);
   const int32_t TARGET = MAP2INDEX(X, Y);
-  int32_t I = 0;
-  while (I < COUNT() && SQUAREINDEXOF(*GET(I)) != TARGET) {
-    ++I;
+  int32_t FROM = 0;
+  while (FROM < COUNT() && SQUAREINDEXOF(*GET(FROM)) != TARGET) {
+    ++FROM;
   }
-  for (; I < COUNT() && SQUAREINDEXOF(*GET(I)) == TARGET; ++I) {
-    RESULT.ADD(GET(I));
+  int32_t TO = FROM;
+  while (TO < COUNT() && SQUAREINDEXOF(*GET(TO)) == TARGET) {
+    ++TO;
   }
-  return RESULT;
+  return {FROM, TO};
 }
 
 std::unique_ptr<cMobilePosition> cListeMobilesPosition::NEW(int32_t UID) {

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "base/buffer.h"
@@ -18,6 +20,27 @@ enum sSortBy : int32_t { sSortByUID = 0, sSortByName = 1, sSortByIndex = 2 };
 int32_t COMPARENAMES(std::string_view A, std::string_view B);
 /// Square index of a placed mobile, -1 for one that cannot be placed.
 int32_t SQUAREINDEXOF(const cMobile& M);
+
+// Lifetimes of the game's objects, and what may be kept pointing at them.
+// - A list that owns its mobiles (cListeMobiles) destroys an element only
+//   through DELETE, REMOVE or CLEAR, or hands it to a new owner with EXTRACT.
+//   A plain pointer to an element (a search result, a cListeMobilesRef such as
+//   GETLIST's) is valid until the owning list next changes: use it at once and
+//   never keep it across a turn, a battle or a command.
+// - A walk during which elements may be destroyed or made (the turns of
+//   recruitments, constructions and champions; battles) goes through
+//   FOREACHHELD, which recognises elements by SERIAL and never compares or
+//   touches a pointer to an element that has gone.
+// - Catalogue records (the models of placed pieces) and accounts live for the
+//   whole run. Players are never destroyed while the server runs: a session's
+//   player stays valid for the life of the session. A player still being
+//   created belongs to its session until it joins JEUJOUEURS.
+// - A battle destroys troops (pieces of TROUPES or of an army) but never a
+//   champion: a champion that dies moves to its player's CIMETIERE, so the
+//   champion whose move started the battle is still alive when it ends. A
+//   catalogue champion's FJOUEUR is cleared when its player goes.
+// - Squares of the world belong to the square cache: use one at once and ask
+//   again (by coordinate or index) rather than keep it.
 
 /// What every list of mobiles shares, whether it owns its elements (HOLDER is a
 /// unique_ptr) or only refers to elements owned elsewhere (HOLDER is a pointer):
@@ -52,14 +75,32 @@ class tListeMobilesBase {
     }
     return -1;
   }
-  /// The elements in their present order; a walk over it survives removals.
-  std::vector<cMobile*> SNAPSHOT() const {
-    std::vector<cMobile*> R;
-    R.reserve(FITEMS.size());
+  /// The element whose SERIAL is S, or nullptr when the list does not hold it.
+  cMobile* FINDSERIAL(uint64_t S) const {
     for (const auto& H : FITEMS) {
-      R.push_back(PTR(H));
+      if (PTR(H)->SERIAL() == S) {
+        return PTR(H);
+      }
     }
-    return R;
+    return nullptr;
+  }
+  /// Calls VISIT(element) once for every element the list holds when the walk
+  /// starts, in that order, skipping an element that has left the list by the
+  /// time its turn comes. VISIT may add, remove, destroy and re-sort elements:
+  /// an element made during the walk is not visited, and one destroyed is
+  /// never touched again.
+  template <class VISITOR>
+  void FOREACHHELD(VISITOR&& VISIT) {
+    std::vector<uint64_t> SERIALS;
+    SERIALS.reserve(FITEMS.size());
+    for (const auto& H : FITEMS) {
+      SERIALS.push_back(PTR(H)->SERIAL());
+    }
+    for (const uint64_t S : SERIALS) {
+      if (cMobile* M = FINDSERIAL(S)) {
+        VISIT(*M);
+      }
+    }
   }
 
   // The cursor: FIRST, then while not ISEOL, NEXT.
@@ -224,6 +265,15 @@ class cListeMobilesRef : public tListeMobilesBase<cMobile*> {
   void CLEAR() { FITEMS.clear(); }
 };
 
+/// A list that refers to mobiles of class T owned elsewhere.
+template <class T>
+class tListeRefOf : public cListeMobilesRef {
+ public:
+  using cListeMobilesRef::cListeMobilesRef;
+  /// The element at INDEX; std::out_of_range outside the list.
+  T* ITEM(int32_t INDEX) const { return static_cast<T*>(GET(INDEX)); }
+};
+
 /// A list that owns its mobiles (catalogues, accounts, players, a player's
 /// holdings). Elements come in with ADD and leave destroyed (DELETE, CLEAR) or
 /// handed over to a new owner (EXTRACT), for moves between lists.
@@ -272,8 +322,21 @@ class cListeMobilesPosition : public cListeMobiles {
     return static_cast<cMobilePosition*>(GET(INDEX));
   }
 
-  /// The pieces standing on (X, Y), in a new list that refers to them; empty when none.
-  cListeMobilesRef GETLIST(int32_t X, int32_t Y);
+  /// The pieces standing on (X, Y), in a new list that refers to them; empty
+  /// when none. Leaves the list in square-index order.
+  tListeRefOf<cMobilePosition> GETLIST(int32_t X, int32_t Y) {
+    return GETLISTOF<cMobilePosition>(X, Y);
+  }
+  /// GETLIST for a list whose pieces are all of class T.
+  template <class T>
+  tListeRefOf<T> GETLISTOF(int32_t X, int32_t Y) {
+    tListeRefOf<T> RESULT;
+    const auto [FROM, TO] = SQUARERANGE(X, Y);
+    for (int32_t I = FROM; I < TO; ++I) {
+      RESULT.ADD(GET(I));
+    }
+    return RESULT;
+  }
 
   /// A new, empty element of the list's class carrying UID.
   virtual std::unique_ptr<cMobilePosition> NEW(int32_t UID);
@@ -288,4 +351,40 @@ class cListeMobilesPosition : public cListeMobiles {
   virtual cMobilePosition* WIZARD(cMobile* MOBILE, cListeMobiles* LSTREF, tcoordMap POSITION);
 
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
+
+ private:
+  // Positions FROM (included) to TO (excluded) of the pieces on (X, Y), once
+  // the list is sorted by square index.
+  std::pair<int32_t, int32_t> SQUARERANGE(int32_t X, int32_t Y);
+};
+
+/// A list whose elements are all of class T (BASE is the list class it
+/// extends): its accessors hand out T, so that no caller casts an element and
+/// a wrong class cannot compile. Only T comes in through its ADD.
+template <class T, class BASE = cListeMobiles>
+class tListeOf : public BASE {
+ public:
+  using BASE::BASE;
+
+  /// The element at INDEX; std::out_of_range outside the list.
+  T* ITEM(int32_t INDEX) const { return static_cast<T*>(BASE::GET(INDEX)); }
+  /// The element with that identifier, or nullptr; the list is left in uid order.
+  T* FIND(int32_t UID) { return static_cast<T*>(BASE::SEARCH(UID)); }
+  /// The element with that name (case ignored), or nullptr; the list is left in name order.
+  T* FIND(std::string_view NAME) { return static_cast<T*>(BASE::SEARCH(NAME)); }
+  /// Appends M (placed pieces: then sorts by square index) and returns it.
+  T* ADD(std::unique_ptr<T> M) { return static_cast<T*>(BASE::ADD(std::move(M))); }
+  /// Takes M out of the list and hands it over; nullptr when the list does not hold it.
+  using BASE::EXTRACT;
+  std::unique_ptr<T> EXTRACT(const T* M) { return BASE::template EXTRACTAS<T>(M); }
+  /// FOREACHHELD with each element as a T.
+  template <class VISITOR>
+  void FOREACHHELD(VISITOR&& VISIT) {
+    BASE::FOREACHHELD([&VISIT](cMobile& M) { VISIT(static_cast<T&>(M)); });
+  }
+  /// The pieces of T standing on (X, Y) (lists of placed pieces only).
+  tListeRefOf<T> GETLIST(int32_t X,
+                         int32_t Y) requires std::is_base_of_v<cListeMobilesPosition, BASE> {
+    return BASE::template GETLISTOF<T>(X, Y);
+  }
 };

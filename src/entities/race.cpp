@@ -20,5 +20,5 @@ bool cListeRaces::LOADRACES() {
 }
 
 cRace* FINDRACE(std::string_view NAME) {
-  return JEURACES ? dynamic_cast<cRace*>(JEURACES->SEARCH(GSTRING(NAME))) : nullptr;
+  return JEURACES ? JEURACES->FIND(GSTRING(NAME)) : nullptr;
 }

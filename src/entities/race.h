@@ -16,7 +16,7 @@ class cRace : public cMobile {
 };
 
 /// The race catalogue, read from a file of "#uid:name" lines (";" starts a comment).
-class cListeRaces : public cListeMobiles {
+class cListeRaces : public tListeOf<cRace> {
  public:
   explicit cListeRaces(std::string NAME) : NMINIFILE(std::move(NAME)) {}
   /// Loads the file in file order; false when it could not be opened. A bad

@@ -42,9 +42,9 @@ std::unique_ptr<cCreaturePosition> cArmee::REMOVE(const cCreaturePosition* TROUP
   if (TROUPE == nullptr) {
     return nullptr;
   }
-  for (cListeMobiles& L : FARMEE) {
+  for (cListeTroupes& L : FARMEE) {
     if (L.INDEXOF(TROUPE) >= 0) {
-      return L.EXTRACTAS<cCreaturePosition>(TROUPE);
+      return L.EXTRACT(TROUPE);
     }
   }
   return nullptr;
@@ -52,7 +52,7 @@ std::unique_ptr<cCreaturePosition> cArmee::REMOVE(const cCreaturePosition* TROUP
 
 int32_t cArmee::GETCOUNT() const {
   int32_t N = 0;
-  for (const cListeMobiles& L : FARMEE) {
+  for (const cListeTroupes& L : FARMEE) {
     N += L.COUNT();
   }
   return N;
@@ -62,14 +62,14 @@ cCreaturePosition* cArmee::GETARMEE(int32_t X, int32_t Y) const {
   if (Y < 1 || Y > NBLINES || X < 1 || X > LINE(Y).COUNT()) {
     return nullptr;
   }
-  return static_cast<cCreaturePosition*>(LINE(Y).GET(X - 1));
+  return LINE(Y).ITEM(X - 1);
 }
 
-cListeMobiles& cArmee::LINE(int32_t Y) {
-  return const_cast<cListeMobiles&>(std::as_const(*this).LINE(Y));
+cListeTroupes& cArmee::LINE(int32_t Y) {
+  return const_cast<cListeTroupes&>(std::as_const(*this).LINE(Y));
 }
 
-const cListeMobiles& cArmee::LINE(int32_t Y) const {
+const cListeTroupes& cArmee::LINE(int32_t Y) const {
   if (Y < 1 || Y > NBLINES) {
     throw std::out_of_range("army line " + std::to_string(Y) + " (lines are 1 to " +
                             std::to_string(NBLINES) + ")");
@@ -79,7 +79,7 @@ const cListeMobiles& cArmee::LINE(int32_t Y) const {
 
 void cArmee::TOBUFFER(cBuffer& C) {
   for (int32_t Y = 1; Y <= NBLINES; ++Y) {
-    cListeMobiles& L = LINE(Y);
+    cListeTroupes& L = LINE(Y);
     for (int32_t X = 1; X <= L.COUNT(); ++X) {
       L.GET(X - 1)->TOBUFFER(C);
       C.WRITELN("line:%d", Y);
@@ -105,9 +105,7 @@ void cArmee::FROMBUFFER(cBuffer& C) {
     const int32_t Y = STRTOINTERR(C.READAFTERTOKEN(':'), 0);
     C.READLN();  // the column: troops come back in the order they were written
 
-    auto* CREATURE = JEUCREATURES != nullptr
-                         ? static_cast<cCreature*>(JEUCREATURES->SEARCH(CREATUREID))
-                         : nullptr;
+    cCreature* CREATURE = JEUCREATURES != nullptr ? JEUCREATURES->FIND(CREATUREID) : nullptr;
     if (CREATURE == nullptr) {
       continue;  // a troop of a creature the game no longer has
     }

@@ -8,6 +8,9 @@
 #include "entities/mobile_list.h"
 #include "forces/troupe.h"
 
+/// One line of an army: troops, owned.
+using cListeTroupes = tListeOf<cCreaturePosition>;
+
 /// A champion's army: three lines of troops in order, line 1 first. The army
 /// owns its troops; ADD keeps at most MAXPERLINE troops in a line.
 class cArmee {
@@ -38,8 +41,8 @@ class cArmee {
   /// Troop X (1 for the first) of line Y (1..3), or nullptr.
   cCreaturePosition* GETARMEE(int32_t X, int32_t Y) const;
   /// The list of line Y (1..3); std::out_of_range otherwise.
-  cListeMobiles& LINE(int32_t Y);
-  const cListeMobiles& LINE(int32_t Y) const;
+  cListeTroupes& LINE(int32_t Y);
+  const cListeTroupes& LINE(int32_t Y) const;
 
   /// Every troop line by line: its record, "line:L", "col:C"; then "endUnits".
   void TOBUFFER(cBuffer& C);
@@ -51,5 +54,5 @@ class cArmee {
   void FROMBUFFER(cBuffer& C);
 
  private:
-  std::array<cListeMobiles, NBLINES> FARMEE;
+  std::array<cListeTroupes, NBLINES> FARMEE;
 };

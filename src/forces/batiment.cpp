@@ -152,12 +152,12 @@ void cListeBatiments::CALCULRESSPARTOUR(cBatiment& BATIMENT) {
 cBatiment* cListeBatiments::BATIMENTBYUID(int32_t UID) const {
   for (int32_t I = 0; I < COUNT(); ++I) {
     if (GET(I)->FUID == UID) {
-      return dynamic_cast<cBatiment*>(GET(I));
+      return ITEM(I);
     }
   }
   return nullptr;
 }
 
 cBatiment* cListeBatiments::SEARCHBATIMENT(std::string_view NAME) {
-  return dynamic_cast<cBatiment*>(SEARCH(GSTRING(NAME)));
+  return FIND(GSTRING(NAME));
 }

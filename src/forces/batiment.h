@@ -66,7 +66,7 @@ class cBatiment : public cMobileCaracts {
 
 /// The building catalogue, read from "data/Batiments.zrk". Its identifiers are
 /// 0 to ULNBBATIMENTS - 1, each used once.
-class cListeBatiments : public cListeMobiles {
+class cListeBatiments : public tListeOf<cBatiment> {
  public:
   explicit cListeBatiments(std::string NAME) : NMINIFILE(std::move(NAME)) {}
 

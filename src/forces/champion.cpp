@@ -112,13 +112,13 @@ bool cListeChampions::LOADCHAMPIONS() {
 cChampion* cListeChampions::CHOOSERANDOM() {
   bool ANYFREE = false;
   for (int32_t I = 0; I < COUNT() && !ANYFREE; ++I) {
-    ANYFREE = GETCHAMPION(I)->ISFREE();
+    ANYFREE = ITEM(I)->ISFREE();
   }
   if (!ANYFREE) {
     return nullptr;
   }
   for (;;) {
-    cChampion* C = GETCHAMPION(RANDOMGEN().RANDOM(COUNT()));
+    cChampion* C = ITEM(RANDOMGEN().RANDOM(COUNT()));
     if (C->ISFREE()) {
       return C;
     }
@@ -127,7 +127,7 @@ cChampion* cListeChampions::CHOOSERANDOM() {
 
 void cListeChampions::TOBUFFER(cBuffer& OUTPUT) {
   for (int32_t I = 0; I < COUNT(); ++I) {
-    cChampion* C = GETCHAMPION(I);
+    cChampion* C = ITEM(I);
     C->TOBUFFER(OUTPUT);
     if (C->STATE == sChampionInTavern && CHAMPIONLINKS.TAVERNLINES != nullptr) {
       CHAMPIONLINKS.TAVERNLINES(*C, OUTPUT);

@@ -97,7 +97,7 @@ class cChampion : public cMobileCaracts {
 /// The champion catalogue. It reads the initial file when that file exists,
 /// else the in-game file; either way only the descriptions are taken and
 /// every champion starts the run in state created.
-class cListeChampions : public cListeMobiles {
+class cListeChampions : public tListeOf<cChampion> {
  public:
   /// NAME1: the in-game file ("data/inGameHeros.zrk"); NAME2: the initial file
   /// ("data/heros.zrk"), chosen when it can be opened.
@@ -114,7 +114,6 @@ class cListeChampions : public cListeMobiles {
   void TOBUFFER(cBuffer& OUTPUT) override;
   /// Gives the champion to PMJOUEUR and appends it to the list, which owns it.
   cChampion* ASSIGN(std::unique_ptr<cChampion> MOBCHAMPION, cJoueur* PMJOUEUR);
-  cChampion* GETCHAMPION(int32_t INDEX) const { return static_cast<cChampion*>(GET(INDEX)); }
 
   std::string NMINIFILE;
   sStateChampionLoading STLOADING = stLoadLev0;

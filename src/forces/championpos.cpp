@@ -165,7 +165,7 @@ std::unique_ptr<cChampionPosition> cChampionPosition::FROMMAP() {
   if (J == nullptr || J->CHAMPIONS == nullptr || J->CHAMPIONS->INDEXOF(this) < 0) {
     return nullptr;
   }
-  return J->CHAMPIONS->EXTRACTAS<cChampionPosition>(this);
+  return J->CHAMPIONS->EXTRACT(this);
 }
 
 cChampionPosition* cChampionPosition::TOMAP(std::unique_ptr<cChampionPosition>& CHAMPION,
@@ -248,9 +248,9 @@ void cChampionPosition::DROPTROUPES() {
     return;
   }
   for (int32_t Y = 1; Y <= cArmee::NBLINES; ++Y) {
-    cListeMobiles& LINE = ARMEES.LINE(Y);
+    cListeTroupes& LINE = ARMEES.LINE(Y);
     while (!LINE.ISEMPTY()) {
-      std::unique_ptr<cCreaturePosition> T = LINE.EXTRACTAS<cCreaturePosition>(LINE.GET(0));
+      std::unique_ptr<cCreaturePosition> T = LINE.EXTRACT(LINE.ITEM(0));
       T->SETPOSITION(FPOSITION);
       J->TROUPES->ADD(std::move(T));
     }
@@ -307,11 +307,7 @@ void cChampionPosition::FROMBUFFER(cBuffer& INPUT) {
 }
 
 cListeChampionsPosition::cListeChampionsPosition(std::string NAME)
-    : cListeMobilesPosition("champions"), NMINIFILE(std::move(NAME)) {}
-
-cChampionPosition* cListeChampionsPosition::ADD(std::unique_ptr<cChampionPosition> CHAMPION) {
-  return static_cast<cChampionPosition*>(cListeMobilesPosition::ADD(std::move(CHAMPION)));
-}
+    : tListeOf("champions"), NMINIFILE(std::move(NAME)) {}
 
 std::unique_ptr<cMobilePosition> cListeChampionsPosition::NEW(int32_t UID) {
   return NEWPIECE<cChampionPosition>(UID);
@@ -321,8 +317,7 @@ std::unique_ptr<cMobile> cListeChampionsPosition::INPUTMOBILE(cBuffer& INPUT) {
   const std::string FIRSTLINE = INPUT.READLN();
   const int32_t UID = STRTOINT(FIRSTLINE.empty() ? FIRSTLINE : FIRSTLINE.substr(1));
   INPUT.PREVIOUS();
-  cChampion* MODELE =
-      JEUCHAMPIONS != nullptr ? static_cast<cChampion*>(JEUCHAMPIONS->SEARCH(UID)) : nullptr;
+  cChampion* MODELE = JEUCHAMPIONS != nullptr ? JEUCHAMPIONS->FIND(UID) : nullptr;
   if (MODELE == nullptr) {
     throw cLoadError(INPUT.FILENAME() + ", line " + std::to_string(INPUT.GETCURRENT() + 1) + ": '" +
                      FIRSTLINE + "' is not a champion of the catalogue");
@@ -333,10 +328,6 @@ std::unique_ptr<cMobile> cListeChampionsPosition::INPUTMOBILE(cBuffer& INPUT) {
 }
 
 void cListeChampionsPosition::PASSTURN() {
-  for (cMobile* M : SNAPSHOT()) {
-    // Battles may have taken a champion out of play since the turn began.
-    if (INDEXOF(M) >= 0) {
-      static_cast<cChampionPosition*>(M)->MOVE();
-    }
-  }
+  // Battles may take a champion out of play, or move it, while the turn runs.
+  FOREACHHELD([](cChampionPosition& CHAMPION) { CHAMPION.MOVE(); });
 }

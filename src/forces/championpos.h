@@ -147,15 +147,10 @@ class cChampionPosition : public cMobilePosition {
 int16_t MOVECOSTAT(tcoordMap POSITION);
 
 /// A player's champions in play (or its dead), kept in square-index order.
-class cListeChampionsPosition : public cListeMobilesPosition {
+class cListeChampionsPosition : public tListeOf<cChampionPosition, cListeMobilesPosition> {
  public:
   explicit cListeChampionsPosition(std::string NAME = "");
 
-  /// Appends the champion, then sorts the list by square index.
-  cChampionPosition* ADD(std::unique_ptr<cChampionPosition> CHAMPION);
-  cChampionPosition* GETCHAMPION(int32_t INDEX) const {
-    return static_cast<cChampionPosition*>(GET(INDEX));
-  }
   /// A new champion without a model, carrying UID.
   std::unique_ptr<cMobilePosition> NEW(int32_t UID) override;
 

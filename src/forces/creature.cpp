@@ -57,5 +57,5 @@ void cListeCreatures::CALCULRESSPARTOUR(cCreature& CREATURE) {
 }
 
 cCreature* cListeCreatures::SEARCHCREATURE(std::string_view NAME) {
-  return dynamic_cast<cCreature*>(SEARCH(GSTRING(NAME)));
+  return FIND(GSTRING(NAME));
 }

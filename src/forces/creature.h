@@ -35,7 +35,7 @@ class cCreature : public cMobileCaracts {
 };
 
 /// The creature catalogue, read from "data/Creatures.zrk".
-class cListeCreatures : public cListeMobiles {
+class cListeCreatures : public tListeOf<cCreature> {
  public:
   explicit cListeCreatures(std::string NAME) : NMINIFILE(std::move(NAME)) {}
 

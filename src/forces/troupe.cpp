@@ -140,10 +140,9 @@ bool cListeCreaturesEnCours::TESTCREATURESPRESENTS(const cCreature* MOB, tcoordM
   if (MOB == nullptr || FJOUEUR == nullptr || FJOUEUR->VILLES == nullptr) {
     return false;
   }
-  const cListeMobilesRef HERE = FJOUEUR->VILLES->GETLIST(POSITION.X, POSITION.Y);
+  const auto HERE = FJOUEUR->VILLES->GETLIST(POSITION.X, POSITION.Y);
   for (int32_t I = 0; I < HERE.COUNT(); ++I) {
-    const auto* MODELE =
-        static_cast<cBatiment*>(static_cast<cMobilePosition*>(HERE.GET(I))->FMODELE);
+    const cBatiment* MODELE = HERE.ITEM(I)->BATIMENT();
     if (MODELE != nullptr && MODELE->FRECRUIT == MOB) {
       return true;
     }

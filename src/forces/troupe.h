@@ -54,13 +54,9 @@ class cCreaturePosition : public cMobilePosition {
 };
 
 /// A player's troops standing on the map, in square order. Owns them.
-class cListeCreaturesPosition : public cListeMobilesPosition {
+class cListeCreaturesPosition : public tListeOf<cCreaturePosition, cListeMobilesPosition> {
  public:
   explicit cListeCreaturesPosition(cJoueur* PMJOUEUR);
-
-  cCreaturePosition* GETTROUPE(int32_t INDEX) const {
-    return static_cast<cCreaturePosition*>(GET(INDEX));
-  }
 
   /// A troop with identifier UID, named "dummy", without creature.
   std::unique_ptr<cMobilePosition> NEW(int32_t UID) override;
@@ -97,7 +93,7 @@ class cCreatureEnCours : public cMobileEnCours {
 
 /// A player's recruitments. Owns them; a finished one becomes a new troop on
 /// its square. Refusals and deliveries are written to the player's OUTPUT.
-class cListeCreaturesEnCours : public cListeMobilesEnCours {
+class cListeCreaturesEnCours : public tListeOf<cCreatureEnCours, cListeMobilesEnCours> {
  public:
   explicit cListeCreaturesEnCours(cJoueur* PMJOUEUR);
 

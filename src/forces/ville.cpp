@@ -36,7 +36,7 @@ cBatimentPosition* cListeBatimentsPosition::WIZARDBATIMENT(cBatiment* MOB, tcoor
   auto BATIMENT = std::make_unique<cBatimentPosition>(MOB);
   BATIMENT->FUID = FINDAVAILUID();
   BATIMENT->SETPOSITION(POSITION);
-  return static_cast<cBatimentPosition*>(ADD(std::move(BATIMENT)));
+  return ADD(std::move(BATIMENT));
 }
 
 std::unique_ptr<cMobilePosition> cListeBatimentsPosition::NEW(int32_t UID) {
@@ -83,9 +83,9 @@ bool cListeBatimentsEnCours::TESTBATIMENTSPRESENTS(const cBatiment* MOB, tcoordM
       return false;
     }
   }
-  const cListeMobilesRef HERE = FJOUEUR->VILLES != nullptr
-                                    ? FJOUEUR->VILLES->GETLIST(POSITION.X, POSITION.Y)
-                                    : cListeMobilesRef();
+  const tListeRefOf<cBatimentPosition> HERE = FJOUEUR->VILLES != nullptr
+                                                  ? FJOUEUR->VILLES->GETLIST(POSITION.X, POSITION.Y)
+                                                  : tListeRefOf<cBatimentPosition>();
   if (HERE.ISEMPTY()) {
     return !MOB->REQUIRESANY();
   }
@@ -96,7 +96,7 @@ bool cListeBatimentsEnCours::TESTBATIMENTSPRESENTS(const cBatiment* MOB, tcoordM
     }
     bool FOUND = false;
     for (int32_t K = 0; K < HERE.COUNT() && !FOUND; ++K) {
-      const cMobile* MODELE = static_cast<cMobilePosition*>(HERE.GET(K))->FMODELE;
+      const cMobile* MODELE = HERE.ITEM(K)->FMODELE;
       FOUND = MODELE != nullptr && MODELE->FUID == I;
     }
     if (!FOUND) {

@@ -28,13 +28,9 @@ class cBatimentPosition : public cMobilePosition {
 };
 
 /// A player's standing buildings (its towns), in square order. Owns them.
-class cListeBatimentsPosition : public cListeMobilesPosition {
+class cListeBatimentsPosition : public tListeOf<cBatimentPosition, cListeMobilesPosition> {
  public:
   explicit cListeBatimentsPosition(cJoueur* PMJOUEUR);
-
-  cBatimentPosition* GETBATIMENT(int32_t INDEX) const {
-    return static_cast<cBatimentPosition*>(GET(INDEX));
-  }
 
   /// Puts a finished building of MOB on POSITION at once, with no cost: a free
   /// identifier of this list, added to it.
@@ -63,7 +59,7 @@ class cBatimentEnCours : public cMobileEnCours {
 
 /// A player's constructions. Owns them; a finished one becomes a standing
 /// building. Refusals and deliveries are written to the player's OUTPUT.
-class cListeBatimentsEnCours : public cListeMobilesEnCours {
+class cListeBatimentsEnCours : public tListeOf<cBatimentEnCours, cListeMobilesEnCours> {
  public:
   explicit cListeBatimentsEnCours(cJoueur* PMJOUEUR);
 

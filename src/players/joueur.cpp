@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "base/random.h"
 #include "base/safefile.h"
+#include "entities/account.h"
 #include "entities/encours.h"
 #include "entities/race.h"
 #include "forces/championpos.h"
@@ -24,11 +25,11 @@ std::string NAMEOFPLAYER(const cJoueur& JOUEUR) {
   return JOUEUR.FNAME;
 }
 
-cJoueur* FINDPLAYERNAMED(std::string_view NAME) {
-  return JEUJOUEURS ? static_cast<cJoueur*>(JEUJOUEURS->SEARCH(NAME)) : nullptr;
-}
-
 }  // namespace
+
+cJoueur* FINDJOUEUR(std::string_view NAME) {
+  return JEUJOUEURS ? JEUJOUEURS->FIND(NAME) : nullptr;
+}
 
 cJoueur::cJoueur() : cJoueur(-1, "") {}
 
@@ -42,21 +43,21 @@ cJoueur::cJoueur(int32_t UID, std::string_view NAME)
       CHAMPIONS(std::make_unique<cListeChampionsPosition>("")) {
   // Once players exist, the champion catalogue writes and reads its owners by name.
   CHAMPIONLINKS.NAMEOFPLAYER = NAMEOFPLAYER;
-  CHAMPIONLINKS.FINDPLAYER = FINDPLAYERNAMED;
+  CHAMPIONLINKS.FINDPLAYER = FINDJOUEUR;
 }
 
 cJoueur::~cJoueur() {
   // The catalogue champions outlive the player: they must not keep pointing at it.
   for (auto* LIST : {CHAMPIONS.get(), CIMETIERE.get()}) {
-    for (cMobile* M : LIST->SNAPSHOT()) {
-      cChampion* MODEL = static_cast<cChampionPosition*>(M)->MODELE();
+    LIST->FOREACHHELD([this](cChampionPosition& CHAMPION) {
+      cChampion* MODEL = CHAMPION.MODELE();
       if (MODEL != nullptr && MODEL->FJOUEUR == this) {
         MODEL->FJOUEUR = nullptr;
         if (MODEL->STATE == sChampionInGame) {
           MODEL->STATE = sChampionNotAssigned;
         }
       }
-    }
+    });
   }
 }
 
@@ -65,7 +66,7 @@ void cJoueur::CHGRACE(std::string_view NAME) {
 }
 
 void cJoueur::CHGRACE(int32_t ID) {
-  RACE = JEURACES ? static_cast<cRace*>(JEURACES->SEARCH(ID)) : nullptr;
+  RACE = JEURACES ? JEURACES->FIND(ID) : nullptr;
 }
 
 void cJoueur::WIZCAPITAL(uint16_t V) {
@@ -86,14 +87,14 @@ void cJoueur::GETCREATURE(int32_t TROUPEID, cChampionPosition& CHAMPION, int32_t
     OUTPUT.WRITELN("wrong line number (max:%d)", cArmee::NBLINES);
     return;
   }
-  auto* TROUPE = static_cast<cCreaturePosition*>(TROUPES->SEARCH(TROUPEID));
+  cCreaturePosition* TROUPE = TROUPES->FIND(TROUPEID);
   if (TROUPE == nullptr || TROUPE->FPOSITION != CHAMPION.FPOSITION) {
     return;
   }
   if (CHAMPION.ARMEES.FREELINE(LINE) == 0) {
     return;
   }
-  auto MOVED = TROUPES->EXTRACTAS<cCreaturePosition>(TROUPE);
+  auto MOVED = TROUPES->EXTRACT(TROUPE);
   MOVED->SETPOSITION(COORDMAP(-1, -1));
   CHAMPION.ARMEES.ADD(MOVED, LINE);
 }
@@ -127,22 +128,20 @@ bool cJoueur::NEWPLAYER() {
 }
 
 void cJoueur::REAFFECTEENCOURS(cListeMobilesEnCours& LIST, cListeMobilesPosition& TARGET) {
-  for (cMobile* M : LIST.SNAPSHOT()) {
-    auto* ITEM = static_cast<cMobileEnCours*>(M);
-    ITEM->FCAPITALPLAYER = &CAPITAL;
-    ITEM->TRSFMOBILES = &TARGET;
-  }
+  LIST.FOREACHHELD([this, &TARGET](cMobileEnCours& ITEM) {
+    ITEM.FCAPITALPLAYER = &CAPITAL;
+    ITEM.TRSFMOBILES = &TARGET;
+  });
 }
 
 void cJoueur::REAFFECTECHAMPIONS() {
-  for (cMobile* M : CHAMPIONS->SNAPSHOT()) {
-    auto* CHAMPION = static_cast<cChampionPosition*>(M);
+  CHAMPIONS->FOREACHHELD([this](cChampionPosition& CHAMPION) {
     // Already in our list: ASSIGNPLAYER keeps it there and scouts around it.
-    auto UNHELD = CHAMPION->ASSIGNPLAYER(this);
-    if (CHAMPION->MODELE() != nullptr) {
-      CHAMPION->MODELE()->STATE = sChampionInGame;
+    auto UNHELD = CHAMPION.ASSIGNPLAYER(this);
+    if (CHAMPION.MODELE() != nullptr) {
+      CHAMPION.MODELE()->STATE = sChampionInGame;
     }
-  }
+  });
 }
 
 void cJoueur::TOBUFFER(cBuffer& C) {
@@ -171,6 +170,12 @@ void cJoueur::FROMBUFFER(cBuffer& C) {
   const std::string IDLINE = C.READLN();
   FUID = STRTOINT(IDLINE.empty() ? std::string_view() : std::string_view(IDLINE).substr(1));
   FNAME = GSTRING(C.READAFTERTOKEN());
+  // The name is the file's name at the next save: it must stay a plain name
+  // inside the players directory.
+  if (!ISSAFEPLAYERNAME(FNAME)) {
+    throw cLoadError(C.FILENAME() + ", line 2: 'name:" + FNAME +
+                     "' is not a name a player file can have");
+  }
   NBTURNS = STRTOINT(C.READAFTERTOKEN());
   AVAILTURNS = STRTOINT(C.READAFTERTOKEN());
   CHGRACE(C.READAFTERTOKEN());
@@ -213,14 +218,13 @@ void cJoueur::LOAD(const std::string& NAME) {
 }
 
 void cListeJoueurs::SAVEPLAYERS() {
-  for (cMobile* M : SNAPSHOT()) {
-    auto* J = static_cast<cJoueur*>(M);
-    CONSOLE("joueur:" + J->FNAME);
+  FOREACHHELD([](cJoueur& J) {
+    CONSOLE("joueur:" + J.FNAME);
     std::string ERROR;
-    if (!J->SAVE(ERROR)) {
+    if (!J.SAVE(ERROR)) {
       CONSOLE("Sauvegarde impossible : " + ERROR);
     }
-  }
+  });
 }
 
 void cListeJoueurs::LOADPLAYERS() {
@@ -237,10 +241,34 @@ void cListeJoueurs::LOADPLAYERS() {
   for (const auto& NAME : NAMES) {
     auto J = std::make_unique<cJoueur>();
     J->LOAD(NAME);
+    // Two players of one name would be saved to one file, one over the other.
+    if (FIND(J->FNAME) != nullptr) {
+      throw cLoadError(PLAYERSDIR + NAME + ", line 2: 'name:" + J->FNAME +
+                       "' is the name of a player of another file");
+    }
+    if (FIND(J->FUID) != nullptr) {
+      const int32_t TAKEN = J->FUID;
+      J->FUID = FINDAVAILUID();
+      CONSOLE("joueur " + J->FNAME + " : uid " + std::to_string(TAKEN) +
+              " deja pris, nouveau uid " + std::to_string(J->FUID));
+    }
     ADD(std::move(J));
   }
 }
 
-cJoueur* cListeJoueurs::GETJOUEUR(int32_t INDEX) const {
-  return static_cast<cJoueur*>(GET(INDEX));
+bool cListeJoueurs::RESERVE(std::string_view NAME) {
+  if (FIND(NAME) != nullptr) {
+    return false;
+  }
+  for (const auto& R : FRESERVED) {
+    if (SAMETEXT(R, NAME)) {
+      return false;
+    }
+  }
+  FRESERVED.emplace_back(NAME);
+  return true;
+}
+
+void cListeJoueurs::RELEASE(std::string_view NAME) {
+  std::erase_if(FRESERVED, [NAME](const std::string& R) { return SAMETEXT(R, NAME); });
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/buffer.h"
 #include "entities/mobile_list.h"
@@ -59,7 +60,9 @@ class cJoueur : public cMobile {
 
   /// The player record: identity, turns, race, capital, then its sections.
   void TOBUFFER(cBuffer& C) override;
-  /// Reads the player record; a number that does not parse raises cConversionError.
+  /// Reads the player record; a number that does not parse raises
+  /// cConversionError, and a name that could not be a file name of the players
+  /// directory (it becomes the file's name at the next save) raises cLoadError.
   void FROMBUFFER(cBuffer& C) override;
 
   /// "players/" + name + ".plr".
@@ -87,18 +90,33 @@ class cJoueur : public cMobile {
   int32_t LEVELINFO = -1;
 };
 
-/// Every player of the game.
-class cListeJoueurs : public cListeMobiles {
+/// Every player of the game. One account, one player: names are unique (case
+/// ignored), and so are identifiers.
+class cListeJoueurs : public tListeOf<cJoueur> {
  public:
-  using cListeMobiles::cListeMobiles;
+  using tListeOf::tListeOf;
 
-  cJoueur* GETJOUEUR(int32_t INDEX) const;
   /// Saves every player in list order, each announced by "joueur:" and its name.
   void SAVEPLAYERS();
   /// Appends a player for every "players/*.plr" file, in file-name order.
-  /// A file that cannot be read raises cLoadError.
+  /// A file that cannot be read, or that names a player another file names
+  /// already, raises cLoadError; a player whose identifier another has gets a
+  /// free one, with a console line.
   void LOADPLAYERS();
+
+  /// Reserves NAME for a player being created, so that no other login creates
+  /// one of that name meanwhile. False when a player has that name or it is
+  /// reserved already (case ignored).
+  bool RESERVE(std::string_view NAME);
+  /// Frees a reserved name (nothing when it is not reserved).
+  void RELEASE(std::string_view NAME);
+
+ private:
+  std::vector<std::string> FRESERVED;
 };
 
 /// The players of the game.
 extern std::unique_ptr<cListeJoueurs> JEUJOUEURS;
+
+/// The player named NAME (case ignored), or nullptr (also before JEUJOUEURS exists).
+cJoueur* FINDJOUEUR(std::string_view NAME);

@@ -71,7 +71,7 @@ void WRITECATALOGUE(const std::string& HEADER, LIST* CATALOGUE) {
 
 }  // namespace
 
-void INTERPRET_GET(cClientInfos& C, const std::string& COMMAND) {
+void INTERPRET_GET(cSession& C, const std::string& COMMAND) {
   if (COMMAND.empty() || COMMAND == "HELP") {
     WRITELINES(GETHELP);
     return;
@@ -118,7 +118,7 @@ void INTERPRET_GET(cClientInfos& C, const std::string& COMMAND) {
   }
 }
 
-void INTERPRET_GET_GAME(cClientInfos& /*C*/, const std::string& COMMAND) {
+void INTERPRET_GET_GAME(cSession& /*C*/, const std::string& COMMAND) {
   if (COMMAND.empty() || COMMAND == "HELP") {
     WRITELINES(GETGAMEHELP);
     return;

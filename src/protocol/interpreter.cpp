@@ -33,7 +33,7 @@ void WRITEHELP() {
 
 }  // namespace
 
-void INTERPRETER(cClientInfos& CLIENT) {
+void INTERPRETER(cSession& CLIENT) {
   if (!BUF) {
     BUF = std::make_unique<cBuffer>();
   }
@@ -58,13 +58,13 @@ void INTERPRETER(cClientInfos& CLIENT) {
   CLIENT.RESETCOMMAND();
 }
 
-void INTERPRET_ADMIN(cClientInfos& C, const std::string& COMMAND) {
+void INTERPRET_ADMIN(cSession& C, const std::string& COMMAND) {
   if (COMMAND == "SHUTDOWN") {
     C.SEND("stop");
   }
 }
 
-void INTERPRET_SERVER(cClientInfos& C, const std::string& COMMAND) {
+void INTERPRET_SERVER(cSession& C, const std::string& COMMAND) {
   if (COMMAND.empty() || COMMAND == "HELP") {
     BUF->WRITELN("RETURN SERVER HELP");
     BUF->WRITELN("WHOAMI");
@@ -78,7 +78,7 @@ void INTERPRET_SERVER(cClientInfos& C, const std::string& COMMAND) {
   }
 }
 
-void TURNCOMMAND(cClientInfos& C, const std::string& COMMAND) {
+void TURNCOMMAND(cSession& C, const std::string& COMMAND) {
   BUF->WRITELN("TURN PASSED");
   int32_t N = 0;
   try {

@@ -6,14 +6,14 @@
 #include <string_view>
 
 #include "base/buffer.h"
-#include "server/client.h"
+#include "protocol/session.h"
 
 /// The shared reply buffer: every handler writes its reply here; it is cleared
 /// at the start of every command and sent after it.
 extern std::unique_ptr<cBuffer> BUF;
 
 /// A command family: the client and the upper-cased line without its keyword.
-using tCommandHandler = void (*)(cClientInfos& C, const std::string& COMMAND);
+using tCommandHandler = void (*)(cSession& C, const std::string& COMMAND);
 
 /// One top-level keyword: its help line and its handler (null until the family
 /// exists: the keyword then answers nothing).
@@ -25,14 +25,14 @@ struct tCommandEntry {
 
 /// Executes the pending line (FCOMMAND) of a client in play, sends the reply
 /// that the handler left in BUF, and clears the line.
-void INTERPRETER(cClientInfos& CLIENT);
+void INTERPRETER(cSession& CLIENT);
 
 /// "ADMIN SHUTDOWN": answers "stop" (it does not stop the server).
-void INTERPRET_ADMIN(cClientInfos& C, const std::string& COMMAND);
+void INTERPRET_ADMIN(cSession& C, const std::string& COMMAND);
 /// "SERVER [HELP|WHOAMI|QUIT]".
-void INTERPRET_SERVER(cClientInfos& C, const std::string& COMMAND);
+void INTERPRET_SERVER(cSession& C, const std::string& COMMAND);
 /// "TURN N": the player passes N turns; the reply holds every message of the player.
-void TURNCOMMAND(cClientInfos& C, const std::string& COMMAND);
+void TURNCOMMAND(cSession& C, const std::string& COMMAND);
 
 /// Passes N turns of the player (once turn processing exists) and writes every
 /// message of the player into OUT.

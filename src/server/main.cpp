@@ -9,8 +9,8 @@
 
 #include "base/console.h"
 #include "base/errors.h"
-#include "base/startup.h"
 #include "server/server.h"
+#include "server/startup.h"
 #include "world/world.h"
 
 namespace {

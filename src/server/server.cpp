@@ -216,7 +216,7 @@ void cServer::CONTROLTIMEOUTSESSION() {
 }
 
 void cServer::HANDLELINES(cClientInfos& C) {
-  while (C.FSTATE != CON_CLOSING && C.TAKELINE()) {
+  while (C.FSTATE != CON_CLOSING && C.TAKELINE(SDL_GetTicks())) {
     // A line that makes the game fail costs that line, never the server.
     try {
       if (C.FSTATE != CON_PLAYING) {
@@ -264,7 +264,7 @@ void cServer::CHECKCLIENTSDATA() {
       CLIENTS->DEL(I);
       continue;
     }
-    if (C.DATAREADY()) {
+    if (C.DATAREADY() && C.WAITINGLINES() < MAXWAITINGLINES) {
       const int32_t DISCARDED = C.RECEIVE(SDL_GetTicks());
       for (int32_t K = 0; K < DISCARDED; ++K) {
         CONSOLE(CLIENTLINE(C, " line longer than 256 bytes discarded"));
@@ -281,6 +281,19 @@ void cServer::CHECKCLIENTSDATA() {
       }
     }
     ++I;
+  }
+}
+
+void cServer::SERVEWAITINGLINES() {
+  // Lines wait when their client was held (after wrong passwords) or when its
+  // output was too full to take more: they are served once that has passed.
+  const uint32_t NOW = SDL_GetTicks();
+  for (int32_t I = 0; I < CLIENTS->GETCOUNT(); ++I) {
+    cClientInfos& C = *CLIENTS->GETCLIENT(I);
+    if (C.HASLINE() && !C.HELD(NOW) && C.FSTATE != CON_DISCONNECT &&
+        C.PENDINGOUTPUT() <= MAXPENDINGOUTPUT) {
+      HANDLELINES(C);
+    }
   }
 }
 
@@ -315,6 +328,7 @@ void cServer::HANDLECOMM() {
     }
     CHECKCLIENTSDATA();
   }
+  SERVEWAITINGLINES();
   // Output that a slow reader's socket could not take yet goes at later polls.
   FLUSHALL();
 }

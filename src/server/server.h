@@ -25,6 +25,9 @@ class cServer {
   static constexpr int32_t MAXCLIENTS = 512;
   /// Most bytes waiting to be sent to one client before it is dropped.
   static constexpr std::size_t MAXPENDINGOUTPUT = 256 * 1024;
+  /// Most complete lines a client may have waiting (while it is held after
+  /// wrong passwords): beyond, its socket is not read until it has fewer.
+  static constexpr std::size_t MAXWAITINGLINES = 64;
 
   /// Opens the server (OPENSERVER); null when the port cannot be opened or its
   /// socket cannot be driven without blocking (the reason is on the console).
@@ -46,7 +49,6 @@ class cServer {
   sStateServer STATESERVER = RUNNING;
 
  private:
-
   bool OPENSERVER();
   void ACCEPTCLIENT();
   bool CREATESOCKETSET();
@@ -60,6 +62,8 @@ class cServer {
   void HANDLELINES(cClientInfos& C);
   /// Sends what C's socket takes now; false when too much stays unsent.
   bool FLUSHCLIENT(cClientInfos& C);
+  /// Acts on lines that were left waiting, for clients no longer held.
+  void SERVEWAITINGLINES();
   void FLUSHALL();
 
   TCPsocket SOCK = nullptr;

@@ -1,4 +1,4 @@
-#include "base/startup.h"
+#include "server/startup.h"
 
 #include <memory>
 #include <string>

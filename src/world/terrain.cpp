@@ -34,7 +34,8 @@ namespace {
 // Name of the resource with identifier UID, without reordering the catalogue.
 std::string RESSOURCENAME(std::size_t UID) {
   if (JEURESSOURCES) {
-    for (const cMobile* R : JEURESSOURCES->SNAPSHOT()) {
+    for (int32_t I = 0; I < JEURESSOURCES->COUNT(); ++I) {
+      const cMobile* R = JEURESSOURCES->GET(I);
       if (R->FUID >= 0 && static_cast<std::size_t>(R->FUID) == UID) {
         return R->FNAME;
       }

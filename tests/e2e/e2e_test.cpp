@@ -404,7 +404,39 @@ TEST_F(Server, WrongPasswordsMayBeRetried) {
   EXPECT_EQ(C->LINE(), "erreur passe");
   C->SEND("Secret\r\n");
   EXPECT_EQ(C->LINE(), "en jeu");
-  EXPECT_TRUE(SERVER->WAITLOG("erreur commande:secret\n"));
+  // The console tells of each mistake but never shows what was tried.
+  EXPECT_TRUE(SERVER->WAITLOG("erreur commande:\nerreur commande:\n"));
+  EXPECT_EQ(SERVER->LOG().find("erreur commande:secret"), std::string::npos);
+}
+
+TEST_F(Server, AGuesserIsSlowedAfterThreeWrongPasswordsAndNobodyElseIs) {
+  auto OTHER = Play();
+  auto GUESSER = Connect();
+  GUESSER->SEND("alice\r\n");
+  EXPECT_EQ(GUESSER->LINE(), "mot de passe");
+  const auto T0 = Clock::now();
+  GUESSER->SEND("a\rb\rc\rd\re\rf\r");
+  for (int I = 0; I < 3; ++I) {
+    EXPECT_EQ(GUESSER->LINE(), "erreur passe");
+  }
+  // The three further answers wait 250, 500 and 1000 ms; meanwhile the other
+  // player is answered at once.
+  for (int I = 0; I < 5; ++I) {
+    const auto T1 = Clock::now();
+    OTHER->SEND("server whoami\r\n");
+    EXPECT_EQ(OTHER->LINE(), "Alice");
+    EXPECT_LT(Clock::now() - T1, 200ms);
+  }
+  EXPECT_EQ(GUESSER->LINES(3, 3000ms), (Lines{"erreur passe", "erreur passe", "erreur passe"}));
+  EXPECT_GE(Clock::now() - T0, 1750ms);
+}
+
+TEST_F(Server, ClientBytesReachTheConsoleAsVisibleEscapes) {
+  auto C = Play();
+  C->SEND("\x1b]0;owned\x07\x1b[2J\x9b fake\\x41 \xE9t\xE9\r");
+  EXPECT_TRUE(SERVER->WAITLOG("\n\\x1b]0;owned\\x07\\x1b[2J\\x9b fake\\\\x41 \xE9t\xE9\n"))
+      << SERVER->LOG();
+  EXPECT_EQ(SERVER->LOG().find('\x1b'), std::string::npos);
 }
 
 TEST_F(Server, CommandsInPlayAnswerAndAreLogged) {
@@ -585,6 +617,16 @@ TEST(ServerStart, ABadAccountsFileStopsStartUpNamingFileLineAndText) {
   EXPECT_NE(LOG.find("line 3"), std::string::npos) << LOG;
   EXPECT_NE(LOG.find("x9"), std::string::npos) << LOG;
   EXPECT_EQ(LOG.find("Server is listening"), std::string::npos) << LOG;
+}
+
+TEST(ServerStart, APlayerFileWhoseNameIsNotAFileNameStopsStartUp) {
+  cGameDir DIR;
+  std::ofstream(DIR.PATH() / "players" / "x.plr") << "#0\r\nname:../escaped\r\nnbTurns:0\r\n";
+  cServerProcess SERVER(DIR.PATH());
+  EXPECT_EQ(SERVER.WAITEXIT(), 1);
+  const std::string LOG = SERVER.LOG();
+  EXPECT_NE(LOG.find("players/x.plr, line 2: 'name:../escaped'"), std::string::npos) << LOG;
+  EXPECT_FALSE(fs::exists(DIR.PATH() / "escaped.plr"));
 }
 
 TEST(ServerStart, AMissingRulesFileStopsStartUpNamingIt) {

@@ -61,9 +61,9 @@ TEST(Account, ListSkipsCommentsFindsNamesWhateverTheCaseAndRefusesUnsafeOnes) {
   EXPECT_EQ(CAPTURE.LINES().size(), 6u);
   EXPECT_NE(CAPTURE.LINES()[0].find("../x"), std::string::npos);
   for (const char* NAME : {"zoe", "ZOE", "BOB", "alain", "ok.name", "\xE9lodie"}) {
-    EXPECT_NE(L.SEARCHACCOUNT(NAME), nullptr) << NAME;
+    EXPECT_NE(L.FIND(NAME), nullptr) << NAME;
   }
-  EXPECT_EQ(L.SEARCHACCOUNT("alain")->FNAME, "ALAIN");
-  EXPECT_EQ(L.SEARCHACCOUNT("ala"), nullptr);
-  EXPECT_EQ(L.SEARCHACCOUNT("alain "), nullptr);
+  EXPECT_EQ(L.FIND("alain")->FNAME, "ALAIN");
+  EXPECT_EQ(L.FIND("ala"), nullptr);
+  EXPECT_EQ(L.FIND("alain "), nullptr);
 }

@@ -122,8 +122,8 @@ TEST_F(EnCours, FinishedObjectsAreTransferredAndTheWalkGoesOn) {
   cTestEnCours L;
   L.ADD(MAKE(0, 1, "0:0/0:0/0:0"));
   L.ADD(MAKE(1, 1, "0:0/0:0/0:0"));
-  auto* AFTER = static_cast<cMobileEnCours*>(L.ADD(MAKE(2, 3, "5:1/0:0/0:0")));
-  auto* LAST = static_cast<cMobileEnCours*>(L.ADD(MAKE(3, 3, "5:1/0:0/0:0")));
+  auto* AFTER = L.ADD(MAKE(2, 3, "5:1/0:0/0:0"));
+  auto* LAST = L.ADD(MAKE(3, 3, "5:1/0:0/0:0"));
   L.PASSTURN();
   EXPECT_EQ(L.TRANSFERED, (std::vector<int32_t>{0, 1}));
   EXPECT_EQ(CAPITAL.TOSTRING(), "2/0/0") << "both left after them paid";

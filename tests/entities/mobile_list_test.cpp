@@ -8,8 +8,8 @@ namespace {
 
 std::string Items(const cListeMobiles& L) {
   std::string R;
-  for (auto* M : L.SNAPSHOT()) {
-    R += std::to_string(M->FUID) + ":" + M->FNAME + " ";
+  for (int32_t I = 0; I < L.COUNT(); ++I) {
+    R += std::to_string(L.GET(I)->FUID) + ":" + L.GET(I)->FNAME + " ";
   }
   return R;
 }
@@ -130,10 +130,10 @@ TEST(MobileList, PlacedPiecesKeepSquareOrderAndAreWrittenWithTheirModels) {
   L.WIZARD(MODELES.SEARCH(2), &MODELES, COORDMAP(3, 4));
   EXPECT_EQ(Items(L), "1:ferme 0:caserne 3:tour 2:tour ");
   EXPECT_EQ(L.SEARCHINDEX(100)->FUID, 2);
-  cListeMobilesRef AT = L.GETLIST(3, 4);
+  auto AT = L.GETLIST(3, 4);
   ASSERT_EQ(AT.COUNT(), 2);
   EXPECT_EQ(AT.GET(0), A);
-  EXPECT_EQ(static_cast<cMobilePosition*>(AT.GET(1))->FPOSITION, COORDMAP(3, 4));
+  EXPECT_EQ(AT.ITEM(1)->FPOSITION, COORDMAP(3, 4));
   EXPECT_TRUE(L.GETLIST(5, 5).ISEMPTY());
 
   cBuffer B;
@@ -154,4 +154,42 @@ TEST(MobileList, PlacedPiecesKeepSquareOrderAndAreWrittenWithTheirModels) {
   EXPECT_EQ(P.FMODELE, MODELES.SEARCH("tour"));
   EXPECT_EQ(P.FINDEX, 55);
   EXPECT_THROW(P.FROMBUFFER(ONE), cConversionError);
+}
+
+TEST(MobileList, AWalkVisitsTheElementsHeldAtItsStartEvenWhenItsVisitsDestroyAndMakeSome) {
+  // Each row: what visiting uid 0 does to the list of 0, 1, 2; the uids visited.
+  struct tCase {
+    const char* WHAT;
+    void (*VISIT0)(cListeMobiles& L);
+    const char* VISITED;
+  };
+  const tCase CASES[] = {
+      {"nothing", [](cListeMobiles&) {}, "0 1 2 "},
+      // The new element takes the free uid 1 of the one destroyed: it is not
+      // visited, since it was not there when the walk began.
+      {"destroy 1, make one",
+       [](cListeMobiles& L) {
+         L.REMOVE(L.SEARCH(1));
+         L.ADD(std::make_unique<cMobile>(L.FINDAVAILUID(), "new"));
+       },
+       "0 2 "},
+      {"destroy itself", [](cListeMobiles& L) { L.REMOVE(L.SEARCH(0)); }, "0 1 2 "},
+      {"reverse the order",
+       [](cListeMobiles& L) {
+         L.SORTWITH([](const cMobile& A, const cMobile& B) { return A.FUID > B.FUID; });
+       },
+       "0 1 2 "},
+      {"destroy all", [](cListeMobiles& L) { L.CLEAR(); }, "0 "},
+  };
+  for (const tCase& T : CASES) {
+    cListeMobiles L = ListOf({{0, "a"}, {1, "b"}, {2, "c"}});
+    std::string VISITED;
+    L.FOREACHHELD([&](cMobile& M) {
+      VISITED += std::to_string(M.FUID) + " ";
+      if (M.FUID == 0 && M.FNAME == "a") {
+        T.VISIT0(L);
+      }
+    });
+    EXPECT_EQ(VISITED, T.VISITED) << T.WHAT;
+  }
 }

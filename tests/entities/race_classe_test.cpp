@@ -32,16 +32,16 @@ TEST(Classes, RecordsBetweenOtherLinesWithTheirPrincipalCharacteristics) {
                             "#2:errant\r\nendurance:1D6\r\n"));
   ASSERT_TRUE(L.LOADCLASSES());
   ASSERT_EQ(L.COUNT(), 3);
-  const auto* GUERRIER = static_cast<cClasse*>(L.GET(0));
+  const auto* GUERRIER = L.ITEM(0);
   EXPECT_EQ(GUERRIER->ENDURANCE.TOSTRING(), "2D6+1");
   EXPECT_EQ(GUERRIER->FCARACTSPRINC, (std::vector<bool>{true, false, true}));
   EXPECT_TRUE(GUERRIER->ISPRINCIPAL("vie"));
   EXPECT_FALSE(GUERRIER->ISPRINCIPAL("def"));
-  const auto* MAGE = static_cast<cClasse*>(L.GET(1));
+  const auto* MAGE = L.ITEM(1);
   EXPECT_EQ(MAGE->WISDOM.TOSTRING(), "3D6+2");
   EXPECT_EQ(MAGE->FCARACTSPRINC, (std::vector<bool>{false, true, false})) << "magie is unknown";
   // Cut short by the end of the file: the missing lines read as empty.
-  const auto* ERRANT = static_cast<cClasse*>(L.GET(2));
+  const auto* ERRANT = L.ITEM(2);
   EXPECT_EQ(ERRANT->WISDOM.TOSTRING(), "0D0+0");
   EXPECT_EQ(ERRANT->FCARACTSPRINC, (std::vector<bool>{false, false, false}));
 }

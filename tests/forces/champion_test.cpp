@@ -36,21 +36,21 @@ struct ChampionsTest : ::testing::Test {
 TEST_F(ChampionsTest, InitialFileIsRead) {
   EXPECT_EQ(L.STLOADING, stLoadLev0);
   ASSERT_EQ(L.COUNT(), 2);
-  cChampion* ALDRIC = L.GETCHAMPION(0);
+  cChampion* ALDRIC = L.ITEM(0);
   EXPECT_EQ(ALDRIC->FNAME, "aldric");
   ASSERT_TRUE(ALDRIC->RACE != nullptr && ALDRIC->FCLASSE != nullptr);
   EXPECT_EQ(ALDRIC->FCLASSE->FNAME, "guerrier");
   EXPECT_EQ(ALDRIC->FCARACTS.TOSTRING(), "att:6-def:-1-scout:2");
   EXPECT_EQ(ALDRIC->GETDEFENSE(), -1);
-  EXPECT_EQ(L.GETCHAMPION(1)->GETPDV(), 9);
+  EXPECT_EQ(L.ITEM(1)->GETPDV(), 9);
   cListeChampions NONE(INGAMEFILE, "");
   EXPECT_FALSE(NONE.LOADCHAMPIONS());
 }
 
 TEST_F(ChampionsTest, InGameFileKeepsDescriptionsAndSkipsTheTavernLines) {
-  L.GETCHAMPION(0)->STATE = sChampionDead;
-  L.GETCHAMPION(0)->EXPERIENCE = 40;
-  L.GETCHAMPION(1)->STATE = sChampionInTavern;
+  L.ITEM(0)->STATE = sChampionDead;
+  L.ITEM(0)->EXPERIENCE = 40;
+  L.ITEM(1)->STATE = sChampionInTavern;
   CHAMPIONLINKS.TAVERNLINES = [](cChampion& C, cBuffer& OUTPUT) {
     OUTPUT.WRITELN("#%d", C.FUID);
     OUTPUT.WRITELN(C.FNAME);
@@ -67,10 +67,10 @@ TEST_F(ChampionsTest, InGameFileKeepsDescriptionsAndSkipsTheTavernLines) {
   ASSERT_TRUE(BACK.LOADCHAMPIONS());
   ASSERT_EQ(BACK.COUNT(), 2);
   for (int32_t I = 0; I < 2; ++I) {
-    EXPECT_EQ(BACK.GETCHAMPION(I)->STATE, sChampionCreated);
-    EXPECT_EQ(BACK.GETCHAMPION(I)->EXPERIENCE, 0);
+    EXPECT_EQ(BACK.ITEM(I)->STATE, sChampionCreated);
+    EXPECT_EQ(BACK.ITEM(I)->EXPERIENCE, 0);
   }
-  EXPECT_EQ(BACK.GETCHAMPION(1)->RESSPROD.TOSTRING(), "0/1/0");
+  EXPECT_EQ(BACK.ITEM(1)->RESSPROD.TOSTRING(), "0/1/0");
   // With both files there, the initial one is read.
   EXPECT_EQ(cListeChampions(INGAMEFILE, (RULES.DIR.PATH() / "heros.zrk").string()).STLOADING,
             stLoadLev0);
@@ -79,16 +79,16 @@ TEST_F(ChampionsTest, InGameFileKeepsDescriptionsAndSkipsTheTavernLines) {
 TEST_F(ChampionsTest, OwnerAndStateLinesReadBackOrFailLoudly) {
   static int OWNER = 0;  // any address stands for a player: only the links read it
   cJoueur* J = reinterpret_cast<cJoueur*>(&OWNER);
-  L.GETCHAMPION(0)->FJOUEUR = J;
-  L.GETCHAMPION(0)->STATE = sChampionNotAssigned;
+  L.ITEM(0)->FJOUEUR = J;
+  L.ITEM(0)->STATE = sChampionNotAssigned;
   cBuffer OUT;
-  EXPECT_THROW(L.GETCHAMPION(0)->INGAMEVARIABLETOBUFFER(OUT), std::logic_error) << "owner lost";
+  EXPECT_THROW(L.ITEM(0)->INGAMEVARIABLETOBUFFER(OUT), std::logic_error) << "owner lost";
   CHAMPIONLINKS.NAMEOFPLAYER = [](const cJoueur&) { return std::string("bob"); };
   CHAMPIONLINKS.FINDPLAYER = [](std::string_view NAME) {
     return NAME == "bob" ? reinterpret_cast<cJoueur*>(&OWNER) : nullptr;
   };
   OUT.CLEAR();
-  L.GETCHAMPION(0)->INGAMEVARIABLETOBUFFER(OUT);
+  L.ITEM(0)->INGAMEVARIABLETOBUFFER(OUT);
   EXPECT_EQ(OUT.LINES(),
             (std::vector<std::string>{"player:bob", "not assigned", "exp:0", "niveau:0"}));
   OUT.WRITELN("no player");
@@ -105,11 +105,11 @@ TEST_F(ChampionsTest, OwnerAndStateLinesReadBackOrFailLoudly) {
 
 TEST_F(ChampionsTest, ChooseRandomDrawsOnlyFreeChampions) {
   RANDOMGEN().SEED(7);
-  L.GETCHAMPION(0)->STATE = sChampionInGame;
-  L.GETCHAMPION(1)->STATE = sChampionSleeping;
+  L.ITEM(0)->STATE = sChampionInGame;
+  L.ITEM(1)->STATE = sChampionSleeping;
   EXPECT_EQ(L.CHOOSERANDOM(), nullptr) << "and does not wait for one";
-  L.GETCHAMPION(1)->STATE = sChampionNotAssigned;
+  L.ITEM(1)->STATE = sChampionNotAssigned;
   for (int I = 0; I < 50; ++I) {
-    EXPECT_EQ(L.CHOOSERANDOM(), L.GETCHAMPION(1));
+    EXPECT_EQ(L.CHOOSERANDOM(), L.ITEM(1));
   }
 }

@@ -78,7 +78,7 @@ class ChampionsInPlay : public ::testing::Test {
     WORLDMAP->SETSQUARE(*S);
     CACHEWORLD->CLEAR();
   }
-  static cChampion* HERO(int32_t UID) { return static_cast<cChampion*>(JEUCHAMPIONS->SEARCH(UID)); }
+  static cChampion* HERO(int32_t UID) { return JEUCHAMPIONS->FIND(UID); }
   std::unique_ptr<cCreaturePosition> TROOP(int32_t NB) const {
     auto T = std::make_unique<cCreaturePosition>(SOLDAT);
     T->FNBTROUPES = NB;
@@ -196,7 +196,7 @@ TEST_F(ChampionsInPlay, TurnMovesEachChampionOnceAndNotTheRemovedOnes) {
   std::unique_ptr<cChampionPosition> TAKEN;
   HOOK = [&](cChampionPosition& ARRIVING) {
     if (&ARRIVING == A && L.INDEXOF(B) >= 0) {
-      TAKEN = L.EXTRACTAS<cChampionPosition>(B);
+      TAKEN = L.EXTRACT(B);
     }
   };
   L.PASSTURN();
@@ -240,8 +240,8 @@ TEST_F(ChampionsInPlay, ChampionAndTroopsChangeHandsWithoutBeingLost) {
   C->ARMEES.APPEND(TROOP(10), 1);
   C->DROPTROUPES();
   ASSERT_TRUE(C->ARMEES.GETCOUNT() == 0 && J.TROUPES->COUNT() == 2);
-  EXPECT_EQ(J.TROUPES->GETTROUPE(0)->FNBTROUPES, 10) << "line 1 first";
-  EXPECT_EQ(J.TROUPES->GETTROUPE(1)->FPOSITION, COORDMAP(5, 5));
+  EXPECT_EQ(J.TROUPES->ITEM(0)->FNBTROUPES, 10) << "line 1 first";
+  EXPECT_EQ(J.TROUPES->ITEM(1)->FPOSITION, COORDMAP(5, 5));
 
   cJoueur BOB(2, "bob");
   EXPECT_EQ(C->ASSIGNPLAYER(&BOB), nullptr);

@@ -40,7 +40,7 @@ TEST_F(RecruitTest, ThreeTroopsTakeThreeTimesTheTurnsAndGiveOneTroop) {
   EXPECT_EQ(J.CAPITAL.RESSOURCE[0], 94);  // one installment for each of the 6 turns
   EXPECT_EQ(J.RECRUTEMENTS->COUNT(), 0);
   ASSERT_EQ(J.TROUPES->COUNT(), 1);
-  const cCreaturePosition* T = J.TROUPES->GETTROUPE(0);
+  const cCreaturePosition* T = J.TROUPES->ITEM(0);
   EXPECT_EQ(T->FMODELE, ARCHER);
   EXPECT_EQ(T->FPOSITION, COORDMAP(2, 2));
   EXPECT_EQ(T->FNBTROUPES, 30);
@@ -81,8 +81,8 @@ TEST_F(RecruitTest, RecruitmentsEndingTogetherGiveSeparateTroops) {
   ASSERT_EQ(J.TROUPES->COUNT(), 3);
   std::set<int32_t> IDS;
   for (int32_t I = 0; I < 3; ++I) {
-    IDS.insert(J.TROUPES->GETTROUPE(I)->FUID);
-    EXPECT_EQ(J.TROUPES->GETTROUPE(I)->FNBTROUPES, 4);
+    IDS.insert(J.TROUPES->ITEM(I)->FUID);
+    EXPECT_EQ(J.TROUPES->ITEM(I)->FNBTROUPES, 4);
   }
   EXPECT_EQ(IDS.size(), 3u);
 }
@@ -112,9 +112,9 @@ TEST_F(RecruitTest, TroopsAndRecruitmentsReadBackWithTheirCreature) {
   TROOPS.FROMBUFFER(IN);
   RECRUITS.FROMBUFFER(IN);
   ASSERT_TRUE(IN.ISEOF() && TROOPS.COUNT() == 1 && RECRUITS.COUNT() == 1);
-  EXPECT_EQ(TROOPS.GETTROUPE(0)->FMODELE, ARCHER);
-  EXPECT_EQ(TROOPS.GETTROUPE(0)->STACKPDV, 0) << "battle state starts afresh";
-  const auto* R = static_cast<cCreatureEnCours*>(RECRUITS.GET(0));
+  EXPECT_EQ(TROOPS.ITEM(0)->FMODELE, ARCHER);
+  EXPECT_EQ(TROOPS.ITEM(0)->STACKPDV, 0) << "battle state starts afresh";
+  const auto* R = RECRUITS.ITEM(0);
   EXPECT_EQ(R->FMODELE, ARCHER);
   EXPECT_EQ(R->FRESSPERTURN.TOSTRING(), ARCHER->FRESSPARTOUR.TOSTRING()) << "still paid for";
   cBuffer AGAIN;

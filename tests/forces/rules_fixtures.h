@@ -74,7 +74,7 @@ struct cForcesRules : cBaseRules {
     C->FNBUNITS = UNITS;
     C->FCARACTS.FROMSTRING(CARACTS);
     C->FRESSPARTOUR.CTRLRESSTOUR[0] = tAssocRessTour{GOLD, 0, 1};
-    return static_cast<cCreature*>(CREATURES->ADD(std::move(C)));
+    return CREATURES->ADD(std::move(C));
   }
 
   /// A building of TURNS turns that requires the buildings of identifiers
@@ -95,7 +95,7 @@ struct cForcesRules : cBaseRules {
     B->FRECRUIT = RECRUIT;
     B->FCARACTS.FROMSTRING(CARACTS);
     B->FRESSPARTOUR.CTRLRESSTOUR[0] = tAssocRessTour{GOLD, 0, 1};
-    return static_cast<cBatiment*>(BATIMENTS->ADD(std::move(B)));
+    return BATIMENTS->ADD(std::move(B));
   }
 };
 

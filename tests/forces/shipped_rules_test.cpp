@@ -108,7 +108,7 @@ TEST(ShippedRules, LoadCleanlyAndEveryNameResolvesAndEveryChampionCanMoveAndScou
   NAMES.clear();
   EXPECT_EQ(RAWRECORDS("Creatures.zrk", 9).size(), static_cast<std::size_t>(R.CREATURES->COUNT()));
   for (int32_t I = 0; I < R.CREATURES->COUNT(); ++I) {
-    const auto* C = static_cast<cCreature*>(R.CREATURES->GET(I));
+    const auto* C = R.CREATURES->ITEM(I);
     EXPECTCOMMANDNAME(NAMES, C->FNAME);
     EXPECT_TRUE(C->RACE != nullptr && C->FNBTOURSNEC >= 2 && C->FNBUNITS > 0 && C->GETPDV() > 0)
         << C->FNAME;
@@ -118,7 +118,7 @@ TEST(ShippedRules, LoadCleanlyAndEveryNameResolvesAndEveryChampionCanMoveAndScou
   std::set<int32_t> UIDS;  // the in-game file skips a record whose identifier was read
   EXPECT_EQ(RAWRECORDS("heros.zrk", 8).size(), static_cast<std::size_t>(R.CHAMPIONS->COUNT()));
   for (int32_t I = 0; I < R.CHAMPIONS->COUNT(); ++I) {
-    const cChampion* C = R.CHAMPIONS->GETCHAMPION(I);
+    const cChampion* C = R.CHAMPIONS->ITEM(I);
     EXPECTCOMMANDNAME(NAMES, C->FNAME);
     EXPECT_TRUE(UIDS.insert(C->FUID).second) << C->FUID << " twice";
     EXPECT_TRUE(C->RACE != nullptr && C->FCLASSE != nullptr && C->GETPDV() > 0) << C->FNAME;

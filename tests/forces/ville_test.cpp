@@ -87,7 +87,7 @@ TEST_F(BuildTest, ConstructionsFinishingTogetherGiveSeparateBuildingsWithFreeIde
   ASSERT_EQ(J.VILLES->COUNT(), 3);
   std::set<int32_t> IDS;
   for (int32_t I = 0; I < 3; ++I) {
-    const cBatimentPosition* B = J.VILLES->GETBATIMENT(I);
+    const cBatimentPosition* B = J.VILLES->ITEM(I);
     IDS.insert(B->FUID);
     EXPECT_EQ(B->FPOSITION, COORDMAP(B->FMODELE == FERME ? 3 : 1, 2));
   }
@@ -107,8 +107,8 @@ TEST_F(BuildTest, TownsAndConstructionsReadBackWithTheirModels) {
   TOWNS.FROMBUFFER(IN);
   WORKS.FROMBUFFER(IN);
   ASSERT_TRUE(IN.ISEOF() && TOWNS.COUNT() == 1 && WORKS.COUNT() == 1);
-  EXPECT_EQ(TOWNS.GETBATIMENT(0)->FMODELE, FORGE);
-  EXPECT_EQ(static_cast<cBatimentEnCours*>(WORKS.GET(0))->FMODELE, FERME);
+  EXPECT_EQ(TOWNS.ITEM(0)->FMODELE, FORGE);
+  EXPECT_EQ(WORKS.ITEM(0)->FMODELE, FERME);
   cBuffer AGAIN;
   TOWNS.TOBUFFER(AGAIN);
   WORKS.TOBUFFER(AGAIN);

@@ -8,12 +8,12 @@
 #include "base/console.h"
 #include "base/errors.h"
 #include "base/random.h"
-#include "base/startup.h"
 #include "forces/batiment.h"
 #include "forces/championpos.h"
 #include "forces/creature.h"
 #include "forces/troupe.h"
 #include "forces/ville.h"
+#include "server/startup.h"
 #include "support/fixtures.h"
 #include "world/grid.h"
 #include "world/world.h"
@@ -44,10 +44,10 @@ class Players : public ::testing::Test {
     EXPECT_TRUE(J->NEWPLAYER());
     J->FNAME = NAME;
     J->CHGRACE(0);
-    return static_cast<cJoueur*>(JEUJOUEURS->ADD(std::move(J)));
+    return JEUJOUEURS->ADD(std::move(J));
   }
 
-  cChampionPosition* Champion(cJoueur* J, int32_t I = 0) { return J->CHAMPIONS->GETCHAMPION(I); }
+  cChampionPosition* Champion(cJoueur* J, int32_t I = 0) { return J->CHAMPIONS->ITEM(I); }
 
   cCreaturePosition* Troop(cJoueur* J, int32_t COUNT, tcoordMap AT, const char* CREATURE) {
     return J->TROUPES->WIZARD(JEUCREATURES->SEARCHCREATURE(CREATURE), COUNT, JEUCREATURES.get(),
@@ -65,7 +65,7 @@ class Players : public ::testing::Test {
       Troop(J, 10 + I, HOME, I % 2 == 0 ? "milicien" : "archer");
     }
     for (int32_t I = 0; I < 7; ++I) {
-      J->GETCREATURE(J->TROUPES->GETTROUPE(0)->FUID, *FIRST, 1);
+      J->GETCREATURE(J->TROUPES->ITEM(0)->FUID, *FIRST, 1);
     }
     Troop(J, 5, HOME, "piquier");
     EXPECT_EQ(J->CONSTRUCTIONS->BUILDNEWBATIMENT(JEUBATIMENTS->SEARCHBATIMENT("scierie"), HOME),
@@ -152,11 +152,11 @@ TEST_F(Players, AFullArmyLeavesTheTroopInTown) {
     Troop(J, 1 + I, C->FPOSITION, "milicien");
   }
   for (int32_t I = 0; I < 16; ++I) {
-    J->GETCREATURE(J->TROUPES->GETTROUPE(0)->FUID, *C, 1);
+    J->GETCREATURE(J->TROUPES->ITEM(0)->FUID, *C, 1);
   }
   EXPECT_EQ(C->ARMEES.GETCOUNT(), 15);
   EXPECT_EQ(J->TROUPES->COUNT(), 1);
-  J->GETCREATURE(J->TROUPES->GETTROUPE(0)->FUID, *C, 3);
+  J->GETCREATURE(J->TROUPES->ITEM(0)->FUID, *C, 3);
   EXPECT_EQ(J->TROUPES->COUNT(), 1);
 }
 
@@ -178,7 +178,7 @@ TEST_F(Players, SaveLoadSaveGivesTheSameFile) {
   FREEGAME();
   INITGAME();
   ASSERT_EQ(JEUJOUEURS->COUNT(), 1);
-  cJoueur* BACK = JEUJOUEURS->GETJOUEUR(0);
+  cJoueur* BACK = JEUJOUEURS->ITEM(0);
   EXPECT_EQ(BACK->FNAME, "Alice");
   ASSERT_TRUE(BACK->SAVE(ERROR)) << ERROR;
   EXPECT_EQ(ReadAll(PLAYERFILE), FIRST);
@@ -186,8 +186,8 @@ TEST_F(Players, SaveLoadSaveGivesTheSameFile) {
   // The champion on its way keeps its target and needs the full exit cost again.
   cChampionPosition* WALKER = nullptr;
   for (int32_t I = 0; I < BACK->CHAMPIONS->COUNT(); ++I) {
-    if (BACK->CHAMPIONS->GETCHAMPION(I)->ENDMOVE == COORDMAP(9, 7)) {
-      WALKER = BACK->CHAMPIONS->GETCHAMPION(I);
+    if (BACK->CHAMPIONS->ITEM(I)->ENDMOVE == COORDMAP(9, 7)) {
+      WALKER = BACK->CHAMPIONS->ITEM(I);
     }
   }
   ASSERT_NE(WALKER, nullptr);
@@ -197,15 +197,13 @@ TEST_F(Players, SaveLoadSaveGivesTheSameFile) {
   EXPECT_EQ(WALKER->MODELE()->FJOUEUR, BACK);
   EXPECT_EQ(WALKER->MODELE()->STATE, sChampionInGame);
   // The loaded constructions and recruitments pay from the loaded capital.
-  EXPECT_EQ(static_cast<cMobileEnCours*>(BACK->CONSTRUCTIONS->GET(0))->FCAPITALPLAYER,
-            &BACK->CAPITAL);
-  EXPECT_EQ(static_cast<cMobileEnCours*>(BACK->RECRUTEMENTS->GET(0))->TRSFMOBILES,
-            BACK->TROUPES.get());
+  EXPECT_EQ(BACK->CONSTRUCTIONS->ITEM(0)->FCAPITALPLAYER, &BACK->CAPITAL);
+  EXPECT_EQ(BACK->RECRUTEMENTS->ITEM(0)->TRSFMOBILES, BACK->TROUPES.get());
 }
 
 TEST_F(Players, TheGraveyardIsNotSaved) {
   cJoueur* J = NewPlayer("alice");
-  auto DEAD = J->CHAMPIONS->EXTRACTAS<cChampionPosition>(Champion(J));
+  auto DEAD = J->CHAMPIONS->EXTRACT(Champion(J));
   J->CIMETIERE->ADD(std::move(DEAD));
   cBuffer B;
   J->TOBUFFER(B);
@@ -232,27 +230,67 @@ TEST_F(Players, SavePlayersAnnouncesEachPlayerAndLoadPlayersReadsThemInNameOrder
   cListeJoueurs L;
   L.LOADPLAYERS();
   ASSERT_EQ(L.COUNT(), 2);
-  EXPECT_EQ(L.GETJOUEUR(0)->FNAME, "Bob");
-  EXPECT_EQ(L.GETJOUEUR(1)->FNAME, "zoe");
+  EXPECT_EQ(L.ITEM(0)->FNAME, "Bob");
+  EXPECT_EQ(L.ITEM(1)->FNAME, "zoe");
 }
 
-TEST_F(Players, AFileThatDoesNotParseStopsTheStartAndIsLeftAlone) {
+TEST_F(Players, ABadPlayerFileStopsTheStartNamingFileLineAndTextAndIsLeftAlone) {
   NewPlayer("alice");
   JEUJOUEURS->SAVEPLAYERS();
-  const fs::path PLAYERFILE = GAME.DIR.PATH() / "players" / "alice.plr";
-  std::string TEXT = ReadAll(PLAYERFILE);
-  TEXT.replace(TEXT.find("availTurns:200"), 14, "availTurns:2x0");
-  std::ofstream(PLAYERFILE, std::ios::binary | std::ios::trunc) << TEXT;
   FREEGAME();
-  try {
-    INITGAME();
-    ADD_FAILURE() << "a bad player file loaded";
-  } catch (const cLoadError& E) {
-    const std::string M = E.what();
-    EXPECT_NE(M.find("players/alice.plr, line 4"), std::string::npos) << M;
-    EXPECT_NE(M.find("2x0"), std::string::npos) << M;
+  const fs::path DIR = GAME.DIR.PATH() / "players";
+  const std::string GOOD = ReadAll(DIR / "alice.plr");
+  struct tCase {
+    const char* FILE;  // written with GOOD where FROM becomes TO
+    const char* FROM;
+    const char* TO;
+    const char* WHERE;
+    const char* TEXT;
+  };
+  for (const tCase& T : {
+           tCase{"alice.plr", "availTurns:200", "availTurns:2x0", "alice.plr, line 4", "2x0"},
+           // The name becomes the file's path at the next save.
+           tCase{"alice.plr", "name:alice", "name:../x", "alice.plr, line 2", "../x"},
+           tCase{"alice.plr", "name:alice", "name:a\\b", "alice.plr, line 2", "a\\b"},
+           // Two players of one name would be saved into one file.
+           tCase{"copy.plr", "#0", "#7", "copy.plr, line 2", "alice"},
+       }) {
+    std::string TEXT = GOOD;
+    TEXT.replace(TEXT.find(T.FROM), std::string(T.FROM).size(), T.TO);
+    fs::remove(DIR / "alice.plr");
+    const std::string WRITTEN = GAME.DIR.WRITE(std::string("players/") + T.FILE, TEXT);
+    if (std::string(T.FILE) != "alice.plr") {
+      GAME.DIR.WRITE("players/alice.plr", GOOD);
+    }
+    try {
+      INITGAME();
+      ADD_FAILURE() << "a bad player file loaded: " << T.TO;
+    } catch (const cLoadError& E) {
+      const std::string M = E.what();
+      EXPECT_NE(M.find(std::string("players/") + T.WHERE), std::string::npos) << M;
+      EXPECT_NE(M.find(T.TEXT), std::string::npos) << M;
+    }
+    FREEGAME();
+    EXPECT_EQ(ReadAll(WRITTEN), TEXT);
+    fs::remove(WRITTEN);
   }
-  EXPECT_EQ(ReadAll(PLAYERFILE), TEXT);
+  EXPECT_FALSE(fs::exists(GAME.DIR.PATH() / "x.plr"));
+}
+
+TEST_F(Players, APlayerFileWhoseIdentifierIsTakenGetsAFreeOne) {
+  NewPlayer("alice");
+  NewPlayer("bob");
+  JEUJOUEURS->SAVEPLAYERS();
+  const fs::path BOB = GAME.DIR.PATH() / "players" / "bob.plr";
+  std::string TEXT = ReadAll(BOB);
+  ASSERT_EQ(TEXT.rfind("#1\r\n", 0), 0u);
+  std::ofstream(BOB, std::ios::binary | std::ios::trunc) << "#0" << TEXT.substr(2);
+  FREEGAME();
+  INITGAME();
+  ASSERT_EQ(JEUJOUEURS->COUNT(), 2);
+  EXPECT_EQ(JEUJOUEURS->FIND("alice")->FUID, 0);
+  EXPECT_EQ(JEUJOUEURS->FIND("bob")->FUID, 1);
+  EXPECT_EQ(CONSOLELOG.LINES().back(), "joueur bob : uid 0 deja pris, nouveau uid 1");
 }
 
 TEST_F(Players, ARaceThatIsNotFoundIsWrittenEmpty) {

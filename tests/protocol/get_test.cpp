@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "base/console.h"
-#include "base/startup.h"
 #include "entities/ressource.h"
 #include "forces/creature.h"
 #include "players/joueur.h"
 #include "protocol/interpreter.h"
+#include "server/startup.h"
 #include "support/fixtures.h"
 #include "world/world.h"
 
@@ -16,7 +16,7 @@ namespace {
 // A client in play on the shipped game.
 class Get : public ::testing::Test {
  protected:
-  Get() : C(nullptr, 0) {
+  Get() {
     INITGAME();
     C.LOGON("demo");
     C.CHGSTATE(CON_PLAYING);
@@ -45,7 +45,7 @@ class Get : public ::testing::Test {
 
   testsupport::cShippedGameDir GAME;
   cConsoleCapture CONSOLELINES;
-  cClientInfos C;
+  cSession C;
 };
 
 }  // namespace
@@ -121,7 +121,7 @@ TEST_F(Get, PlayerQueriesAnswerAboutTheClientsOwnPlayer) {
   auto J = std::make_unique<cJoueur>();
   ASSERT_TRUE(J->NEWPLAYER());
   J->FNAME = "demo";
-  C.FJOUEUR = static_cast<cJoueur*>(JEUJOUEURS->ADD(std::move(J)));
+  C.FJOUEUR = JEUJOUEURS->ADD(std::move(J));
   cJoueur& P = *C.FJOUEUR;
 
   cBuffer RECORD;

@@ -13,8 +13,7 @@ class Interpreter : public ::testing::Test {
  protected:
   Interpreter()
       : ACCOUNTS(JEUACCOUNTS, std::make_unique<cListeAccounts>("")),
-        REPLY(BUF, std::make_unique<cBuffer>()),
-        C(nullptr, 0) {
+        REPLY(BUF, std::make_unique<cBuffer>()) {
     cBuffer B;
     B.WRITELN("1;Alice;Secret;null;F;e;0");
     ACCOUNTS->LOADACCOUNTS(B);
@@ -32,7 +31,7 @@ class Interpreter : public ::testing::Test {
 
   cScopedGlobal<cListeAccounts> ACCOUNTS;
   cScopedGlobal<cBuffer> REPLY;
-  cClientInfos C;
+  cSession C;
 };
 
 const char* const HELP =

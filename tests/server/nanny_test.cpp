@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "base/console.h"
-#include "base/startup.h"
 #include "entities/account.h"
 #include "entities/race.h"
 #include "forces/champion.h"
 #include "forces/championpos.h"
 #include "players/joueur.h"
-#include "world/world.h"
+#include "server/startup.h"
 #include "support/fixtures.h"
+#include "world/world.h"
 
 using testsupport::cScopedGlobal;
 
@@ -18,7 +18,7 @@ namespace {
 
 class Nanny : public ::testing::Test {
  protected:
-  Nanny() : ACCOUNTS(JEUACCOUNTS, std::make_unique<cListeAccounts>("")), C(nullptr, 0) {
+  Nanny() : ACCOUNTS(JEUACCOUNTS, std::make_unique<cListeAccounts>("")) {
     cBuffer B;
     B.WRITELN("1;Alice;Secret;null;F;e;0");
     B.WRITELN("2;bob;pw;null;M;e;0");
@@ -35,7 +35,7 @@ class Nanny : public ::testing::Test {
   }
 
   cScopedGlobal<cListeAccounts> ACCOUNTS;
-  cClientInfos C;
+  cSession C;
   cConsoleCapture CONSOLELOG;
 };
 
@@ -55,8 +55,27 @@ TEST_F(Nanny, TheAccountNameIgnoresCaseButThePasswordDoesNot) {
   EXPECT_EQ(Say("secret"), "erreur passe\r\n");
   EXPECT_EQ(Say("Secret "), "erreur passe\r\n");
   EXPECT_EQ(C.FSTATE, CON_PASSWORD);
-  EXPECT_EQ(CONSOLELOG.LINES(),
-            (std::vector<std::string>{"erreur commande:secret", "erreur commande:Secret "}));
+  // The console tells of the mistake, never the text tried.
+  EXPECT_EQ(CONSOLELOG.LINES(), (std::vector<std::string>{"erreur commande:", "erreur commande:"}));
+}
+
+TEST_F(Nanny, EachWrongPasswordAfterTheSecondHoldsTheNextLineLonger) {
+  const std::string T = "alice\rw1\rw2\rw3\rw4\rw5\rw6\rw7\rw8\r";
+  C.RECEIVEBYTES(T.data(), T.size());
+  // Tick at which each line is taken, and the hold that follows it.
+  const std::vector<std::pair<uint32_t, uint32_t>> STEPS{{1000, 0},    {1000, 0},    {1000, 0},
+                                                         {1000, 250},  {1250, 500},  {1750, 1000},
+                                                         {2750, 2000}, {4750, 4000}, {8750, 4000}};
+  for (const auto& [TICK, HOLD] : STEPS) {
+    if (TICK > 1000) {
+      EXPECT_FALSE(C.TAKELINE(TICK - 1)) << TICK;
+    }
+    ASSERT_TRUE(C.TAKELINE(TICK)) << TICK;
+    NANNY(C);
+    EXPECT_EQ(C.HELD(TICK + HOLD - 1), HOLD > 0) << TICK;
+    EXPECT_FALSE(C.HELD(TICK + HOLD)) << TICK;
+  }
+  EXPECT_EQ(C.FWRONGPASSWORDS, 8);
 }
 
 TEST_F(Nanny, LinesOfClientsOnTheirWayOutAreIgnored) {
@@ -72,12 +91,15 @@ namespace {
 // The dialogue on the shipped game, whose races and champions make new players.
 class NannyGame : public ::testing::Test {
  protected:
-  NannyGame() : C(nullptr, 0) {
+  NannyGame() {
     INITGAME();
     WORLDMAP->CREATEWORLD();
     CONSOLELOG.CLEAR();
   }
-  ~NannyGame() override { FREEGAME(); }
+  ~NannyGame() override {
+    C.TAKENEWJOUEUR();  // a player still at the race question goes before the game
+    FREEGAME();
+  }
 
   std::string Say(const std::string& LINE) {
     C.CLEAROUTPUT();
@@ -99,7 +121,7 @@ class NannyGame : public ::testing::Test {
 
   testsupport::cShippedGameDir GAME;
   cConsoleCapture CONSOLELOG;
-  cClientInfos C;
+  cSession C;
 };
 
 }  // namespace
@@ -112,50 +134,73 @@ TEST_F(NannyGame, ANewAccountChoosesARaceAndJoinsTheGame) {
   EXPECT_EQ(JEUJOUEURS->COUNT(), 0);
   EXPECT_EQ(CONSOLELOG.LINES(),
             (std::vector<std::string>{"personnage inexistant", "Creation du personnage"}));
-  EXPECT_EQ(Say("elfe"), RaceMenu());
-  EXPECT_EQ(C.FSTATE, CON_RACE);
+  // Only the identifier of a race of the catalogue is an answer.
+  for (const char* WRONG : {"elfe", "-1", "99", "3", ""}) {
+    EXPECT_EQ(Say(WRONG), RaceMenu()) << WRONG;
+    EXPECT_EQ(C.FSTATE, CON_RACE) << WRONG;
+  }
 
   const std::string RECORD = Say("1");
   EXPECT_EQ(C.FSTATE, CON_PLAYING);
   ASSERT_EQ(JEUJOUEURS->COUNT(), 1);
-  cJoueur* J = JEUJOUEURS->GETJOUEUR(0);
+  cJoueur* J = JEUJOUEURS->ITEM(0);
   EXPECT_EQ(C.FJOUEUR, J);
-  EXPECT_EQ(J->FNAME, "alice");
-  ASSERT_NE(J->RACE, nullptr);
-  EXPECT_EQ(J->RACE->FUID, 1);
-  EXPECT_EQ(J->AVAILTURNS, 200);
+  EXPECT_EQ(J->RACE, JEURACES->FIND(1));
   EXPECT_EQ(J->GETGOLD(), 3000);
-  cBuffer EXPECTED;
-  J->TOBUFFER(EXPECTED);
-  std::string TEXT;
-  for (const auto& LINE : EXPECTED.LINES()) {
-    TEXT += LINE + "\r\n";
-  }
-  EXPECT_EQ(RECORD, TEXT);
-  EXPECT_EQ(RECORD.rfind("#0\r\nname:alice\r\nnbTurns:0\r\navailTurns:200\r\n", 0), 0u) << RECORD;
+  EXPECT_EQ(RECORD.rfind("#0\r\nname:alice\r\nnbTurns:0\r\navailTurns:200\r\nrace:Sylvains\r\n", 0),
+            0u)
+      << RECORD;
 
   // The same account later goes straight to play with the same player.
-  cClientInfos AGAIN(nullptr, 0);
-  AGAIN.FCOMMAND = "ALICE";
-  NANNY(AGAIN);
-  AGAIN.FCOMMAND = "merveille";
-  NANNY(AGAIN);
+  cSession AGAIN;
+  for (const char* LINE : {"ALICE", "merveille"}) {
+    AGAIN.FCOMMAND = LINE;
+    NANNY(AGAIN);
+  }
   EXPECT_EQ(AGAIN.FSTATE, CON_PLAYING);
   EXPECT_EQ(AGAIN.FJOUEUR, J);
 }
 
-TEST_F(NannyGame, ARaceNoRaceHasStillCompletesTheDialogue) {
+TEST_F(NannyGame, OneAccountMakesOnePlayerWhateverItsConnections) {
   Say("bob");
   Say("secret");
-  const std::string RECORD = Say("77");
-  EXPECT_EQ(C.FSTATE, CON_PLAYING);
-  EXPECT_EQ(C.FJOUEUR->RACE, nullptr);
-  EXPECT_NE(RECORD.find("\r\nrace:\r\n"), std::string::npos) << RECORD;
+  ASSERT_EQ(C.FSTATE, CON_RACE);
+  cSession SECOND;
+  const auto SAY2 = [&SECOND](const char* LINE) {
+    SECOND.CLEAROUTPUT();
+    SECOND.FCOMMAND = LINE;
+    NANNY(SECOND);
+    return SECOND.OUTPUT();
+  };
+  SAY2("BOB");
+  EXPECT_EQ(SAY2("secret"), "en jeu\r\npersonnage en cours de creation\r\n");
+  EXPECT_EQ(SECOND.FSTATE, CON_PASSWORD);
+  EXPECT_EQ(SECOND.FJOUEUR, nullptr);
+  Say("2");
+  // Once the player exists, the second connection plays it too.
+  EXPECT_EQ(SAY2("secret"), "en jeu\r\n");
+  EXPECT_EQ(SECOND.FJOUEUR, C.FJOUEUR);
+  EXPECT_EQ(JEUJOUEURS->COUNT(), 1);
+}
+
+TEST_F(NannyGame, PlayersCreatedAtTheSameTimeGetDifferentIdentifiers) {
+  cSession OTHER;
+  for (const char* LINE : {"alice", "merveille"}) {
+    OTHER.FCOMMAND = LINE;
+    NANNY(OTHER);
+  }
+  Say("bob");
+  Say("secret");
+  Say("0");
+  OTHER.FCOMMAND = "0";
+  NANNY(OTHER);
+  ASSERT_EQ(JEUJOUEURS->COUNT(), 2);
+  EXPECT_NE(C.FJOUEUR->FUID, OTHER.FJOUEUR->FUID);
 }
 
 TEST_F(NannyGame, WithoutAFreeChampionThePlayerIsNotCreated) {
   for (int32_t I = 0; I < JEUCHAMPIONS->COUNT(); ++I) {
-    JEUCHAMPIONS->GETCHAMPION(I)->STATE = sChampionDead;
+    JEUCHAMPIONS->ITEM(I)->STATE = sChampionDead;
   }
   Say("bob");
   EXPECT_EQ(Say("secret"), "en jeu\r\nprobleme de creation de perso\r\n");
@@ -169,17 +214,19 @@ TEST_F(NannyGame, WithoutAFreeChampionThePlayerIsNotCreated) {
 TEST_F(NannyGame, AClientThatLeavesBeforeItsRaceLosesItsNewPlayer) {
   cChampion* MODEL = nullptr;
   {
-    cClientInfos GONE(nullptr, 0);
-    GONE.FCOMMAND = "bob";
-    NANNY(GONE);
-    GONE.FCOMMAND = "secret";
-    NANNY(GONE);
+    cSession GONE;
+    for (const char* LINE : {"bob", "secret"}) {
+      GONE.FCOMMAND = LINE;
+      NANNY(GONE);
+    }
     ASSERT_EQ(GONE.FSTATE, CON_RACE);
-    MODEL = static_cast<cChampionPosition*>(GONE.FJOUEUR->CHAMPIONS->GET(0))->MODELE();
+    MODEL = GONE.FJOUEUR->CHAMPIONS->ITEM(0)->MODELE();
     EXPECT_EQ(MODEL->STATE, sChampionInGame);
   }
   EXPECT_EQ(JEUJOUEURS->COUNT(), 0);
-  // Its champion is free again for the next new player.
+  // Its champion is free again for the next new player, and so is the name.
   EXPECT_EQ(MODEL->FJOUEUR, nullptr);
   EXPECT_EQ(MODEL->STATE, sChampionNotAssigned);
+  Say("bob");
+  EXPECT_EQ(Say("secret"), "en jeu\r\n" + RaceMenu());
 }
