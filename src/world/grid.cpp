@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "world/world.h"
-
 bool INMAP(int32_t X, int32_t Y) {
   return X >= 1 && X <= TXMAP && Y >= 1 && Y <= TYMAP;
 }
@@ -70,18 +68,9 @@ std::vector<tcoordMap> LINEGRID(tcoordMap ORIG, tcoordMap FIN) {
   return L;
 }
 
-void AREAGRID(tcoordMap CENTRE, int32_t RANGE, std::vector<cSquareMemory*>& L) {
-  if (!WORLDMAP) {
-    return;
-  }
-  if (RANGE == 0) {
-    if (cSquareMemory* S = WORLDMAP->GETSQUARE(CENTRE)) {
-      L.push_back(S);
-    }
-    return;
-  }
-  // Offsets that fall off the map give no square: the loops skip them, so a
-  // large range costs no more than the map itself.
+void AREAGRID(tcoordMap CENTRE, int32_t RANGE, std::vector<tcoordMap>& L) {
+  // Offsets that fall off the map are skipped by the bounds of the loops, so a
+  // large range costs no more than the map itself; a negative one gives nothing.
   const int64_t R = RANGE;
   const int64_t AFROM = std::max(-R, int64_t{1} - CENTRE.X);
   const int64_t ATO = std::min(R, int64_t{TXMAP} - CENTRE.X);
@@ -89,17 +78,13 @@ void AREAGRID(tcoordMap CENTRE, int32_t RANGE, std::vector<cSquareMemory*>& L) {
   const int64_t BTO = std::min(R, int64_t{TYMAP} - CENTRE.Y);
   for (int64_t A = AFROM; A <= ATO; ++A) {
     for (int64_t B = BFROM; B <= BTO; ++B) {
-      const auto X = static_cast<int32_t>(CENTRE.X + A);
-      const auto Y = static_cast<int32_t>(CENTRE.Y + B);
-      if (cSquareMemory* S = WORLDMAP->GETSQUARE(X, Y)) {
-        L.push_back(S);
-      }
+      L.push_back(COORDMAP(static_cast<int32_t>(CENTRE.X + A), static_cast<int32_t>(CENTRE.Y + B)));
     }
   }
 }
 
-std::vector<cSquareMemory*> AREAGRID(tcoordMap CENTRE, int32_t RANGE) {
-  std::vector<cSquareMemory*> L;
+std::vector<tcoordMap> AREAGRID(tcoordMap CENTRE, int32_t RANGE) {
+  std::vector<tcoordMap> L;
   AREAGRID(CENTRE, RANGE, L);
   return L;
 }

@@ -5,8 +5,6 @@
 
 #include "base/coords.h"
 
-class cSquareMemory;
-
 /// Whether (X, Y) is a square of the map: 1 to TXMAP across, 1 to TYMAP down.
 bool INMAP(int32_t X, int32_t Y);
 bool INMAP(tcoordMap P);
@@ -16,8 +14,10 @@ bool INMAP(tcoordMap P);
 void LINEGRID(tcoordMap ORIG, tcoordMap FIN, std::vector<tcoordMap>& L);
 std::vector<tcoordMap> LINEGRID(tcoordMap ORIG, tcoordMap FIN);
 
-/// Appends to L the world's squares within RANGE of CENTRE in both directions
-/// (the centre alone for 0), column by column, leaving out those off the map or
-/// without a record. The squares belong to the square cache: use them at once.
-void AREAGRID(tcoordMap CENTRE, int32_t RANGE, std::vector<cSquareMemory*>& L);
-std::vector<cSquareMemory*> AREAGRID(tcoordMap CENTRE, int32_t RANGE);
+/// Appends to L the squares of the map within RANGE of CENTRE in both
+/// directions (the centre alone for 0), column by column: X in the outer loop,
+/// Y in the inner one, leaving out those off the map. Coordinates rather than
+/// squares, since fetching a square may evict one fetched before: fetch each
+/// with WORLDMAP->GETSQUARE when it is used.
+void AREAGRID(tcoordMap CENTRE, int32_t RANGE, std::vector<tcoordMap>& L);
+std::vector<tcoordMap> AREAGRID(tcoordMap CENTRE, int32_t RANGE);

@@ -17,15 +17,20 @@ std::unique_ptr<cSquaresFile> WORLDMAP;
 
 cSquare::cSquare() : RESSDISPO(static_cast<std::size_t>(NBRESSOURCES()), 0) {}
 
-bool cSquare::SAVETOFILE(std::ostream& F) const {
-  std::string RECORD;
-  RECORD.reserve(static_cast<std::size_t>(RECORDSIZE(RESSDISPO.size())));
-  RECORD.push_back(static_cast<char>(TYPETERRAIN));
+std::string cSquare::RECORD() const {
+  std::string R;
+  R.reserve(static_cast<std::size_t>(RECORDSIZE(RESSDISPO.size())));
+  R.push_back(static_cast<char>(TYPETERRAIN));
   for (const uint16_t V : RESSDISPO) {
-    RECORD.push_back(static_cast<char>(static_cast<uint8_t>(V & 0xFFu)));
-    RECORD.push_back(static_cast<char>(static_cast<uint8_t>(V >> 8)));
+    R.push_back(static_cast<char>(static_cast<uint8_t>(V & 0xFFu)));
+    R.push_back(static_cast<char>(static_cast<uint8_t>(V >> 8)));
   }
-  F.write(RECORD.data(), static_cast<std::streamsize>(RECORD.size()));
+  return R;
+}
+
+bool cSquare::SAVETOFILE(std::ostream& F) const {
+  const std::string R = RECORD();
+  F.write(R.data(), static_cast<std::streamsize>(R.size()));
   return static_cast<bool>(F);
 }
 
@@ -164,16 +169,47 @@ void cSquaresCache::FREESQUARECACHE() {
   const std::size_t N =
       std::min(CANDIDATES.size(), static_cast<std::size_t>(std::max(NBFREECACHE, 0)));
   CANDIDATES.resize(N);
-  std::erase_if(CACHE, [&CANDIDATES](const std::unique_ptr<cSquareMemory>& S) {
-    return std::find(CANDIDATES.begin(), CANDIDATES.end(), S.get()) != CANDIDATES.end();
-  });
+  EVICT(CANDIDATES);
 }
 
 void cSquaresCache::REFRESHCACHE() {
+  std::vector<cSquareMemory*> EXPIRED;
   for (auto& S : CACHE) {
-    --S->TIMETOLIVE;
+    if (--S->TIMETOLIVE <= 0) {
+      EXPIRED.push_back(S.get());
+    }
   }
-  std::erase_if(CACHE, [](const std::unique_ptr<cSquareMemory>& S) { return S->TIMETOLIVE <= 0; });
+  EVICT(EXPIRED);
+}
+
+void cSquaresCache::EVICT(const std::vector<cSquareMemory*>& GOING) {
+  if (GOING.empty()) {
+    return;
+  }
+  if (FWRITEBACK) {
+    // Every write-back first: one that raises leaves all the squares cached,
+    // the changed one included, rather than lose it.
+    for (cSquareMemory* S : GOING) {
+      if (S->CHANGED()) {
+        FWRITEBACK(*S);
+      }
+    }
+  }
+  std::erase_if(CACHE, [&GOING](const std::unique_ptr<cSquareMemory>& S) {
+    return std::find(GOING.begin(), GOING.end(), S.get()) != GOING.end();
+  });
+}
+
+void cSquaresCache::SETWRITEBACK(const void* OWNER, tWriteBack W) {
+  FWRITEBACK = std::move(W);
+  FWRITEBACKOWNER = OWNER;
+}
+
+void cSquaresCache::DROPWRITEBACK(const void* OWNER) {
+  if (OWNER == FWRITEBACKOWNER) {
+    FWRITEBACK = nullptr;
+    FWRITEBACKOWNER = nullptr;
+  }
 }
 
 cSquareMemory* cSquaresCache::WIZADD(uint32_t INDEX, int32_t TTL, int32_t NBACC) {
@@ -210,6 +246,13 @@ cSquaresFile::cSquaresFile(std::string MAP, cSquaresCache* C)
     EMPTY = true;
   }
   CHECKSIZE();
+  // Last, so that a file refused above leaves the cache without a write-back
+  // into an object that never was.
+  CACHE->SETWRITEBACK(this, [this](cSquareMemory& S) { SETSQUARE(S); });
+}
+
+cSquaresFile::~cSquaresFile() {
+  CACHE->DROPWRITEBACK(this);
 }
 
 void cSquaresFile::RAISE(const std::string& WHAT) const {
@@ -251,10 +294,6 @@ void cSquaresFile::CHECKSIZE() {
     ROLLSQUARE(S);
     S.MAPINDEX = static_cast<uint32_t>(LASTINDEX);
     SETSQUARE(S);
-    FMAP.flush();
-    if (!FMAP) {
-      RAISE("square " + std::to_string(LASTINDEX) + " cannot be written");
-    }
     CONSOLE("World file " + FFILENAME + " had no record for square " + std::to_string(LASTINDEX) +
             " (" + COORDTOSTRING(INDEX2MAP(LASTINDEX)) + "): one was created");
   }
@@ -281,6 +320,7 @@ cSquareMemory* cSquaresFile::GETSQUARE(tcoordMap C) {
     RAISE("square " + std::to_string(M) + " cannot be read");
   }
   S->MAPINDEX = M;
+  S->MARKSTORED();
   return CACHE->ADD(std::move(S));
 }
 
@@ -295,7 +335,7 @@ cSquareMemory* cSquaresFile::GETSQUARE(int32_t IDX) {
   return GETSQUARE(INDEX2MAP(static_cast<uint32_t>(IDX)));
 }
 
-void cSquaresFile::SETSQUARE(const cSquareMemory& S) {
+void cSquaresFile::WRITERECORD(const cSquareMemory& S) {
   FMAP.clear();
   FMAP.seekp(static_cast<std::streamoff>(static_cast<int64_t>(S.MAPINDEX) * RECORDSIZE()));
   if (!S.SAVETOFILE(FMAP)) {
@@ -303,13 +343,35 @@ void cSquaresFile::SETSQUARE(const cSquareMemory& S) {
   }
 }
 
-void cSquaresFile::SAVEWORLD() {
-  for (const auto& S : CACHE->CACHE) {
-    SETSQUARE(*S);
-  }
+void cSquaresFile::FLUSH() {
   FMAP.flush();
   if (!FMAP) {
     RAISE("cannot be written");
+  }
+}
+
+void cSquaresFile::SETSQUARE(cSquareMemory& S) {
+  WRITERECORD(S);
+  // Flushed before the square counts as stored: a square evicted once written
+  // must be in the file, not in a buffer whose write may still fail.
+  FMAP.flush();
+  if (!FMAP) {
+    RAISE("square " + std::to_string(S.MAPINDEX) + " cannot be written");
+  }
+  S.MARKSTORED();
+}
+
+void cSquaresFile::SAVEWORLD() {
+  std::vector<cSquareMemory*> WRITTEN;
+  for (const auto& S : CACHE->CACHE) {
+    if (S->CHANGED()) {
+      WRITERECORD(*S);
+      WRITTEN.push_back(S.get());
+    }
+  }
+  FLUSH();
+  for (cSquareMemory* S : WRITTEN) {
+    S->MARKSTORED();
   }
 }
 
@@ -344,10 +406,7 @@ void cSquaresFile::CREATEWORLD() {
       RAISE("cannot be written");
     }
   }
-  FMAP.flush();
-  if (!FMAP) {
-    RAISE("cannot be written");
-  }
+  FLUSH();
   EMPTY = false;
 }
 

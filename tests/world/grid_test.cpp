@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "base/errors.h"
-#include "support/fixtures.h"
-#include "world/knownmap.h"
-#include "world/terrain.h"
-#include "world/world.h"
+#include <cstdint>
+#include <string>
+#include <tuple>
 
-using testsupport::cScopedGlobal;
+#include "base/errors.h"
+#include "world/knownmap.h"
 
 namespace {
 std::string RUNS(const cMAT& M) {
@@ -85,30 +84,29 @@ TEST(Grid, LineGridDrawsTheExactSquares) {
   EXPECT_EQ(APPENDED, (std::vector<tcoordMap>{COORDMAP(9, 9), COORDMAP(1, 1), COORDMAP(2, 1)}));
 }
 
-TEST(Grid, AreaGridCollectsTheWorldsSquaresCutAtTheEdges) {
-  testsupport::cThreeRessources RESS;
-  cScopedGlobal<cListeTerrains> T(JEUTERRAINS, std::make_unique<cListeTerrains>(""));
-  JEUTERRAINS->ADD(std::make_unique<cTerrain>());
-  testsupport::cTempDir DIR;
-  cScopedGlobal<cSquaresCache> CACHE(CACHEWORLD, nullptr);
-  cScopedGlobal<cSquaresFile> WORLD(WORLDMAP, nullptr);
-  EXPECT_TRUE(AREAGRID(COORDMAP(1, 1), 1).empty()) << "no world yet";
-  OPENWORLD((DIR.PATH() / "world.wld").string());
-  WORLDMAP->CREATEWORLD();
-  const auto INDICES = [](tcoordMap CENTRE, int32_t RANGE) {
-    std::vector<uint32_t> R;
-    for (const auto* S : AREAGRID(CENTRE, RANGE)) {
-      R.push_back(S->MAPINDEX);
+TEST(Grid, AreaGridGivesTheBlockAroundTheCentreCutAtTheEdgesColumnByColumn) {
+  const auto TEXT = [](const std::vector<tcoordMap>& L) {
+    std::string T;
+    for (const auto& C : L) {
+      T += (T.empty() ? "" : " ") + COORDTOSTRING(C);
     }
-    return R;
+    return T;
   };
-  // Column by column: (1,1), (1,2), (2,1), (2,2).
-  EXPECT_EQ(INDICES(COORDMAP(1, 1), 1), (std::vector<uint32_t>{1, 11, 2, 12}));
-  EXPECT_EQ(INDICES(COORDMAP(10, 10), 1), (std::vector<uint32_t>{89, 99, 90, 100}));
-  EXPECT_EQ(INDICES(COORDMAP(5, 5), 0), (std::vector<uint32_t>{45}));
-  EXPECT_EQ(INDICES(COORDMAP(3, 3), 1000000).size(), 100u);
-  EXPECT_TRUE(AREAGRID(COORDMAP(0, 0), 0).empty());
-  EXPECT_TRUE(AREAGRID(COORDMAP(5, 5), -1).empty());
-  EXPECT_EQ(AREAGRID(COORDMAP(5, 5), 1).front(), WORLDMAP->GETSQUARE(4, 4)) << "cached squares";
-  CLOSEWORLD();
+  for (auto [X, Y, RANGE, EXPECTED] : {
+           std::tuple<int32_t, int32_t, int32_t, std::string>{1, 1, 1, "1,1 1,2 2,1 2,2"},
+           {10, 10, 1, "9,9 9,10 10,9 10,10"},
+           {5, 5, 1, "4,4 4,5 4,6 5,4 5,5 5,6 6,4 6,5 6,6"},
+           {2, 9, 2, "1,7 1,8 1,9 1,10 2,7 2,8 2,9 2,10 3,7 3,8 3,9 3,10 4,7 4,8 4,9 4,10"},
+           {5, 5, 0, "5,5"},
+           {0, 0, 1, "1,1"},
+           {0, 0, 0, ""},
+           {5, 5, -1, ""},
+           {5, 5, INT32_MIN, ""},
+       }) {
+    EXPECT_EQ(TEXT(AREAGRID(COORDMAP(X, Y), RANGE)), EXPECTED) << X << "," << Y << " " << RANGE;
+  }
+  EXPECT_EQ(AREAGRID(COORDMAP(3, 3), INT32_MAX).size(), 100u);
+  std::vector<tcoordMap> APPENDED{COORDMAP(9, 9)};
+  AREAGRID(COORDMAP(10, 1), 0, APPENDED);
+  EXPECT_EQ(APPENDED, (std::vector<tcoordMap>{COORDMAP(9, 9), COORDMAP(10, 1)}));
 }

@@ -119,10 +119,13 @@ TEST_F(World, SavedSquaresSurviveAReopening) {
     cSquaresFile F(PATH, &CACHE);
     F.CREATEWORLD();
     cSquareMemory* S = F.GETSQUARE(10, 10);
+    EXPECT_FALSE(S->CHANGED()) << "as read";
     S->TYPETERRAIN = -2;
     S->RESSDISPO = {1, 513, 65534};
     F.GETSQUARE(1, 1)->RESSDISPO[0] = 9;
+    EXPECT_TRUE(S->CHANGED());
     F.SAVEWORLD();
+    EXPECT_FALSE(S->CHANGED() || F.GETSQUARE(1, 1)->CHANGED()) << "as written";
   }
   const std::string BYTES = BYTESOF(PATH);
   ASSERT_EQ(BYTES.size(), 707u);
@@ -133,6 +136,48 @@ TEST_F(World, SavedSquaresSurviveAReopening) {
   EXPECT_EQ(AGAIN.GETSQUARE(10, 10)->RESSDISPO, (std::vector<uint16_t>{1, 513, 65534}));
   EXPECT_EQ(AGAIN.GETSQUARE(1, 1)->RESSDISPO[0], 9);
   EXPECT_EQ(BYTESOF(PATH), BYTES);
+}
+
+TEST_F(World, ChangedSquaresAreWrittenBackBeforeLeavingTheCache) {
+  // Evicted by a full cache (1 and 2 go for 5), or by the end of its life.
+  for (const bool AGING : {false, true}) {
+    cSquaresCache C;
+    C.MAXCACHE = 4;
+    C.NBFREECACHE = 2;
+    cSquaresFile F(PATH, &C);
+    F.CREATEWORLD();
+    cSquareMemory* S = F.GETSQUARE(1, 1);
+    S->RESSDISPO[1] = 4321;
+    S->TIMETOLIVE = AGING ? 1 : 300;
+    if (AGING) {
+      C.REFRESHCACHE();
+    } else {
+      for (int32_t M = 2; M <= 5; ++M) {
+        F.GETSQUARE(M);
+      }
+    }
+    ASSERT_EQ(C.GET(1), nullptr) << "evicted, aging " << AGING;
+    EXPECT_EQ(F.GETSQUARE(1, 1)->RESSDISPO[1], 4321) << "aging " << AGING;
+  }
+}
+
+TEST_F(World, FailedWriteBackKeepsTheSquareCachedAndRaises) {
+  cSquaresCache C;
+  C.MAXCACHE = 2;
+  C.SETWRITEBACK(this, [](cSquareMemory& S) {
+    throw cWorldFileError("square " + std::to_string(S.MAPINDEX) + " cannot be written");
+  });
+  // Squares added by hand were never stored, so they count as changed.
+  C.WIZADD(1, 300, 0);
+  C.WIZADD(2, 1, 0);
+  EXPECT_THROW(C.WIZADD(3, 300, 0), cWorldFileError);
+  EXPECT_THROW(C.REFRESHCACHE(), cWorldFileError);
+  EXPECT_TRUE(C.COUNT() == 2 && C.GET(1) && C.GET(2));
+  // A file installs its own write-back and takes it away when it goes: the
+  // expired square then leaves without a call into the file destroyed.
+  { cSquaresFile F(PATH, &C); }
+  C.REFRESHCACHE();
+  EXPECT_TRUE(C.COUNT() == 1 && C.GET(1));
 }
 
 TEST_F(World, FileLackingOnlyTheLastSquareIsCompletedOthersOfTheWrongSizeRefused) {
