@@ -324,8 +324,7 @@ std::unique_ptr<cMobile> cListeChampionsPosition::INPUTMOBILE(cBuffer& INPUT) {
   cChampion* MODELE =
       JEUCHAMPIONS != nullptr ? static_cast<cChampion*>(JEUCHAMPIONS->SEARCH(UID)) : nullptr;
   if (MODELE == nullptr) {
-    throw cLoadError(INPUT.FILENAME() + ", line " + std::to_string(INPUT.GETCURRENT() + 1) + ": '" +
-                     FIRSTLINE + "' is not a champion of the catalogue");
+    throw LOADERROR(INPUT, INPUT.GETCURRENT() + 1, FIRSTLINE, "is not a champion of the catalogue");
   }
   auto C = std::make_unique<cChampionPosition>(MODELE);
   C->FROMBUFFER(INPUT);

@@ -20,8 +20,7 @@ void cTerrain::FROMBUFFER(cBuffer& INPUT) {
   const std::string SIGNLINE = INPUT.READLN();
   const std::string SIGN = AFTERTOKEN(SIGNLINE, ':');
   if (SIGN.empty()) {
-    throw cLoadError(INPUT.FILENAME() + ", line " + std::to_string(INPUT.GETCURRENT()) + ": '" +
-                     SIGNLINE + "' gives no map sign");
+    throw LOADERROR(INPUT, INPUT.GETCURRENT(), SIGNLINE, "gives no map sign");
   }
   FSIGN = SIGN.substr(0, 1);
 

@@ -77,11 +77,12 @@ TEST(Batiments, UnsoundFilesAreRejectedWithTheirLine) {
   const struct {
     std::string TEXT;
     const char* WHERE;
-  } BAD[] = {{RECORD(0, "a", "none") + RECORD(0, "b", "none"), "Batiments.zrk, line 12"},
-             {RECORD(0, "a", "none") + RECORD(2, "b", "none"), "Batiments.zrk, line 12"},
-             {RECORD(1, "a", "none"), "Batiments.zrk, line 1"},
-             {RECORD(0, "a", "none") + RECORD(1, "b", "none", "-2"), "Batiments.zrk, line 16"},
-             {RECORD(0, "a", "none", "x"), "Batiments.zrk, line 5"}};
+  } BAD[] = {
+      {RECORD(0, "a", "none") + RECORD(0, "b", "none"), "Batiments.zrk, line 12: '#0'"},
+      {RECORD(0, "a", "none") + RECORD(2, "b", "none"), "Batiments.zrk, line 12: '#2'"},
+      {RECORD(1, "a", "none"), "Batiments.zrk, line 1: '#1'"},
+      {RECORD(0, "a", "none") + RECORD(1, "b", "none", "-2"), "Batiments.zrk, line 16: '-2'"},
+      {RECORD(0, "a", "none", "x"), "Batiments.zrk, line 5: 'x'"}};
   for (const auto& B : BAD) {
     cBatimentRules R(B.TEXT);
     try {
