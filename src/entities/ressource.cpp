@@ -16,9 +16,10 @@ void cRessource::FROMSTRING(std::string_view S) {
 
 bool cListeRessources::LOADRESSOURCES() {
   return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
-    FOREACHLINE(IN, [this](const std::string& LINE) {
+    FOREACHLINE(IN, [this, &IN](const std::string& LINE) {
       auto R = std::make_unique<cRessource>();
       R->FROMSTRING(GSTRING(LINE));
+      CHECKFILEORDER(IN, IN.GETCURRENT(), LINE, R->FUID, COUNT());
       ADD(std::move(R));
     });
   });

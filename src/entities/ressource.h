@@ -21,7 +21,7 @@ class cListeRessources : public cListeMobiles {
  public:
   explicit cListeRessources(std::string NAME) : NMINIFILE(std::move(NAME)) {}
   /// Loads the file; false when it could not be opened. A uid that is not a
-  /// number raises cLoadError.
+  /// number, or not the line's place among the records (0, 1, 2...), raises cLoadError.
   bool LOADRESSOURCES();
   std::string NMINIFILE;
 };

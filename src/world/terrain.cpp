@@ -59,10 +59,12 @@ const cDice& cTerrain::DICE(std::size_t I) const {
 
 bool cListeTerrains::LOADTERRAINS() {
   return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
-    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& /*FIRSTLINE*/) {
+    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& FIRSTLINE) {
+      const int32_t FIRSTLINENUMBER = RECORD.GETCURRENT();
       RECORD.PREVIOUS();
       auto T = std::make_unique<cTerrain>();
       T->FROMBUFFER(RECORD);
+      CHECKFILEORDER(RECORD, FIRSTLINENUMBER, FIRSTLINE, T->FUID, COUNT());
       ADD(std::move(T));
     });
   });
