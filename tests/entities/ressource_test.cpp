@@ -64,6 +64,9 @@ TEST(Ressources, ScheduleIsTheSmallestEqualInstallmentAndReadsBack) {
   EXPECT_EQ(BACK.CTRLRESSTOUR[1].CURRENT, 0);
   BACK.FROMSTRING("k:1:1/2:2/3:3/4:4/5:5");
   EXPECT_EQ(BACK.TOSTRING(), "1:1/2:2/3:3/4:4");
+  // Intervals past 8 bits are kept; past 16 bits they are held, not wrapped.
+  BACK.FROMSTRING("k:1:300/2:70000/3:65535");
+  EXPECT_EQ(BACK.TOSTRING(), "1:300/2:65535/3:65535/4:4");
   EXPECT_THROW(BACK.FROMSTRING("ressPerTurn:10"), cConversionError);
   EXPECT_THROW(BACK.FROMSTRING("ressPerTurn:a:1"), cConversionError);
 }

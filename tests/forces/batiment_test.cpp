@@ -5,6 +5,8 @@
 #include "base/errors.h"
 #include "forces/creature.h"
 #include "forces/rules_fixtures.h"
+#include "forces/ville.h"
+#include "players/joueur.h"
 
 using testsupport::cScopedGlobal;
 
@@ -70,6 +72,25 @@ TEST(Batiments, CostsRiseToWhatTheTurnsDivideAndOneTurnPaysAtOnce) {
   EXPECT_EQ(R.BATIMENTS->BATIMENTBYUID(1)->FRESSPARTOUR.TOSTRING(), "0:0/0:0/0:0");
   EXPECT_EQ(R.BATIMENTS->BATIMENTBYUID(2)->RESSNEC.TOSTRING(), "7/3/1");
   EXPECT_EQ(R.BATIMENTS->BATIMENTBYUID(2)->FRESSPARTOUR.TOSTRING(), "7:1/3:1/1:1");
+}
+
+TEST(Batiments, ALongConstructionChargesItsPriceAndNoMore) {
+  // 512 turns: "or" is raised to 2, paid 1 every 256 turns; "bois" to 4, 1 every 128.
+  cBatimentRules R(RECORD(0, "muraille", "none", "512", "none", "1/3/0"));
+  ASSERT_TRUE(R.BATIMENTS->LOADBATIMENTS());
+  cBatiment* B = R.BATIMENTS->BATIMENTBYUID(0);
+  EXPECT_EQ(B->RESSNEC.TOSTRING(), "2/4/0");
+  EXPECT_EQ(B->FRESSPARTOUR.TOSTRING(), "1:256/1:128/0:1");
+  cJoueur J{0, "alice"};
+  J.CARTE.ADD(1, 1);
+  J.CAPITAL.FROMSTRING("1000/1000/0");
+  ASSERT_EQ(J.CONSTRUCTIONS->BUILDNEWBATIMENT(B, COORDMAP(1, 1)), sBuildOK);
+  for (int32_t TURN = 1; TURN <= 512; ++TURN) {
+    EXPECT_EQ(J.VILLES->COUNT(), 0) << "turn " << TURN;
+    J.CONSTRUCTIONS->PASSTURN();
+  }
+  EXPECT_EQ(J.VILLES->COUNT(), 1);
+  EXPECT_EQ(J.CAPITAL.TOSTRING(), "998/996/0");
 }
 
 TEST(Batiments, UnsoundFilesAreRejectedWithTheirLine) {
