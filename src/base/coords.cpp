@@ -1,10 +1,21 @@
 #include "base/coords.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "base/strutils.h"
 
+namespace {
+// A value held at the nearer end of the 16-bit range: cutting it to its low
+// bits would bring a far-off coordinate (65537) back onto the map (1).
+int16_t SATURATE16(int32_t V) {
+  return static_cast<int16_t>(std::clamp<int32_t>(V, std::numeric_limits<int16_t>::min(),
+                                                  std::numeric_limits<int16_t>::max()));
+}
+}  // namespace
+
 tcoordMap COORDMAP(int32_t X, int32_t Y) {
-  return {static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(X) & 0xFFFFu)),
-          static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(Y) & 0xFFFFu))};
+  return {SATURATE16(X), SATURATE16(Y)};
 }
 
 int32_t MAP2INDEX(int32_t X, int32_t Y) {

@@ -14,7 +14,8 @@ struct tcoordMap {
   friend bool operator==(const tcoordMap&, const tcoordMap&) = default;
 };
 
-/// The coordinate (X, Y), each value cut to its low 16 bits.
+/// The coordinate (X, Y); a value outside the 16-bit range is held at its
+/// nearer end, so a coordinate off the map stays off it.
 tcoordMap COORDMAP(int32_t X, int32_t Y);
 /// Square index (Y - 1) * TXMAP + X; 0 when X or Y is negative.
 int32_t MAP2INDEX(int32_t X, int32_t Y);
@@ -24,7 +25,8 @@ tcoordMap INDEX2MAP(uint32_t INDEX);
 /// "X,Y" in decimal.
 std::string COORDTOSTRING(tcoordMap P);
 std::string COORDTOSTRING(int32_t X, int32_t Y);
-/// Reads "X,Y"; raises cConversionError when either part is not a number.
+/// Reads "X,Y" as COORDMAP takes its values; raises cConversionError when
+/// either part is not a number.
 tcoordMap COORDFROMSTRING(const std::string& S);
 /// Text before the first DELIMITER, removed from S with it; without DELIMITER,
 /// the empty text and S unchanged (unlike STRTOK).

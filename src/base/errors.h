@@ -24,6 +24,14 @@ class cLoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+/// The error that stops the load of the file held in B at line LINE (counted
+/// from 1; anything lower reads as 1): "file, line N: 'BADTEXT' WHY".
+inline cLoadError LOADERROR(const cBuffer& B, int32_t LINE, const std::string& BADTEXT,
+                            const std::string& WHY) {
+  return cLoadError(B.FILENAME() + ", line " + std::to_string(LINE < 1 ? 1 : LINE) + ": '" +
+                    BADTEXT + "' " + WHY);
+}
+
 /// Runs READ(B), a reader of the file loaded into B. A number that does not
 /// parse becomes a cLoadError naming the file, the line last read and the bad text.
 template <class READER>
@@ -31,8 +39,6 @@ void READWITHCONTEXT(cBuffer& B, READER&& READ) {
   try {
     READ(B);
   } catch (const cConversionError& E) {
-    const int32_t LINE = B.GETCURRENT() < 1 ? 1 : B.GETCURRENT();
-    throw cLoadError(B.FILENAME() + ", line " + std::to_string(LINE) + ": '" + E.BADTEXT() +
-                     "' is not a valid number");
+    throw LOADERROR(B, B.GETCURRENT(), E.BADTEXT(), "is not a valid number");
   }
 }

@@ -49,3 +49,17 @@ void FOREACHBLOCK(cBuffer& B, HANDLER&& ONRECORD) {
     ONRECORD(B, LINE);
   }
 }
+
+/// For catalogues whose identifiers index arrays or number a square's terrain:
+/// records are numbered 0, 1, 2... in file order. Stops the load with a
+/// cLoadError naming line LINE of B and its text TEXT when the record there,
+/// at POSITION in the file (from 0), carries another identifier UID.
+inline void CHECKFILEORDER(const cBuffer& B, int32_t LINE, const std::string& TEXT, int32_t UID,
+                           int32_t POSITION) {
+  if (UID != POSITION) {
+    throw LOADERROR(B, LINE, TEXT,
+                    "gives identifier " + std::to_string(UID) +
+                        " where its place in the file gives " + std::to_string(POSITION) +
+                        " (records are numbered 0, 1, 2... in order)");
+  }
+}

@@ -21,9 +21,10 @@ void cCaract::FROMSTRING(std::string_view PMSTR) {
 
 bool cListeCaracts::LOADCARACTS() {
   return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
-    FOREACHLINE(IN, [this](const std::string& LINE) {
+    FOREACHLINE(IN, [this, &IN](const std::string& LINE) {
       auto C = std::make_unique<cCaract>();
       C->FROMSTRING(LINE);
+      CHECKFILEORDER(IN, IN.GETCURRENT(), LINE, C->FUID, COUNT());
       ADD(std::move(C));
     });
   });

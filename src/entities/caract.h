@@ -34,7 +34,8 @@ class cListeCaracts : public cListeMobiles {
  public:
   explicit cListeCaracts(std::string NAME) : NMINIFILE(std::move(NAME)) {}
 
-  /// Loads the file; false when it could not be opened. A bad uid raises cLoadError.
+  /// Loads the file; false when it could not be opened. A uid that is not a
+  /// number, or not the record's place in the file (0, 1, 2...), raises cLoadError.
   bool LOADCARACTS();
   /// Position of the characteristic whose short or full name is NAME (case
   /// ignored), or -1. The catalogue is not re-sorted.

@@ -1,5 +1,8 @@
 #include "entities/ressource.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "base/errors.h"
 #include "base/helpers.h"
 #include "base/loader.h"
@@ -16,9 +19,10 @@ void cRessource::FROMSTRING(std::string_view S) {
 
 bool cListeRessources::LOADRESSOURCES() {
   return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
-    FOREACHLINE(IN, [this](const std::string& LINE) {
+    FOREACHLINE(IN, [this, &IN](const std::string& LINE) {
       auto R = std::make_unique<cRessource>();
       R->FROMSTRING(GSTRING(LINE));
+      CHECKFILEORDER(IN, IN.GETCURRENT(), LINE, R->FUID, COUNT());
       ADD(std::move(R));
     });
   });
@@ -85,6 +89,15 @@ void cArrayRessources::FROMSTRING(std::string S) {
   }
 }
 
+namespace {
+// An interval as a schedule holds it. Cutting it to its low bits would turn a
+// long interval into a short one (65536 into 0, due every turn) and charge far
+// more than the price: out-of-range values are held at the nearer end instead.
+uint16_t TURNCOUNT(int32_t TURNS) {
+  return static_cast<uint16_t>(std::clamp<int32_t>(TURNS, 0, std::numeric_limits<uint16_t>::max()));
+}
+}  // namespace
+
 cRessParTour::cRessParTour() : CTRLRESSTOUR(static_cast<std::size_t>(NBRESSOURCES())) {}
 
 void cRessParTour::CALCUL(int32_t IDX, int32_t RESSOURCE, int32_t NBTOURS) {
@@ -100,7 +113,7 @@ void cRessParTour::CALCUL(int32_t IDX, int32_t RESSOURCE, int32_t NBTOURS) {
     return;
   }
   E.RESSOURCE = static_cast<uint16_t>(static_cast<uint32_t>(RESSOURCE / G));
-  E.TOURS = static_cast<uint8_t>(static_cast<uint32_t>(NBTOURS / G));
+  E.TOURS = TURNCOUNT(NBTOURS / G);
 }
 
 void cRessParTour::REFRESH(int32_t IDX) {
@@ -136,7 +149,7 @@ void cRessParTour::FROMSTRING(const std::string& S) {
     const int32_t INTERVAL = STRTOINT(AFTERTOKEN(PART, ':'));
     if (K < CTRLRESSTOUR.size()) {
       CTRLRESSTOUR[K].RESSOURCE = static_cast<uint16_t>(static_cast<uint32_t>(AMOUNT));
-      CTRLRESSTOUR[K].TOURS = static_cast<uint8_t>(static_cast<uint32_t>(INTERVAL));
+      CTRLRESSTOUR[K].TOURS = TURNCOUNT(INTERVAL);
     }
   }
 }

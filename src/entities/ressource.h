@@ -21,7 +21,7 @@ class cListeRessources : public cListeMobiles {
  public:
   explicit cListeRessources(std::string NAME) : NMINIFILE(std::move(NAME)) {}
   /// Loads the file; false when it could not be opened. A uid that is not a
-  /// number raises cLoadError.
+  /// number, or not the line's place among the records (0, 1, 2...), raises cLoadError.
   bool LOADRESSOURCES();
   std::string NMINIFILE;
 };
@@ -58,11 +58,12 @@ class cArrayRessources {
 };
 
 /// One entry of a payment schedule: RESSOURCE paid every TOURS turns; CURRENT
-/// counts the turns left before the next payment.
+/// counts the turns left before the next payment. TOURS 0 falls due every turn.
+/// Intervals and countdowns hold any number of turns a building can take.
 struct tAssocRessTour {
   uint16_t RESSOURCE = 0;
-  uint8_t CURRENT = 0;
-  uint8_t TOURS = 0;
+  uint16_t CURRENT = 0;
+  uint16_t TOURS = 0;
 };
 
 /// A price spread over turns: one installment and interval per resource.
@@ -72,7 +73,8 @@ class cRessParTour {
   cRessParTour();
   explicit cRessParTour(std::size_t N) : CTRLRESSTOUR(N) {}
 
-  /// Entry IDX becomes the smallest equal schedule paying RESSOURCE over NBTOURS turns.
+  /// Entry IDX becomes the smallest equal schedule paying RESSOURCE over NBTOURS
+  /// turns (NBTOURS 0 to 65535; an interval beyond is held at 65535, never wrapped).
   void CALCUL(int32_t IDX, int32_t RESSOURCE, int32_t NBTOURS);
   /// Restarts the countdown of entry IDX (or of every entry).
   void REFRESH(int32_t IDX);
@@ -81,7 +83,8 @@ class cRessParTour {
   void DUMP(cRessParTour& TODUMP) const { TODUMP.CTRLRESSTOUR = CTRLRESSTOUR; }
   /// "10:1/0:1/15:2" (installment:interval per resource).
   std::string TOSTRING() const;
-  /// Reads "key:" followed by the TOSTRING form; raises cConversionError on a bad number.
+  /// Reads "key:" followed by the TOSTRING form; raises cConversionError on a bad
+  /// number. An interval outside 0..65535 is held at the nearer end.
   void FROMSTRING(const std::string& S);
 
   std::vector<tAssocRessTour> CTRLRESSTOUR;

@@ -109,13 +109,6 @@ void cListeBatiments::PRELOADBATIMENTS(cBuffer& BUFFER) {
   });
 }
 
-namespace {
-// A file whose records cannot make a sound catalogue: named like a load error.
-[[noreturn]] void REJECT(const cBuffer& B, int32_t LINE, const std::string& WHY) {
-  throw cLoadError(B.FILENAME() + ", line " + std::to_string(LINE) + ": " + WHY);
-}
-}  // namespace
-
 bool cListeBatiments::LOADBATIMENTS() {
   return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
     PRELOADBATIMENTS(IN);
@@ -125,9 +118,9 @@ bool cListeBatiments::LOADBATIMENTS() {
     FOREACHBLOCK(IN, [this, &SEEN](cBuffer& RECORD, const std::string& FIRSTLINE) {
       const int32_t UID = STRTOINT(FIRSTLINE.substr(1));
       if (UID < 0 || UID >= ULNBBATIMENTS || !SEEN.insert(UID).second) {
-        REJECT(RECORD, RECORD.GETCURRENT(),
-               "building identifier " + std::to_string(UID) + " is not one of 0 to " +
-                   std::to_string(ULNBBATIMENTS - 1) + " used once");
+        throw LOADERROR(RECORD, RECORD.GETCURRENT(), FIRSTLINE,
+                        "gives building identifier " + std::to_string(UID) + ", not one of 0 to " +
+                            std::to_string(ULNBBATIMENTS - 1) + " used once");
       }
     });
     FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& FIRSTLINE) {
@@ -136,9 +129,8 @@ bool cListeBatiments::LOADBATIMENTS() {
       cBatiment* BAT = BATIMENTBYUID(STRTOINT(FIRSTLINE.substr(1)));
       BAT->FROMBUFFER(RECORD, this);
       if (BAT->FNBTOURSNEC < 0) {
-        REJECT(RECORD, RECORDLINE + 4,
-               "building " + BAT->FNAME + " has a negative number of turns (" +
-                   std::to_string(BAT->FNBTOURSNEC) + ")");
+        throw LOADERROR(RECORD, RECORDLINE + 4, std::to_string(BAT->FNBTOURSNEC),
+                        "turns for building " + BAT->FNAME + ": the number cannot be negative");
       }
       CALCULRESSPARTOUR(*BAT);
     });

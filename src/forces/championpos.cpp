@@ -319,8 +319,7 @@ std::unique_ptr<cMobile> cListeChampionsPosition::INPUTMOBILE(cBuffer& INPUT) {
   INPUT.PREVIOUS();
   cChampion* MODELE = JEUCHAMPIONS != nullptr ? JEUCHAMPIONS->FIND(UID) : nullptr;
   if (MODELE == nullptr) {
-    throw cLoadError(INPUT.FILENAME() + ", line " + std::to_string(INPUT.GETCURRENT() + 1) + ": '" +
-                     FIRSTLINE + "' is not a champion of the catalogue");
+    throw LOADERROR(INPUT, INPUT.GETCURRENT() + 1, FIRSTLINE, "is not a champion of the catalogue");
   }
   auto C = std::make_unique<cChampionPosition>(MODELE);
   C->FROMBUFFER(INPUT);

@@ -30,8 +30,7 @@ void cCreature::FROMBUFFER(cBuffer& INPUT) {
   const int32_t NBUNITS = STRTOINT(UNITS);
   // A troop counts its creatures: a negative count would make nonsense troops.
   if (NBUNITS < 0) {
-    throw cLoadError(INPUT.FILENAME() + ", line " + std::to_string(INPUT.GETCURRENT()) + ": '" +
-                     UNITS + "' creatures per troop cannot be negative");
+    throw LOADERROR(INPUT, INPUT.GETCURRENT(), UNITS, "creatures per troop cannot be negative");
   }
   FNBUNITS = static_cast<uint32_t>(NBUNITS);
   RESSNEC.FROMSTRING(INPUT.READAFTERTOKEN(':'));

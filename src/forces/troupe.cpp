@@ -156,11 +156,14 @@ sResultBuild cListeCreaturesEnCours::BUILDNEWCREATURE(int32_t NB, cCreature* MOB
     return sBuildError;
   }
   cBuffer* OUT = PLAYEROUTPUT(FJOUEUR);
-  // A countdown of 0 never ends, and one beyond 32 bits cannot be kept: such a
-  // recruitment is refused like one that no building allows.
+  // A countdown of 0 never ends, and one beyond 32 bits cannot be kept; nor can
+  // a troop count more creatures than 32 bits hold. Such a recruitment is
+  // refused like one that no building allows.
   const int64_t TURNS = int64_t{NB} * int64_t{MOB->FNBTOURSNEC};
   const bool ENDS = TURNS > 0 && TURNS <= std::numeric_limits<int32_t>::max();
-  if (!ENDS || !TESTCREATURESPRESENTS(MOB, POSITION)) {
+  const bool COUNTFITS =
+      int64_t{NB} * int64_t{MOB->FNBUNITS} <= std::numeric_limits<int32_t>::max();
+  if (!ENDS || !COUNTFITS || !TESTCREATURESPRESENTS(MOB, POSITION)) {
     if (OUT != nullptr) {
       OUT->WRITELN("#INFO: recrutement %s impossible \xE0 %s", MOB->FNAME, COORDTOSTRING(POSITION));
     }
@@ -199,8 +202,12 @@ sResultTransfert cListeCreaturesEnCours::TRANSFERT(cMobileEnCours* MOB) {
   }
   auto TROUPE = std::make_unique<cCreaturePosition>(CREATURE);
   TROUPE->SETPOSITION(RECRUE->FPOSITION);
+  // Recruitment refuses what a count cannot hold, but a recruitment read back
+  // from a player's file was not asked for through it: the count is held
+  // within 0..INT32_MAX rather than cut to 32 bits, which could make it negative.
   const int64_t UNITS = int64_t{CREATURE->FNBUNITS} * int64_t{RECRUE->FNBTROUPES};
-  TROUPE->FNBTROUPES = static_cast<int32_t>(static_cast<uint32_t>(UNITS & 0xFFFFFFFF));
+  TROUPE->FNBTROUPES =
+      static_cast<int32_t>(std::clamp<int64_t>(UNITS, 0, std::numeric_limits<int32_t>::max()));
   const int64_t PDV = int64_t{CREATURE->GETPDV()} * int64_t{RECRUE->FNBTROUPES};
   TROUPE->STACKPDV = static_cast<int32_t>(std::clamp<int64_t>(
       PDV, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));

@@ -20,8 +20,7 @@ void cTerrain::FROMBUFFER(cBuffer& INPUT) {
   const std::string SIGNLINE = INPUT.READLN();
   const std::string SIGN = AFTERTOKEN(SIGNLINE, ':');
   if (SIGN.empty()) {
-    throw cLoadError(INPUT.FILENAME() + ", line " + std::to_string(INPUT.GETCURRENT()) + ": '" +
-                     SIGNLINE + "' gives no map sign");
+    throw LOADERROR(INPUT, INPUT.GETCURRENT(), SIGNLINE, "gives no map sign");
   }
   FSIGN = SIGN.substr(0, 1);
 
@@ -61,10 +60,12 @@ const cDice& cTerrain::DICE(std::size_t I) const {
 
 bool cListeTerrains::LOADTERRAINS() {
   return LOADDATAFILE(NMINIFILE, [this](cBuffer& IN) {
-    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& /*FIRSTLINE*/) {
+    FOREACHBLOCK(IN, [this](cBuffer& RECORD, const std::string& FIRSTLINE) {
+      const int32_t FIRSTLINENUMBER = RECORD.GETCURRENT();
       RECORD.PREVIOUS();
       auto T = std::make_unique<cTerrain>();
       T->FROMBUFFER(RECORD);
+      CHECKFILEORDER(RECORD, FIRSTLINENUMBER, FIRSTLINE, T->FUID, COUNT());
       ADD(std::move(T));
     });
   });

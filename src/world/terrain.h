@@ -38,7 +38,8 @@ class cListeTerrains : public cListeMobiles {
 
   /// Loads every record of NMINIFILE in file order; lines outside records are
   /// skipped. False when the file cannot be opened; cLoadError (file, line, bad
-  /// text) on a malformed record.
+  /// text) on a malformed record or on one whose identifier is not its place
+  /// in the file (0, 1, 2...).
   bool LOADTERRAINS();
   /// The terrain at position POS (its identifier in a catalogue read in file
   /// order), or nullptr.

@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "base/helpers.h"
 #include "base/random.h"
+#include "world/grid.h"
 
 TEST(Coords, IndexAndTextRoundTripsOverTheWholeMap) {
   EXPECT_EQ(MAP2INDEX(3, 2), 13);
@@ -25,13 +26,23 @@ TEST(Coords, IndexAndTextRoundTripsOverTheWholeMap) {
   EXPECT_EQ(*SEEN.rbegin(), 100);
   EXPECT_EQ(COORDTOSTRING(COORDMAP(-1, -1)), "-1,-1");
   EXPECT_EQ(COORDFROMSTRING("-1,-1"), COORDMAP(-1, -1));
-  EXPECT_EQ(COORDMAP(65537, -65535), COORDMAP(1, 1));
   for (const char* BAD : {"37", "a,1", "1,"}) {
     EXPECT_THROW(COORDFROMSTRING(BAD), cConversionError) << BAD;
   }
   std::string S = "12";
   EXPECT_EQ(STRTOKCOORD(S, ','), "");
   EXPECT_EQ(S, "12");
+}
+
+TEST(Coords, ValuesBeyondSixteenBitsStayOffTheMap) {
+  // Cut to its low 16 bits, 65537, -65535 or 65546 would be 1, 1 or 10: a square.
+  const std::pair<int32_t, int32_t> FAR[] = {
+      {65537, 1}, {-65535, 1}, {1, 70000}, {1, 65546}, {-2147483647 - 1, 2147483647}};
+  for (const auto& [X, Y] : FAR) {
+    const std::string TEXT = std::to_string(X) + "," + std::to_string(Y);
+    EXPECT_FALSE(INMAP(COORDMAP(X, Y))) << TEXT;
+    EXPECT_FALSE(INMAP(COORDFROMSTRING(TEXT))) << TEXT;
+  }
 }
 
 TEST(Dice, GrammarAndTextForm) {

@@ -7,11 +7,11 @@
 
 TEST(Ressources, LoadLinesInFileOrderAndNameTheLineOfABadOne) {
   testsupport::cTempDir DIR;
-  cListeRessources L(DIR.WRITE("ressources.zrk", "; resources\r\n#1:Bois\n#0:or\n"));
+  cListeRessources L(DIR.WRITE("ressources.zrk", "; resources\r\n#0:Bois\n#1:or\n"));
   ASSERT_TRUE(L.LOADRESSOURCES());
   ASSERT_EQ(L.COUNT(), 2);
   EXPECT_EQ(L.GET(0)->FNAME, "Bois");
-  EXPECT_EQ(L.GET(1)->FUID, 0);
+  EXPECT_EQ(L.GET(1)->FNAME, "or");
   for (auto [TEXT, PART] : {std::pair{"#0:or\n\n#2:pierre\n", "bad.zrk, line 2"},
                             {"#0:or\n#x1:bois\n", "bad.zrk, line 2: 'x1'"}}) {
     try {
@@ -64,6 +64,9 @@ TEST(Ressources, ScheduleIsTheSmallestEqualInstallmentAndReadsBack) {
   EXPECT_EQ(BACK.CTRLRESSTOUR[1].CURRENT, 0);
   BACK.FROMSTRING("k:1:1/2:2/3:3/4:4/5:5");
   EXPECT_EQ(BACK.TOSTRING(), "1:1/2:2/3:3/4:4");
+  // Intervals past 8 bits are kept; past 16 bits they are held, not wrapped.
+  BACK.FROMSTRING("k:1:300/2:70000/3:65535");
+  EXPECT_EQ(BACK.TOSTRING(), "1:300/2:65535/3:65535/4:4");
   EXPECT_THROW(BACK.FROMSTRING("ressPerTurn:10"), cConversionError);
   EXPECT_THROW(BACK.FROMSTRING("ressPerTurn:a:1"), cConversionError);
 }

@@ -5,6 +5,8 @@
 #include "base/errors.h"
 #include "forces/creature.h"
 #include "forces/rules_fixtures.h"
+#include "forces/ville.h"
+#include "players/joueur.h"
 
 using testsupport::cScopedGlobal;
 
@@ -72,16 +74,36 @@ TEST(Batiments, CostsRiseToWhatTheTurnsDivideAndOneTurnPaysAtOnce) {
   EXPECT_EQ(R.BATIMENTS->BATIMENTBYUID(2)->FRESSPARTOUR.TOSTRING(), "7:1/3:1/1:1");
 }
 
+TEST(Batiments, ALongConstructionChargesItsPriceAndNoMore) {
+  // 512 turns: "or" is raised to 2, paid 1 every 256 turns; "bois" to 4, 1 every 128.
+  cBatimentRules R(RECORD(0, "muraille", "none", "512", "none", "1/3/0"));
+  ASSERT_TRUE(R.BATIMENTS->LOADBATIMENTS());
+  cBatiment* B = R.BATIMENTS->BATIMENTBYUID(0);
+  EXPECT_EQ(B->RESSNEC.TOSTRING(), "2/4/0");
+  EXPECT_EQ(B->FRESSPARTOUR.TOSTRING(), "1:256/1:128/0:1");
+  cJoueur J{0, "alice"};
+  J.CARTE.ADD(1, 1);
+  J.CAPITAL.FROMSTRING("1000/1000/0");
+  ASSERT_EQ(J.CONSTRUCTIONS->BUILDNEWBATIMENT(B, COORDMAP(1, 1)), sBuildOK);
+  for (int32_t TURN = 1; TURN <= 512; ++TURN) {
+    EXPECT_EQ(J.VILLES->COUNT(), 0) << "turn " << TURN;
+    J.CONSTRUCTIONS->PASSTURN();
+  }
+  EXPECT_EQ(J.VILLES->COUNT(), 1);
+  EXPECT_EQ(J.CAPITAL.TOSTRING(), "998/996/0");
+}
+
 TEST(Batiments, UnsoundFilesAreRejectedWithTheirLine) {
   // Identifiers must be 0 to n - 1 each used once, turns a number not below 0.
   const struct {
     std::string TEXT;
     const char* WHERE;
-  } BAD[] = {{RECORD(0, "a", "none") + RECORD(0, "b", "none"), "Batiments.zrk, line 12"},
-             {RECORD(0, "a", "none") + RECORD(2, "b", "none"), "Batiments.zrk, line 12"},
-             {RECORD(1, "a", "none"), "Batiments.zrk, line 1"},
-             {RECORD(0, "a", "none") + RECORD(1, "b", "none", "-2"), "Batiments.zrk, line 16"},
-             {RECORD(0, "a", "none", "x"), "Batiments.zrk, line 5"}};
+  } BAD[] = {
+      {RECORD(0, "a", "none") + RECORD(0, "b", "none"), "Batiments.zrk, line 12: '#0'"},
+      {RECORD(0, "a", "none") + RECORD(2, "b", "none"), "Batiments.zrk, line 12: '#2'"},
+      {RECORD(1, "a", "none"), "Batiments.zrk, line 1: '#1'"},
+      {RECORD(0, "a", "none") + RECORD(1, "b", "none", "-2"), "Batiments.zrk, line 16: '-2'"},
+      {RECORD(0, "a", "none", "x"), "Batiments.zrk, line 5: 'x'"}};
   for (const auto& B : BAD) {
     cBatimentRules R(B.TEXT);
     try {

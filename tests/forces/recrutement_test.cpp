@@ -6,6 +6,7 @@
 #include <set>
 
 #include "base/errors.h"
+#include "base/helpers.h"
 #include "forces/rules_fixtures.h"
 #include "forces/ville.h"
 #include "players/joueur.h"
@@ -58,8 +59,9 @@ TEST_F(RecruitTest, RefusedWithoutARecruitingBuildingOrACountdownThatEnds) {
     int32_t NB;
     cCreature* MOB;
     int32_t X;
-  } REFUSED[] = {{3, ARCHER, 2},  {1, LOUP, 9},   {0, ARCHER, 3},
-                 {-2, ARCHER, 3}, {1, STATUE, 2}, {1 << 30, ARCHER, 3}};  // 2^31 turns
+  } REFUSED[] = {{3, ARCHER, 2},        {1, LOUP, 9},   {0, ARCHER, 3},
+                 {-2, ARCHER, 3},       {1, STATUE, 2}, {1 << 30, ARCHER, 3},  // 2^31 turns
+                 {214748365, ARCHER, 3}};  // 2147483650 archers in one troop
   for (const auto& R : REFUSED) {
     J.OUTPUT.CLEAR();
     EXPECT_EQ(J.RECRUTEMENTS->BUILDNEWCREATURE(R.NB, R.MOB, COORDMAP(R.X, 2)), sBuildError);
@@ -68,6 +70,23 @@ TEST_F(RecruitTest, RefusedWithoutARecruitingBuildingOrACountdownThatEnds) {
                                        std::to_string(R.X) + ",2"});
   }
   EXPECT_EQ(J.RECRUTEMENTS->COUNT(), 0);
+  EXPECT_EQ(J.RECRUTEMENTS->BUILDNEWCREATURE(214748364, ARCHER, COORDMAP(3, 2)), sBuildOK)
+      << "2147483640 archers: a count holds them";
+}
+
+TEST_F(RecruitTest, ATroopFromARecruitmentReadBackNeverCountsBeyondTheRange) {
+  // Four wolves a troop; a recruitment from a file asks for what was never checked.
+  J.VILLES->WIZARDBATIMENT(CHENIL, COORDMAP(4, 4));
+  const std::pair<int32_t, int32_t> CASES[] = {
+      {1 << 30, INT32_MAX}, {3 << 29, INT32_MAX}, {-1, 0}, {536870911, 2147483644}};
+  for (const auto& [NB, COUNT] : CASES) {
+    FREEANDNILLIST(*J.TROUPES);
+    ASSERT_EQ(J.RECRUTEMENTS->BUILDNEWCREATURE(1, LOUP, COORDMAP(4, 4)), sBuildOK);
+    static_cast<cCreatureEnCours*>(J.RECRUTEMENTS->GET(0))->FNBTROUPES = NB;
+    J.RECRUTEMENTS->PASSTURN();
+    ASSERT_EQ(J.TROUPES->COUNT(), 1);
+    EXPECT_EQ(J.TROUPES->GETTROUPE(0)->FNBTROUPES, COUNT) << NB;
+  }
 }
 
 TEST_F(RecruitTest, RecruitmentsEndingTogetherGiveSeparateTroops) {

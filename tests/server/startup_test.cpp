@@ -116,6 +116,31 @@ TEST_F(Startup, ABadNumberNamesTheFileTheLineAndTheText) {
   EXPECT_NE(ERROR.find("'un'"), std::string::npos) << ERROR;
 }
 
+TEST_F(Startup, CataloguesIndexedByIdentifierNumberTheirRecordsInFileOrder) {
+  const struct {
+    const char* NAME;
+    std::string TEXT;
+    const char* WHERE;
+  } CASES[] = {
+      {"data/ressources.zrk", "; c\n#1:or\n#2:bois\n", "data/ressources.zrk, line 2: '#1:or'"},
+      {"data/terrains.zrk", "#1:prairie\nmove:1\ncar:.\nor:1\nbois:1\npierre:1\nfer:1\ncristal:1\n",
+       "data/terrains.zrk, line 1: '#1:prairie'"},
+      {"data/caractHeros.zrk", "#1:attaque-att\n",
+       "data/caractHeros.zrk, line 1: '#1:attaque-att'"},
+      {"data/caractMonst.zrk", "; c\n#1:attaque-att\n#2:vol-fly\n",
+       "data/caractMonst.zrk, line 2: '#1:attaque-att'"},
+      {"data/caractBat.zrk", "#0:fondation-hernec\n#2:exploitation-exploit\n",
+       "data/caractBat.zrk, line 2: '#2:exploitation-exploit'"}};
+  for (const auto& C : CASES) {
+    Write(C.NAME, C.TEXT);
+    const std::string ERROR = StartError();
+    FREEGAME();
+    fs::copy_file(fs::path(ROYAUMES_GAME_DIR) / C.NAME, GAME.DIR.PATH() / C.NAME,
+                  fs::copy_options::overwrite_existing);
+    EXPECT_NE(ERROR.find(C.WHERE), std::string::npos) << C.NAME << ": " << ERROR;
+  }
+}
+
 TEST_F(Startup, AWorldFileOfTheWrongSizeStopsIt) {
   Write("data/world.wld", std::string(13, '\0'));
   const std::string ERROR = StartError();
