@@ -24,12 +24,17 @@ class cLoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-/// The error that stops the load of the file held in B at line LINE (counted
+/// The error that stops the load of the file FILENAME at line LINE (counted
 /// from 1; anything lower reads as 1): "file, line N: 'BADTEXT' WHY".
+inline cLoadError LOADERROR(const std::string& FILENAME, int32_t LINE, const std::string& BADTEXT,
+                            const std::string& WHY) {
+  return cLoadError(FILENAME + ", line " + std::to_string(LINE < 1 ? 1 : LINE) + ": '" + BADTEXT +
+                    "' " + WHY);
+}
+/// The same for the file held in B.
 inline cLoadError LOADERROR(const cBuffer& B, int32_t LINE, const std::string& BADTEXT,
                             const std::string& WHY) {
-  return cLoadError(B.FILENAME() + ", line " + std::to_string(LINE < 1 ? 1 : LINE) + ": '" +
-                    BADTEXT + "' " + WHY);
+  return LOADERROR(B.FILENAME(), LINE, BADTEXT, WHY);
 }
 
 /// Runs READ(B), a reader of the file loaded into B. A number that does not

@@ -173,8 +173,7 @@ void cJoueur::FROMBUFFER(cBuffer& C) {
   // The name is the file's name at the next save: it must stay a plain name
   // inside the players directory.
   if (!ISSAFEPLAYERNAME(FNAME)) {
-    throw cLoadError(C.FILENAME() + ", line 2: 'name:" + FNAME +
-                     "' is not a name a player file can have");
+    throw LOADERROR(C, 2, "name:" + FNAME, "is not a name a player file can have");
   }
   NBTURNS = STRTOINT(C.READAFTERTOKEN());
   AVAILTURNS = STRTOINT(C.READAFTERTOKEN());
@@ -243,8 +242,8 @@ void cListeJoueurs::LOADPLAYERS() {
     J->LOAD(NAME);
     // Two players of one name would be saved to one file, one over the other.
     if (FIND(J->FNAME) != nullptr) {
-      throw cLoadError(PLAYERSDIR + NAME + ", line 2: 'name:" + J->FNAME +
-                       "' is the name of a player of another file");
+      throw LOADERROR(PLAYERSDIR + NAME, 2, "name:" + J->FNAME,
+                      "is the name of a player of another file");
     }
     if (FIND(J->FUID) != nullptr) {
       const int32_t TAKEN = J->FUID;
