@@ -12,6 +12,16 @@
 
 namespace {
 
+// How long a session waits before its next line is taken, after WRONG wrong
+// passwords: nothing for the first two, then a quarter of a second, doubled at
+// every further mistake up to four seconds.
+uint32_t PASSWORDDELAY(int32_t WRONG) {
+  if (WRONG < 3) {
+    return 0;
+  }
+  return 250u << std::min(WRONG - 3, 4);
+}
+
 // The race question: "Race :" and the races in identifier order.
 void ASKRACE(cSession& CLIENT) {
   cBuffer B;
@@ -97,13 +107,6 @@ void WRONGPASSWORD(cSession& CLIENT) {
 }
 
 }  // namespace
-
-uint32_t PASSWORDDELAY(int32_t WRONG) {
-  if (WRONG < 3) {
-    return 0;
-  }
-  return 250u << std::min(WRONG - 3, 4);
-}
 
 void NANNY(cSession& CLIENT) {
   const std::string& L = CLIENT.FCOMMAND;
