@@ -27,13 +27,22 @@ bool WRITEALL(int FD, const std::string& DATA) {
 
 }  // namespace
 
-bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string& TMPPATH,
-                    std::string& ERROR) {
+std::string FILETEXT(const cBuffer& B) {
   std::string DATA;
   for (const auto& LINE : B.LINES()) {
     DATA += LINE;
     DATA += "\r\n";
   }
+  return DATA;
+}
+
+bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string& TMPPATH,
+                    std::string& ERROR) {
+  return SAVETEXTATOMIC(FILETEXT(B), PATH, TMPPATH, ERROR);
+}
+
+bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
+                    std::string& ERROR) {
   const int FD = ::open(TMPPATH.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (FD < 0) {
     ERROR = TMPPATH + ": " + std::strerror(errno);

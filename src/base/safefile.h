@@ -10,3 +10,8 @@
 /// previous content, TMPPATH is removed, and ERROR says why.
 bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string& TMPPATH,
                     std::string& ERROR);
+/// The same for text already made by FILETEXT.
+bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
+                    std::string& ERROR);
+/// The bytes SAVEFILEATOMIC writes for B: every line followed by CR LF.
+std::string FILETEXT(const cBuffer& B);

@@ -372,6 +372,8 @@ class tListeOf : public BASE {
   T* FIND(int32_t UID) { return static_cast<T*>(BASE::SEARCH(UID)); }
   /// The element with that name (case ignored), or nullptr; the list is left in name order.
   T* FIND(std::string_view NAME) { return static_cast<T*>(BASE::SEARCH(NAME)); }
+  /// The element whose SERIAL is S, or nullptr.
+  T* FINDSERIAL(uint64_t S) const { return static_cast<T*>(BASE::FINDSERIAL(S)); }
   /// Appends M (placed pieces: then sorts by square index) and returns it.
   T* ADD(std::unique_ptr<T> M) { return static_cast<T*>(BASE::ADD(std::move(M))); }
   /// Takes M out of the list and hands it over; nullptr when the list does not hold it.

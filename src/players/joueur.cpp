@@ -1,6 +1,8 @@
 #include "players/joueur.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -203,9 +205,20 @@ std::string cJoueur::FILENAME() const {
 bool cJoueur::SAVE(std::string& ERROR) {
   cBuffer B;
   TOBUFFER(B);
+  std::string TEXT = FILETEXT(B);
   // The temporary name does not end in ".plr", so a crash never leaves a file
   // that the next start would take for a player.
-  return SAVEFILEATOMIC(B, FILENAME(), FILENAME() + ".tmp", ERROR);
+  if (!SAVETEXTATOMIC(TEXT, FILENAME(), FILENAME() + ".tmp", ERROR)) {
+    return false;
+  }
+  FSAVEDTEXT = std::move(TEXT);
+  return true;
+}
+
+bool cJoueur::CHANGED() {
+  cBuffer B;
+  TOBUFFER(B);
+  return FILETEXT(B) != FSAVEDTEXT;
 }
 
 void cJoueur::LOAD(const std::string& NAME) {
@@ -214,16 +227,55 @@ void cJoueur::LOAD(const std::string& NAME) {
     throw cLoadError("Cannot read " + PLAYERSDIR + NAME);
   }
   READWITHCONTEXT(B, [this](cBuffer& IN) { FROMBUFFER(IN); });
+  FSAVEDTEXT = FILETEXT(B);
 }
 
-void cListeJoueurs::SAVEPLAYERS() {
-  FOREACHHELD([](cJoueur& J) {
-    CONSOLE("joueur:" + J.FNAME);
-    std::string ERROR;
-    if (!J.SAVE(ERROR)) {
-      CONSOLE("Sauvegarde impossible : " + ERROR);
+int32_t cListeJoueurs::SAVEPLAYERS() {
+  STARTSAVEPASS();
+  int32_t WRITTEN = 0;
+  while (SAVING()) {
+    WRITTEN += SAVESTEP(INT64_MAX);
+  }
+  return WRITTEN;
+}
+
+void cListeJoueurs::STARTSAVEPASS() {
+  FSAVEQUEUE.clear();
+  for (int32_t I = COUNT() - 1; I >= 0; --I) {
+    FSAVEQUEUE.push_back(GET(I)->SERIAL());
+  }
+}
+
+int32_t cListeJoueurs::SAVESTEP(int64_t BUDGETUS) {
+  const auto START = std::chrono::steady_clock::now();
+  int32_t WRITTEN = 0;
+  while (!FSAVEQUEUE.empty()) {
+    const uint64_t S = FSAVEQUEUE.back();
+    FSAVEQUEUE.pop_back();
+    WRITTEN += SAVEIFCHANGED(S) ? 1 : 0;
+    const auto SPENT = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - START);
+    if (SPENT.count() >= BUDGETUS) {
+      break;
     }
-  });
+  }
+  return WRITTEN;
+}
+
+bool cListeJoueurs::SAVEIFCHANGED(uint64_t S) {
+  cJoueur* J = FINDSERIAL(S);
+  // A player unchanged since its file was written is not written again: a
+  // save pass costs what changed, not what exists.
+  if (J == nullptr || !J->CHANGED()) {
+    return false;
+  }
+  CONSOLE("joueur:" + J->FNAME);
+  std::string ERROR;
+  if (!J->SAVE(ERROR)) {
+    CONSOLE("Sauvegarde impossible : " + ERROR);
+    return false;
+  }
+  return true;
 }
 
 void cListeJoueurs::LOADPLAYERS() {

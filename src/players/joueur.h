@@ -70,6 +70,8 @@ class cJoueur : public cMobile {
   /// Writes the record into FILENAME without ever leaving it half written;
   /// false (ERROR says why) when it cannot be written.
   bool SAVE(std::string& ERROR);
+  /// Whether the record differs from what its file was last read or written with.
+  bool CHANGED();
   /// Reads the record from "players/" + NAME (a file name with its extension).
   /// A file that cannot be read or parsed raises cLoadError (file, line, text).
   void LOAD(const std::string& NAME);
@@ -88,6 +90,10 @@ class cJoueur : public cMobile {
   cMAT CARTE;
   cRace* RACE = nullptr;
   int32_t LEVELINFO = -1;
+
+ private:
+  // The bytes of the player's file as last read or written.
+  std::string FSAVEDTEXT;
 };
 
 /// Every player of the game. One account, one player: names are unique (case
@@ -96,8 +102,19 @@ class cListeJoueurs : public tListeOf<cJoueur> {
  public:
   using tListeOf::tListeOf;
 
-  /// Saves every player in list order, each announced by "joueur:" and its name.
-  void SAVEPLAYERS();
+  /// Saves every player whose record changed since its file was last read or
+  /// written, in list order, each announced by "joueur:" and its name. Returns
+  /// the number of players written.
+  int32_t SAVEPLAYERS();
+  /// Starts a save pass that SAVESTEP carries out a little at a time, so that
+  /// play goes on between its steps: it covers the players held now.
+  void STARTSAVEPASS();
+  /// Whether a save pass is under way.
+  bool SAVING() const { return !FSAVEQUEUE.empty(); }
+  /// Goes on with the save pass, as SAVEPLAYERS does, until BUDGETUS
+  /// microseconds have gone (at least one player is looked at). Returns the
+  /// number of players written.
+  int32_t SAVESTEP(int64_t BUDGETUS);
   /// Appends a player for every "players/*.plr" file, in file-name order.
   /// A file that cannot be read, or that names a player another file names
   /// already, raises cLoadError; a player whose identifier another has gets a
@@ -112,7 +129,13 @@ class cListeJoueurs : public tListeOf<cJoueur> {
   void RELEASE(std::string_view NAME);
 
  private:
+  // Looks at the player of serial S: saved, announced, when it changed. Returns
+  // whether it was written.
+  bool SAVEIFCHANGED(uint64_t S);
+
   std::vector<std::string> FRESERVED;
+  // Serials of the players the save pass has still to look at, first last.
+  std::vector<uint64_t> FSAVEQUEUE;
 };
 
 /// The players of the game.

@@ -1,5 +1,7 @@
 #include "protocol/session.h"
 
+#include <algorithm>
+
 #include "base/strutils.h"
 #include "entities/account.h"
 #include "players/joueur.h"
@@ -72,6 +74,16 @@ bool cSession::HELD(uint32_t NOW) const {
 void cSession::SEND(const std::string& S) {
   FOUTPUT += S;
   FOUTPUT += "\r\n";
+}
+
+void cSession::CONSUMEOUTPUT(std::size_t N) {
+  FOUTSTART += std::min(N, PENDINGOUTPUT());
+  if (FOUTSTART == FOUTPUT.size()) {
+    CLEAROUTPUT();
+  } else if (FOUTSTART > FOUTPUT.size() / 2) {
+    FOUTPUT.erase(0, FOUTSTART);
+    FOUTSTART = 0;
+  }
 }
 
 void cSession::SENDBUFFER(cBuffer& B) {

@@ -82,6 +82,8 @@ class cSession {
   void HOLDUNTIL(uint32_t UNTIL);
   /// Whether lines are held at tick NOW.
   bool HELD(uint32_t NOW) const;
+  /// The tick until which lines are held (meaningful while HELD).
+  uint32_t HOLDTICK() const { return FHOLDUNTIL; }
   /// The tick at which FCOMMAND was taken.
   uint32_t LINETICK() const { return FLINETICK; }
 
@@ -90,12 +92,17 @@ class cSession {
   /// Queues every line of B (rewound first), each followed by CR LF.
   void SENDBUFFER(cBuffer& B);
   /// Bytes queued and not yet handed to the network.
-  std::size_t PENDINGOUTPUT() const { return FOUTPUT.size(); }
-  /// The queued bytes.
-  const std::string& OUTPUT() const { return FOUTPUT; }
+  std::size_t PENDINGOUTPUT() const { return FOUTPUT.size() - FOUTSTART; }
+  /// The first of the queued bytes.
+  const char* PENDINGDATA() const { return FOUTPUT.data() + FOUTSTART; }
+  /// A copy of the queued bytes.
+  std::string OUTPUT() const { return FOUTPUT.substr(FOUTSTART); }
   /// Forgets the first N queued bytes (they were sent).
-  void CONSUMEOUTPUT(std::size_t N) { FOUTPUT.erase(0, N); }
-  void CLEAROUTPUT() { FOUTPUT.clear(); }
+  void CONSUMEOUTPUT(std::size_t N);
+  void CLEAROUTPUT() {
+    FOUTPUT.clear();
+    FOUTSTART = 0;
+  }
 
   /// Looks the name (cut to 40 characters) up in JEUACCOUNTS, case ignored;
   /// FACCOUNT is the account found or null. Returns whether one was found.
@@ -123,7 +130,10 @@ class cSession {
 
  private:
   cLineAssembler FLINES;
+  // Bytes before FOUTSTART were sent; they leave the string now and then, not
+  // at every send.
   std::string FOUTPUT;
+  std::size_t FOUTSTART = 0;
   uint32_t FLINETICK = 0;
   uint32_t FHOLDUNTIL = 0;
   bool FHOLDING = false;

@@ -1,12 +1,16 @@
 #include "server/client.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 
 std::unique_ptr<cListClients> CLIENTS;
 
-cClientInfos::cClientInfos(TCPsocket SOCKET, uint32_t NOW) : SOCK(SOCKET), FIDLE(NOW) {}
+cClientInfos::cClientInfos(int SOCKET, uint32_t NOW, uint32_t HOST)
+    : SOCK(SOCKET), FIDLE(NOW), FCREATED(NOW), FHOST(HOST) {}
 
 cClientInfos::~cClientInfos() {
   // The client owns its socket: it goes with it.
@@ -14,16 +18,21 @@ cClientInfos::~cClientInfos() {
 }
 
 int32_t cClientInfos::RECEIVE(uint32_t NOW) {
-  std::array<char, READCHUNK> DATA{};
-  errno = 0;
-  const int R = SDLNet_TCP_Recv(SOCK, DATA.data(), READCHUNK);
+  if (SOCK < 0) {
+    return 0;
+  }
+  static std::array<char, READCHUNK> DATA;
+  ssize_t R = 0;
+  do {
+    R = ::recv(SOCK, DATA.data(), DATA.size(), 0);
+  } while (R < 0 && errno == EINTR);
   FIDLE = NOW;
   if (R <= 0) {
-    // A socket marked ready that has nothing after all is not a departure.
+    // A socket reported ready that has nothing after all is not a departure.
     if (R < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       return 0;
     }
-    FERROR = R;
+    FERROR = static_cast<int32_t>(R);
     FSTATE = CON_DISCONNECT;
     return 0;
   }
@@ -31,26 +40,26 @@ int32_t cClientInfos::RECEIVE(uint32_t NOW) {
 }
 
 void cClientInfos::FLUSH() {
-  if (SOCK == nullptr || PENDINGOUTPUT() == 0) {
-    return;
-  }
-  // The socket is non-blocking: the library returns how much the kernel took.
-  const std::size_t LEN = std::min<std::size_t>(PENDINGOUTPUT(), 1u << 20);
-  const int SENT = SDLNet_TCP_Send(SOCK, OUTPUT().data(), static_cast<int>(LEN));
-  if (SENT > 0) {
-    CONSUMEOUTPUT(static_cast<std::size_t>(SENT));
+  while (SOCK >= 0 && PENDINGOUTPUT() > 0) {
+    const std::size_t LEN = std::min<std::size_t>(PENDINGOUTPUT(), 1u << 20);
+    const ssize_t SENT = ::send(SOCK, PENDINGDATA(), LEN, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (SENT > 0) {
+      CONSUMEOUTPUT(static_cast<std::size_t>(SENT));
+    } else if (SENT < 0 && errno == EINTR) {
+      continue;
+    } else {
+      // Full for now (the rest goes when the socket has room), or the peer has
+      // gone (the next read says so).
+      return;
+    }
   }
 }
 
 void cClientInfos::CLOSE() {
-  if (SOCK != nullptr) {
-    SDLNet_TCP_Close(SOCK);
-    SOCK = nullptr;
+  if (SOCK >= 0) {
+    ::close(SOCK);
+    SOCK = -1;
   }
-}
-
-bool cClientInfos::DATAREADY() const {
-  return SOCK != nullptr && SDLNet_SocketReady(SOCK) != 0;
 }
 
 cListClients::~cListClients() {
@@ -58,6 +67,7 @@ cListClients::~cListClients() {
 }
 
 void cListClients::ADD(std::unique_ptr<cClientInfos> CLIENT) {
+  FBYID[CLIENT->FID] = CLIENT.get();
   FCLIENTS.push_back(std::move(CLIENT));
 }
 
@@ -65,7 +75,9 @@ void cListClients::DEL(int32_t INDEX) {
   if (INDEX < 0 || INDEX >= GETCOUNT()) {
     return;
   }
-  FCLIENTS.erase(FCLIENTS.begin() + INDEX);
+  const auto POS = FCLIENTS.begin() + INDEX;
+  FBYID.erase((*POS)->FID);
+  FCLIENTS.erase(POS);
 }
 
 void cListClients::DEL(const cClientInfos* CLIENT) {
@@ -78,5 +90,11 @@ void cListClients::DEL(const cClientInfos* CLIENT) {
 }
 
 void cListClients::CLEAR() {
+  FBYID.clear();
   FCLIENTS.clear();
+}
+
+cClientInfos* cListClients::FINDID(uint64_t ID) const {
+  const auto IT = FBYID.find(ID);
+  return IT == FBYID.end() ? nullptr : IT->second;
 }

@@ -8,7 +8,7 @@ TEST(ClientList, RemovingAClientMovesTheLaterOnesUp) {
   cListClients L;
   std::vector<cClientInfos*> P;
   for (uint32_t I = 0; I < 3; ++I) {
-    auto C = std::make_unique<cClientInfos>(nullptr, I);
+    auto C = std::make_unique<cClientInfos>(-1, I);
     P.push_back(C.get());
     L.ADD(std::move(C));
   }
