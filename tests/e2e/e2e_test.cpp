@@ -19,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,26 +74,39 @@ class cGameDir {
 // The server binary running in a game directory, its console in a file.
 class cServerProcess {
  public:
-  explicit cServerProcess(const fs::path& DIR) : FLOG(DIR / "console.log") {
+  /// With UNREADPIPE the console goes into a pipe that nobody reads (its
+  /// reading end kept open) instead of a file.
+  explicit cServerProcess(const fs::path& DIR, bool UNREADPIPE = false)
+      : FLOG(DIR / "console.log") {
     // A log left by an earlier server in the same directory must not be read as this one's.
     std::error_code EC;
     fs::remove(FLOG, EC);
+    if (UNREADPIPE && ::pipe(FPIPE) != 0) {
+      FPIPE[0] = FPIPE[1] = -1;
+    }
     FPID = ::fork();
     if (FPID == 0) {
       if (::chdir(DIR.c_str()) != 0) {
         ::_exit(126);
       }
-      const int FD = ::open(FLOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int FD =
+          UNREADPIPE ? FPIPE[1] : ::open(FLOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(FD, 1);
       ::dup2(FD, 2);
       ::execl(ROYAUMES_SERVER_BIN, ROYAUMES_SERVER_BIN, static_cast<char*>(nullptr));
       ::_exit(127);
+    }
+    if (FPIPE[1] >= 0) {
+      ::close(FPIPE[1]);
     }
   }
   ~cServerProcess() {
     if (FPID > 0 && !FEXITED) {
       ::kill(FPID, SIGKILL);
       ::waitpid(FPID, nullptr, 0);
+    }
+    if (FPIPE[0] >= 0) {
+      ::close(FPIPE[0]);
     }
   }
   cServerProcess(const cServerProcess&) = delete;
@@ -137,16 +151,37 @@ class cServerProcess {
     return !FEXITED;
   }
 
-  /// SIGTERM, then the exit code.
-  int STOP() {
+  /// SIG (SIGTERM unless said), then the exit code.
+  int STOP(int SIG = SIGTERM) {
     if (!FEXITED) {
-      ::kill(FPID, SIGTERM);
+      ::kill(FPID, SIG);
     }
     return WAITEXIT();
   }
 
+  /// Clock ticks of processor time the server has used so far.
+  long CPUTICKS() const {
+    std::ifstream IN("/proc/" + std::to_string(FPID) + "/stat");
+    std::string TEXT((std::istreambuf_iterator<char>(IN)), std::istreambuf_iterator<char>());
+    // The fields after the command name, which ends with the last ')'.
+    std::istringstream FIELDS(TEXT.substr(TEXT.rfind(')') + 2));
+    std::string F;
+    long UTIME = 0;
+    long STIME = 0;
+    for (int I = 3; FIELDS >> F; ++I) {
+      if (I == 14) {
+        UTIME = std::atol(F.c_str());
+      } else if (I == 15) {
+        STIME = std::atol(F.c_str());
+        break;
+      }
+    }
+    return UTIME + STIME;
+  }
+
  private:
   fs::path FLOG;
+  int FPIPE[2] = {-1, -1};
   pid_t FPID = -1;
   bool FEXITED = false;
   int FCODE = -1;
@@ -160,11 +195,18 @@ class cConnection {
   cConnection(const cConnection&) = delete;
   cConnection& operator=(const cConnection&) = delete;
 
-  /// Connects without waiting for the handshake.
-  void START(int RCVBUF = 0) {
+  /// Connects without waiting for the handshake, from the loopback address
+  /// FROM (127.0.0.1 unless said).
+  void START(int RCVBUF = 0, const char* FROM = nullptr) {
     FD = ::socket(AF_INET, SOCK_STREAM, 0);
     if (RCVBUF > 0) {
       ::setsockopt(FD, SOL_SOCKET, SO_RCVBUF, &RCVBUF, sizeof RCVBUF);
+    }
+    if (FROM != nullptr) {
+      sockaddr_in SOURCE{};
+      SOURCE.sin_family = AF_INET;
+      ::inet_pton(AF_INET, FROM, &SOURCE.sin_addr);
+      ::bind(FD, reinterpret_cast<sockaddr*>(&SOURCE), sizeof SOURCE);
     }
     ::fcntl(FD, F_SETFL, ::fcntl(FD, F_GETFL, 0) | O_NONBLOCK);
     sockaddr_in A{};
@@ -174,8 +216,8 @@ class cConnection {
     ::connect(FD, reinterpret_cast<sockaddr*>(&A), sizeof A);
   }
   /// Connects and waits for the handshake.
-  bool OPEN(int RCVBUF = 0) {
-    START(RCVBUF);
+  bool OPEN(int RCVBUF = 0, const char* FROM = nullptr) {
+    START(RCVBUF, FROM);
     pollfd P{FD, POLLOUT, 0};
     if (::poll(&P, 1, 5000) != 1) {
       return false;
@@ -192,6 +234,12 @@ class cConnection {
     }
   }
   void SHUTDOWNWRITE() { ::shutdown(FD, SHUT_WR); }
+  /// Closes with a reset rather than an orderly end.
+  void RESET() {
+    linger L{1, 0};
+    ::setsockopt(FD, SOL_SOCKET, SO_LINGER, &L, sizeof L);
+    CLOSE();
+  }
 
   /// Sends every byte (waits while the socket is full, up to 10 s).
   bool SEND(const std::string& BYTES) {
@@ -318,6 +366,8 @@ class Server : public ::testing::Test {
     }
     return C;
   }
+
+ public:
   // After "Race :": reads the race menu, answers RACE, and returns the player's
   // record that follows (up to the end of its known map).
   static Lines ChooseRace(cConnection& C, const std::string& RACE) {
@@ -346,6 +396,7 @@ class Server : public ::testing::Test {
     return R;
   }
 
+ protected:
   cGameDir DIR;
   std::unique_ptr<cServerProcess> SERVER;
 };
@@ -604,6 +655,111 @@ TEST_F(Server, ASecondServerOnTheSamePortFailsWithExitCode1) {
   EXPECT_EQ(OTHER.WAITEXIT(), 1);
   EXPECT_NE(OTHER.LOG().find("Server_Open failed!\n"), std::string::npos) << OTHER.LOG();
   auto C = Connect();
+}
+
+TEST_F(Server, ABurstOfConnectAndCloseDoesNotKeepTheNextPlayerWaiting) {
+  for (int I = 0; I < 2000; ++I) {
+    cConnection C;
+    C.START();
+    if (I % 2 == 0) {
+      C.RESET();
+    }
+  }
+  const auto T0 = Clock::now();
+  cConnection NEXT;
+  ASSERT_TRUE(NEXT.OPEN());
+  EXPECT_EQ(NEXT.LINE(2000ms), "Welcome");
+  EXPECT_LT(Clock::now() - T0, 1000ms);
+}
+
+TEST_F(Server, OneAddressHoldingEverySlotWithoutLoggingInGivesWayAndGoesAtTheDeadline) {
+  std::vector<std::unique_ptr<cConnection>> HOLDERS;
+  for (int I = 0; I < 512; ++I) {
+    HOLDERS.push_back(std::make_unique<cConnection>());
+    HOLDERS.back()->START();
+  }
+  int GREETED = 0;
+  for (auto& C : HOLDERS) {
+    GREETED += C->LINES(2, 10000ms) == Lines{"Welcome", "login"} ? 1 : 0;
+  }
+  ASSERT_EQ(GREETED, 512);
+  const auto T0 = Clock::now();
+  // One byte every 2 s, never a whole line: under every idle limit.
+  const auto TRICKLE = [&HOLDERS] {
+    for (auto& C : HOLDERS) {
+      C->SEND("a");
+    }
+  };
+  TRICKLE();
+  cConnection PLAYER;
+  ASSERT_TRUE(PLAYER.OPEN(0, "127.0.0.2"));
+  EXPECT_EQ(PLAYER.LINES(2), (Lines{"Welcome", "login"}));
+  PLAYER.SEND("alice\r\nSecret\r\n");
+  EXPECT_EQ(PLAYER.LINES(3), (Lines{"mot de passe", "en jeu", "Race :"}));
+  ChooseRace(PLAYER, "0");
+  EXPECT_TRUE(SERVER->WAITLOG("Client 1 gives its slot to a newcomer"));
+  while (Clock::now() - T0 < 63s) {
+    std::this_thread::sleep_for(2s);
+    TRICKLE();
+    PLAYER.SEND("server whoami\r\n");
+    EXPECT_EQ(PLAYER.LINE(), "Alice");
+  }
+  EXPECT_EQ(CountOf(SERVER->LOG(), "Client 1 login deadline disconnect\n"), 511);
+}
+
+TEST_F(Server, AQuietServerUsesNextToNoProcessorTime) {
+  auto C = Play();
+  std::this_thread::sleep_for(200ms);
+  const long BEFORE = SERVER->CPUTICKS();
+  std::this_thread::sleep_for(3000ms);
+  // A clock tick is 10 ms: at most 30 ms of work in 3 s.
+  EXPECT_LE(SERVER->CPUTICKS() - BEFORE, 3);
+  C->SEND("server whoami\r\n");
+  EXPECT_EQ(C->LINE(), "Alice");
+}
+
+TEST_F(Server, AClosedTerminalSavesThePlayersAndEndsWithExitCode0) {
+  Play().reset();
+  EXPECT_EQ(SERVER->STOP(SIGHUP), 0) << SERVER->LOG();
+  EXPECT_TRUE(fs::exists(DIR.PATH() / "players" / "Alice.plr"));
+  EXPECT_NE(SERVER->LOG().find("joueur:Alice\n"), std::string::npos) << SERVER->LOG();
+}
+
+TEST(ServerStart, AConsoleNobodyReadsStopsNeitherPlayNorTheGracefulStop) {
+  cGameDir DIR;
+  cServerProcess SERVER(DIR.PATH(), true);
+  // The console cannot be read to know when the server listens: connect until it does.
+  const auto CONNECT = [] {
+    auto C = std::make_unique<cConnection>();
+    for (const auto END = Clock::now() + 10s; Clock::now() < END;) {
+      C = std::make_unique<cConnection>();
+      if (C->OPEN() && C->LINE(1000ms) == "Welcome") {
+        EXPECT_EQ(C->LINE(), "login");
+        return C;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
+    ADD_FAILURE() << "no greeting";
+    return C;
+  };
+  auto C = CONNECT();
+  C->SEND("alice\r\nSecret\r\n");
+  EXPECT_EQ(C->LINES(3), (Lines{"mot de passe", "en jeu", "Race :"}));
+  Server::ChooseRace(*C, "0");
+  // Every command is a console line: 1.2 MB of them, far more than the pipe
+  // and the console's queue hold. Lines that name no command answer nothing;
+  // the question at the end answers once all of them are done.
+  std::string FLOOD;
+  for (int I = 0; I < 6000; ++I) {
+    FLOOD += std::string(200, 'x') + "\r\n";
+  }
+  ASSERT_TRUE(C->SEND(FLOOD + "server whoami\r\n"));
+  EXPECT_EQ(C->LINE(20000ms), "Alice");
+  auto OTHER = CONNECT();
+  OTHER->SEND("bob\r\npw\r\n");
+  EXPECT_EQ(OTHER->LINES(2), (Lines{"mot de passe", "en jeu"}));
+  EXPECT_EQ(SERVER.STOP(), 0);
+  EXPECT_TRUE(fs::exists(DIR.PATH() / "players" / "Alice.plr"));
 }
 
 TEST(ServerStart, ABadAccountsFileStopsStartUpNamingFileLineAndText) {
