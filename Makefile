@@ -23,8 +23,10 @@ run: build
 	cd run && ../$(BUILD_DIR)/royaumes-server
 
 # Latency, throughput and memory of the optimised server under 1, 10 and 100
-# clients, each count against a fresh server in a temporary copy of game/
-# (docs/PERFORMANCE.md). Uses port 9090 for about half a minute.
+# clients, each count against a fresh server in a temporary copy of game/,
+# against the floor of a loopback echo; then 100 clients logging in at once,
+# the pause of a save on SIGUSR1 and the greeting after a burst of 2000
+# connections (docs/PERFORMANCE.md). Uses port 9090 for one to two minutes.
 bench: build
 	$(BUILD_DIR)/royaumes-bench --server-cmd $(BUILD_DIR)/royaumes-server --game game
 

@@ -34,6 +34,10 @@ TEST(BenchOptions, DefaultsMeasureOneTenAndAHundredClients) {
   EXPECT_EQ(O->CLIENTS, (std::vector<int>{1, 10, 100}));
   EXPECT_EQ(O->COMMANDS, 200);
   EXPECT_EQ(O->PIPELINE, 1);
+  EXPECT_EQ(O->ATONCE, 100);
+  EXPECT_EQ(O->BURST, 2000);
+  EXPECT_EQ(O->BURSTWAITS, 30);
+  EXPECT_EQ(O->SAVEWAITS, 30);
   EXPECT_EQ(
       O->MIX,
       (std::vector<tMixEntry>{
@@ -43,7 +47,8 @@ TEST(BenchOptions, DefaultsMeasureOneTenAndAHundredClients) {
 TEST(BenchOptions, SeparateAndJoinedValues) {
   const auto O = Parse({"--clients", "5, 50", "--commands=30", "--pipeline", "8", "--server-cmd",
                         "/opt/other/server --port-ignored", "--game=/tmp/g", "--timeout", "2000",
-                        "--by-command"});
+                        "--by-command", "--at-once", "0", "--burst=50", "--burst-wait", "5",
+                        "--save-wait=120"});
   ASSERT_TRUE(O);
   EXPECT_EQ(O->CLIENTS, (std::vector<int>{5, 50}));
   EXPECT_EQ(O->COMMANDS, 30);
@@ -52,6 +57,10 @@ TEST(BenchOptions, SeparateAndJoinedValues) {
   EXPECT_EQ(O->GAMEDIR, "/tmp/g");
   EXPECT_EQ(O->REPLYTIMEOUTMS, 2000);
   EXPECT_TRUE(O->BYCOMMAND);
+  EXPECT_EQ(O->ATONCE, 0);
+  EXPECT_EQ(O->BURST, 50);
+  EXPECT_EQ(O->BURSTWAITS, 5);
+  EXPECT_EQ(O->SAVEWAITS, 120);
 }
 
 TEST(BenchOptions, MixWithKnownAndDeclaredReplyShapes) {
@@ -76,17 +85,20 @@ TEST(BenchOptions, RefusedMixes) {
 
 TEST(BenchOptions, RefusedNumbersAndBounds) {
   const std::vector<std::vector<std::string>> BAD{
-      {"--clients", "0"},      {"--clients", "501"},  {"--clients", "1,,2"},
-      {"--clients", "10x"},    {"--clients", ""},     {"--commands", "0"},
-      {"--commands", "-5"},    {"--commands", "1e3"}, {"--pipeline", "65"},
-      {"--pipeline", "0"},     {"--timeout", "99"},   {"--clients", "99999999999999"},
-      {"--server-cmd", "   "}, {"--game", ""}};
+      {"--clients", "0"},      {"--clients", "501"},   {"--clients", "1,,2"},
+      {"--clients", "10x"},    {"--clients", ""},      {"--commands", "0"},
+      {"--commands", "-5"},    {"--commands", "1e3"},  {"--pipeline", "65"},
+      {"--pipeline", "0"},     {"--timeout", "99"},    {"--clients", "99999999999999"},
+      {"--server-cmd", "   "}, {"--game", ""},         {"--at-once", "501"},
+      {"--at-once", "-1"},     {"--burst", "20001"},   {"--burst", "1k"},
+      {"--burst-wait", "0"},   {"--save-wait", "3601"}};
   for (const auto& ARGS : BAD) {
     std::string WHY;
     EXPECT_FALSE(Parse(ARGS, &WHY)) << ARGS[0] << " " << ARGS[1];
     EXPECT_FALSE(WHY.empty());
   }
-  EXPECT_TRUE(Parse({"--clients", "500", "--pipeline", "64", "--commands", "1"}));
+  EXPECT_TRUE(Parse({"--clients", "500", "--pipeline", "64", "--commands", "1", "--at-once", "500",
+                     "--burst", "20000", "--burst-wait", "3600", "--save-wait", "1"}));
 }
 
 TEST(BenchOptions, UnknownOrValuelessOptions) {

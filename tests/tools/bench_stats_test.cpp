@@ -58,3 +58,32 @@ TEST(BenchRate, CountsPerSecondAndNoDivisionByZero) {
   EXPECT_DOUBLE_EQ(RATE(200, 0.5), 400.0);
   EXPECT_DOUBLE_EQ(RATE(10, 0.0), 0.0);
 }
+
+TEST(BenchTimesFloor, OneDecimalBelowAHundredNoneFromThereOn) {
+  const struct {
+    int64_t MICROS, FLOOR;
+    const char* TEXT;
+  } CASES[] = {{45, 30, "1.5"},   {30, 30, "1.0"},   {0, 30, "0.0"},      {2997, 30, "99.9"},
+               {2999, 30, "100"}, {3000, 30, "100"}, {51441, 30, "1715"}, {51441, 0, "-"},
+               {51441, -5, "-"},  {-1, 30, "-"}};
+  for (const auto& C : CASES) {
+    EXPECT_EQ(TIMESFLOOR(C.MICROS, C.FLOOR), C.TEXT) << C.MICROS << "/" << C.FLOOR;
+  }
+}
+
+TEST(BenchDuring, RoundTripsUnderWayAtSomeMomentOfTheWindow) {
+  // The window is [100, 200]; each round trip's length tells it apart.
+  const std::vector<tRoundTrip> TRIPS{
+      {10, 99},    // answered before the window: 89, out
+      {10, 100},   // answered as it opens: 90, in
+      {150, 160},  // inside: 10, in
+      {50, 500},   // across the whole window: 450, in
+      {200, 210},  // sent as it closes: 10, in
+      {201, 202},  // sent after: 1, out
+  };
+  const tSummary S = DURING(TRIPS, 100, 200).SUMMARY();
+  EXPECT_EQ(S.COUNT, 4u);
+  EXPECT_EQ(S.MAX, 450);
+  EXPECT_EQ(NEARESTRANK({10, 10, 90, 450}, 50), S.P50);
+  EXPECT_EQ(DURING({}, 0, 10).COUNT(), 0u);
+}

@@ -14,13 +14,13 @@
 
 #include "process.h"
 
-namespace {
-
 long long NOWUS() {
   return std::chrono::duration_cast<std::chrono::microseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
+
+namespace {
 
 double SECONDSBETWEEN(long long FROMUS, long long TOUS) {
   return static_cast<double>(TOUS - FROMUS) / 1e6;
@@ -36,9 +36,10 @@ const std::string RACE = "0";
 
 }  // namespace
 
-cLoadRun::cLoadRun(int CLIENTS, const tOptions& OPTIONS)
+cLoadRun::cLoadRun(int CLIENTS, const tOptions& OPTIONS, uint16_t PORT)
     : FCONNECTIONS(static_cast<std::size_t>(CLIENTS)),
       FOPTIONS(OPTIONS),
+      FPORT(PORT),
       FTIMEOUTUS(static_cast<long long>(OPTIONS.REPLYTIMEOUTMS) * 1000) {
   for (std::size_t I = 0; I < FCONNECTIONS.size(); ++I) {
     FCONNECTIONS[I].ACCOUNT = static_cast<int>(I) + 1;
@@ -95,13 +96,13 @@ void cLoadRun::OPEN(tConnection& C) {
   ::setsockopt(C.FD, IPPROTO_TCP, TCP_NODELAY, &ONE, sizeof ONE);
   sockaddr_in A{};
   A.sin_family = AF_INET;
-  A.sin_port = htons(GAMEPORT);
+  A.sin_port = htons(FPORT);
   A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   const int R = ::connect(C.FD, reinterpret_cast<const sockaddr*>(&A), sizeof A);
   if (R != 0 && errno != EINPROGRESS) {
     FAIL(C, std::string("cannot connect to 127.0.0.1: ") + std::strerror(errno));
   }
-  C.STAGE = R == 0 ? stGREETING : stCONNECTING;
+  C.STAGE = R == 0 ? FCONNECTED : stCONNECTING;
   C.DEADLINEUS = NOWUS() + FTIMEOUTUS;
 }
 
@@ -188,7 +189,7 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
       if (ERR != 0) {
         FAIL(C, std::string("cannot connect to 127.0.0.1: ") + std::strerror(ERR));
       }
-      C.STAGE = stGREETING;
+      C.STAGE = FCONNECTED;
       C.DEADLINEUS = NOWUS() + FTIMEOUTUS;
     }
     if ((EV & POLLOUT) != 0) {
@@ -288,7 +289,7 @@ void cLoadRun::LOGINLINE(tConnection& C, const std::string& LINE, long long NOW)
   FLUSH(C);
 }
 
-tPhaseResult cLoadRun::LOGIN() {
+tPhaseResult cLoadRun::LOGIN(bool ATONCE) {
   tPhaseResult R;
   FLOGIN = &R.ALL;
   FLINEHANDLER = [this](tConnection& C, const std::string& LINE, long long NOW) {
@@ -310,7 +311,8 @@ tPhaseResult cLoadRun::LOGIN() {
     if (INPLAY == FCONNECTIONS.size()) {
       break;
     }
-    for (; NEXT < FCONNECTIONS.size() && OPENING < OPENWINDOW; ++NEXT, ++OPENING) {
+    const std::size_t WINDOW = ATONCE ? FCONNECTIONS.size() : OPENWINDOW;
+    for (; NEXT < FCONNECTIONS.size() && OPENING < WINDOW; ++NEXT, ++OPENING) {
       OPEN(FCONNECTIONS[NEXT]);
     }
     WAIT(LOGGINGIN);
@@ -329,8 +331,19 @@ void cLoadRun::SENDNEXTCOMMAND(tConnection& C, long long NOW) {
   ++C.SENTCOMMANDS;
 }
 
-void cLoadRun::COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW,
-                           tPhaseResult& OUT) {
+void cLoadRun::CONNECT() {
+  FCONNECTED = stINPLAY;
+  for (tConnection& C : FCONNECTIONS) {
+    OPEN(C);
+  }
+  // Every connection has a deadline: the loop ends.
+  while (std::any_of(FCONNECTIONS.begin(), FCONNECTIONS.end(),
+                     [](const tConnection& C) { return C.STAGE == stCONNECTING; })) {
+    WAIT({stCONNECTING});
+  }
+}
+
+void cLoadRun::COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW) {
   if (C.STAGE != stCOMMANDS || C.INFLIGHT.empty()) {
     FAIL(C, "a line while no command waits for its reply: \"" + LINE + "\"");
   }
@@ -338,10 +351,11 @@ void cLoadRun::COMMANDLINE(tConnection& C, const std::string& LINE, long long NO
   if (!FRONT.READER.FEED(LINE)) {
     return;
   }
-  OUT.ALL.ADD(NOW - FRONT.SENTUS);
-  OUT.BYMIX[FRONT.MIXINDEX].ADD(NOW - FRONT.SENTUS);
+  FPHASE.ALL.ADD(NOW - FRONT.SENTUS);
+  FPHASE.BYMIX[FRONT.MIXINDEX].ADD(NOW - FRONT.SENTUS);
+  FPHASE.TRIPS.push_back({FRONT.SENTUS, NOW});
   C.INFLIGHT.pop_front();
-  if (C.SENTCOMMANDS < FOPTIONS.COMMANDS) {
+  if (FENDLESS || C.SENTCOMMANDS < FOPTIONS.COMMANDS) {
     SENDNEXTCOMMAND(C, NOW);
     FLUSH(C);
   }
@@ -352,14 +366,15 @@ void cLoadRun::COMMANDLINE(tConnection& C, const std::string& LINE, long long NO
   }
 }
 
-tPhaseResult cLoadRun::COMMANDS() {
-  tPhaseResult R;
-  R.BYMIX.resize(FOPTIONS.MIX.size());
-  FLINEHANDLER = [this, &R](tConnection& C, const std::string& LINE, long long NOW) {
-    COMMANDLINE(C, LINE, NOW, R);
+void cLoadRun::BEGINCOMMANDS(bool ENDLESS) {
+  FPHASE = tPhaseResult();
+  FPHASE.BYMIX.resize(FOPTIONS.MIX.size());
+  FENDLESS = ENDLESS;
+  FLINEHANDLER = [this](tConnection& C, const std::string& LINE, long long NOW) {
+    COMMANDLINE(C, LINE, NOW);
   };
-  const long long START = NOWUS();
-  const int FIRST = std::min(FOPTIONS.PIPELINE, FOPTIONS.COMMANDS);
+  FPHASESTARTUS = NOWUS();
+  const int FIRST = ENDLESS ? FOPTIONS.PIPELINE : std::min(FOPTIONS.PIPELINE, FOPTIONS.COMMANDS);
   for (tConnection& C : FCONNECTIONS) {
     C.STAGE = stCOMMANDS;
     const long long NOW = NOWUS();
@@ -369,12 +384,33 @@ tPhaseResult cLoadRun::COMMANDS() {
     C.DEADLINEUS = NOW + FTIMEOUTUS;
     FLUSH(C);
   }
+}
+
+tPhaseResult cLoadRun::FINISHCOMMANDS() {
+  FENDLESS = false;
   // Each client has a bounded number of commands, each with a deadline.
   while (std::any_of(FCONNECTIONS.begin(), FCONNECTIONS.end(),
                      [](const tConnection& C) { return C.STAGE == stCOMMANDS; })) {
     WAIT({stCOMMANDS});
   }
-  R.SECONDS = SECONDSBETWEEN(START, NOWUS());
+  FPHASE.SECONDS = SECONDSBETWEEN(FPHASESTARTUS, NOWUS());
   FLINEHANDLER = nullptr;
-  return R;
+  return std::move(FPHASE);
+}
+
+tPhaseResult cLoadRun::COMMANDS() {
+  BEGINCOMMANDS(false);
+  return FINISHCOMMANDS();
+}
+
+void cLoadRun::STARTBUSY() {
+  BEGINCOMMANDS(true);
+}
+
+void cLoadRun::STEPBUSY() {
+  WAIT({stCOMMANDS});
+}
+
+tPhaseResult cLoadRun::ENDBUSY() {
+  return FINISHCOMMANDS();
 }

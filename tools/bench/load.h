@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -16,29 +17,43 @@ struct tPhaseResult {
   cLatencies ALL;
   /// The command phase per entry of the mix (empty for the login phase).
   std::vector<cLatencies> BYMIX;
+  /// When each command of the command phase was sent and answered.
+  std::vector<tRoundTrip> TRIPS;
   double SECONDS = 0;
 };
 
-/// N connections to 127.0.0.1 on the game port, each logging in as its own
-/// generated account and then sending its commands. Every wait is bounded:
-/// a reply that does not come within the reply time-out ends the run with a
-/// cBenchError that says which connection waited for what.
+/// The monotonic clock of every round trip, in microseconds.
+long long NOWUS();
+
+/// N connections to 127.0.0.1 on PORT, each logging in as its own generated
+/// account and then sending its commands. Every wait is bounded: a reply that
+/// does not come within the reply time-out ends the run with a cBenchError
+/// that says which connection waited for what.
 class cLoadRun {
  public:
-  cLoadRun(int CLIENTS, const tOptions& OPTIONS);
+  cLoadRun(int CLIENTS, const tOptions& OPTIONS, uint16_t PORT);
   ~cLoadRun();
   cLoadRun(const cLoadRun&) = delete;
   cLoadRun& operator=(const cLoadRun&) = delete;
 
-  /// Opens the connections a few at a time and logs each in at once, creating
-  /// its player with race 0. Each line sent is one round trip: the account name
-  /// (to "mot de passe"), the password (to the end of the race menu), the race
-  /// (to the end of the new player's record). Returns when every client is in
-  /// play.
-  tPhaseResult LOGIN();
+  /// Opens the connections a few at a time, or all at once with ATONCE, and
+  /// logs each in as soon as it is greeted, creating its player with race 0.
+  /// Each line sent is one round trip: the account name (to "mot de passe"),
+  /// the password (to the end of the race menu), the race (to the end of the
+  /// new player's record). Returns when every client is in play.
+  tPhaseResult LOGIN(bool ATONCE = false);
+  /// Opens every connection and returns once all are established, for a peer
+  /// that neither greets nor asks for a login.
+  void CONNECT();
   /// Every client sends its commands, round-robin through the mix from its own
   /// starting point, keeping PIPELINE of them in flight.
   tPhaseResult COMMANDS();
+  /// The same without a count: every client keeps sending until ENDBUSY.
+  void STARTBUSY();
+  /// Waits once for replies, at most a poll slice, sending the next commands.
+  void STEPBUSY();
+  /// Sends no more and waits for the replies still due.
+  tPhaseResult ENDBUSY();
 
  private:
   enum sStage {
@@ -80,8 +95,10 @@ class cLoadRun {
   /// Reads what arrived; false when the peer closed or failed.
   bool RECEIVE(tConnection& C);
   void LOGINLINE(tConnection& C, const std::string& LINE, long long NOW);
-  void COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW, tPhaseResult& OUT);
+  void COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW);
   void SENDNEXTCOMMAND(tConnection& C, long long NOW);
+  void BEGINCOMMANDS(bool ENDLESS);
+  tPhaseResult FINISHCOMMANDS();
   /// Waits for activity on the connections in STAGES until the earliest
   /// deadline, hands every complete line to FLINEHANDLER, and fails a
   /// connection whose deadline has passed.
@@ -91,7 +108,15 @@ class cLoadRun {
 
   std::vector<tConnection> FCONNECTIONS;
   const tOptions& FOPTIONS;
+  uint16_t FPORT;
   long long FTIMEOUTUS;
+  /// Where a connection goes once established: its greeting, or straight to
+  /// play for a peer without a login.
+  sStage FCONNECTED = stGREETING;
+  /// The command phase under way, and whether its clients send without count.
+  tPhaseResult FPHASE;
+  long long FPHASESTARTUS = 0;
+  bool FENDLESS = false;
   std::function<void(tConnection&, const std::string&, long long)> FLINEHANDLER;
   /// The login phase's round trips while it runs.
   cLatencies* FLOGIN = nullptr;

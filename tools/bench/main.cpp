@@ -3,16 +3,22 @@
 
 #include <sys/utsname.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "burst.h"
+#include "echo.h"
 #include "load.h"
 #include "options.h"
 #include "process.h"
+#include "serverlog.h"
 
 namespace {
 
@@ -38,37 +44,52 @@ std::string JOIN(const std::vector<std::string>& WORDS, const char* SEPARATOR) {
   return R;
 }
 
-void ROW(int CLIENTS, const std::string& PHASE, const tSummary& S, double SECONDS, long RSSKIB) {
+constexpr const char* HEADER =
+    "clients  phase                  commands       p50       p90       p99       max      cmd/s"
+    "  seconds   peak RSS   x echo\n";
+
+// The clients play this long before the server is asked to save.
+constexpr long long WARMUPUS = 500000;
+// How long a server whose connections all closed may take to be seen ended.
+constexpr int ENDWAITMS = 2000;
+
+void ROW(int CLIENTS, const std::string& PHASE, const tSummary& S, double SECONDS, long RSSKIB,
+         int64_t ECHOP50, const std::string& NOTE = "") {
+  const std::string RSS = RSSKIB < 0 ? "-" : std::to_string(RSSKIB);
   char LINE[256];
-  std::snprintf(LINE, sizeof LINE, "%7d  %-22s %8zu %9lld %9lld %9lld %9lld %10.1f %8.2f %10ld\n",
+  std::snprintf(LINE, sizeof LINE, "%7d  %-22s %8zu %9lld %9lld %9lld %9lld %10.1f %8.2f %10s %8s",
                 CLIENTS, PHASE.c_str(), S.COUNT, static_cast<long long>(S.P50),
                 static_cast<long long>(S.P90), static_cast<long long>(S.P99),
-                static_cast<long long>(S.MAX), RATE(S.COUNT, SECONDS), SECONDS, RSSKIB);
-  std::cout << LINE << std::flush;
+                static_cast<long long>(S.MAX), RATE(S.COUNT, SECONDS), SECONDS, RSS.c_str(),
+                TIMESFLOOR(S.P50, ECHOP50).c_str());
+  std::cout << LINE << (NOTE.empty() ? "" : "  " + NOTE) << "\n" << std::flush;
 }
 
-// One client count against a fresh server in a fresh game copy.
-void MEASURE(int CLIENTS, const tOptions& O) {
-  cGameCopy GAME(O.GAMEDIR, CLIENTS);
+// A phase that has no figures to give, only what happened.
+void NOTEROW(int CLIENTS, const std::string& PHASE, const std::string& NOTE) {
+  char LINE[64];
+  std::snprintf(LINE, sizeof LINE, "%7d  %-22s ", CLIENTS, PHASE.c_str());
+  std::cout << LINE << NOTE << "\n" << std::flush;
+}
+
+// Runs MEASUREMENT against a fresh server in a fresh game copy of ACCOUNTS
+// accounts. A failure carries the end of the server's console. Unless the
+// measurement says that the server has ended as it should (false), the server
+// must then stop cleanly on SIGTERM.
+void WITHSERVER(int ACCOUNTS, const tOptions& O,
+                const std::function<bool(cServerProcess&)>& MEASUREMENT) {
+  cGameCopy GAME(O.GAMEDIR, ACCOUNTS);
   cServerProcess SERVER(O.SERVERCMD, GAME.PATH());
   SERVER.START();
+  bool RUNNING = true;
   try {
-    cLoadRun RUN(CLIENTS, O);
-    const tPhaseResult LOGIN = RUN.LOGIN();
-    const long LOGINRSS = SERVER.PEAKRSSKIB();
-    const tPhaseResult COMMANDS = RUN.COMMANDS();
-    const long COMMANDSRSS = SERVER.PEAKRSSKIB();
-    ROW(CLIENTS, "login", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, LOGINRSS);
-    ROW(CLIENTS, "commands", COMMANDS.ALL.SUMMARY(), COMMANDS.SECONDS, COMMANDSRSS);
-    if (O.BYCOMMAND) {
-      for (std::size_t I = 0; I < O.MIX.size(); ++I) {
-        ROW(CLIENTS, "  " + O.MIX[I].COMMAND, COMMANDS.BYMIX[I].SUMMARY(), COMMANDS.SECONDS,
-            COMMANDSRSS);
-      }
-    }
+    RUNNING = MEASUREMENT(SERVER);
   } catch (const cBenchError& E) {
     throw cBenchError(std::string(E.what()) + "\nthe server's console ends with:\n" +
                       SERVER.CONSOLETAIL(15));
+  }
+  if (!RUNNING) {
+    return;
   }
   const int CODE = SERVER.STOP();
   if (CODE != 0) {
@@ -76,6 +97,134 @@ void MEASURE(int CLIENTS, const tOptions& O) {
                       std::to_string(CODE) + "); its console ends with:\n" +
                       SERVER.CONSOLETAIL(15));
   }
+}
+
+// The floor: the same client, one connection, against a line echo of its own.
+// Returns the echo's p50.
+int64_t MEASUREECHO(const tOptions& O) {
+  cEchoServer ECHO;
+  tOptions E = O;
+  for (tMixEntry& M : E.MIX) {
+    M.ENDBLOCKS = 0;
+  }
+  cLoadRun RUN(1, E, ECHO.PORT());
+  RUN.CONNECT();
+  const tPhaseResult R = RUN.COMMANDS();
+  const tSummary S = R.ALL.SUMMARY();
+  ROW(1, "echo (loopback)", S, R.SECONDS, -1, S.P50);
+  return S.P50;
+}
+
+// One client count against a fresh server in a fresh game copy.
+void MEASURE(int CLIENTS, const tOptions& O, int64_t ECHOP50) {
+  WITHSERVER(CLIENTS, O, [&](cServerProcess& SERVER) {
+    cLoadRun RUN(CLIENTS, O, GAMEPORT);
+    const tPhaseResult LOGIN = RUN.LOGIN();
+    const long LOGINRSS = SERVER.PEAKRSSKIB();
+    const tPhaseResult COMMANDS = RUN.COMMANDS();
+    const long COMMANDSRSS = SERVER.PEAKRSSKIB();
+    ROW(CLIENTS, "login", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, LOGINRSS, ECHOP50);
+    ROW(CLIENTS, "commands", COMMANDS.ALL.SUMMARY(), COMMANDS.SECONDS, COMMANDSRSS, ECHOP50);
+    if (O.BYCOMMAND) {
+      for (std::size_t I = 0; I < O.MIX.size(); ++I) {
+        ROW(CLIENTS, "  " + O.MIX[I].COMMAND, COMMANDS.BYMIX[I].SUMMARY(), COMMANDS.SECONDS,
+            COMMANDSRSS, ECHOP50);
+      }
+    }
+    return true;
+  });
+}
+
+std::string HOWENDED(const cServerProcess& SERVER, int CODE) {
+  return SERVER.ENDSIGNAL() != 0 ? "on signal " + std::to_string(SERVER.ENDSIGNAL())
+                                 : "with exit code " + std::to_string(CODE);
+}
+
+// With every client of RUN playing, SIGUSR1 asks the server to save their new
+// players; the row gives the round trips under way from the signal to the
+// server's "Save pass:" line, and the server's own figures. False when the
+// signal ended the server: it has no such save.
+bool SAVEPAUSE(cLoadRun& RUN, cServerProcess& SERVER, const tOptions& O, int64_t ECHOP50) {
+  const int N = O.ATONCE;
+  std::optional<tSavePass> PASS;
+  long long SIGNALUS = 0;
+  long long LINEUS = 0;
+  tPhaseResult BUSY;
+  try {
+    RUN.STARTBUSY();
+    for (const long long UNTIL = NOWUS() + WARMUPUS; NOWUS() < UNTIL;) {
+      RUN.STEPBUSY();
+    }
+    cConsoleFollower CONSOLE(SERVER.CONSOLEPATH());
+    SIGNALUS = NOWUS();
+    if (!SERVER.SIGNAL(SIGUSR1)) {
+      throw cBenchError("the server had ended before it was asked to save");
+    }
+    const long long GIVEUP = SIGNALUS + O.SAVEWAITS * 1000000LL;
+    while (!PASS && NOWUS() < GIVEUP) {
+      RUN.STEPBUSY();
+      for (const std::string& LINE : CONSOLE.NEWLINES()) {
+        if (!PASS) {
+          PASS = PARSESAVEPASS(LINE);
+          LINEUS = NOWUS();
+        }
+      }
+    }
+    BUSY = RUN.ENDBUSY();
+  } catch (const cBenchError& E) {
+    // A server that the signal ends closes every connection at once.
+    if (INTERRUPTED() || !SERVER.WAITEXIT(ENDWAITMS)) {
+      throw;
+    }
+    const int CODE = SERVER.STOP();
+    if (SERVER.ENDSIGNAL() == SIGUSR1) {
+      NOTEROW(N, "save pass", "the server does not support SIGUSR1 saves: the signal ended it");
+      return false;
+    }
+    throw cBenchError("the server ended " + HOWENDED(SERVER, CODE) +
+                      " while asked to save: " + E.what());
+  }
+  if (!PASS) {
+    NOTEROW(N, "save pass",
+            "no \"Save pass:\" line on the server's console within " + std::to_string(O.SAVEWAITS) +
+                " s of SIGUSR1");
+    return true;
+  }
+  ROW(N, "save pass", DURING(BUSY.TRIPS, SIGNALUS, LINEUS).SUMMARY(),
+      static_cast<double>(LINEUS - SIGNALUS) / 1e6, SERVER.PEAKRSSKIB(), ECHOP50,
+      "server: " + std::to_string(PASS->PLAYERS) + " players written, longest pause " +
+          std::to_string(PASS->PAUSEUS) + " us");
+  return true;
+}
+
+// Every client opens its connection at the same moment and logs in; then the
+// save of their new players while they play.
+void MEASUREATONCE(const tOptions& O, int64_t ECHOP50) {
+  WITHSERVER(O.ATONCE, O, [&](cServerProcess& SERVER) {
+    cLoadRun RUN(O.ATONCE, O, GAMEPORT);
+    const tPhaseResult LOGIN = RUN.LOGIN(true);
+    ROW(O.ATONCE, "login at once", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, SERVER.PEAKRSSKIB(),
+        ECHOP50);
+    return SAVEPAUSE(RUN, SERVER, O, ECHOP50);
+  });
+}
+
+// The greeting of one client after a burst of connections closed at once.
+void MEASUREBURST(const tOptions& O, int64_t ECHOP50) {
+  WITHSERVER(1, O, [&](cServerProcess& SERVER) {
+    const tBurst B = CONNECTANDCLOSE(O.BURST, GAMEPORT);
+    const auto WAITED = WAITFORWELCOME(GAMEPORT, O.BURSTWAITS * 1000);
+    if (WAITED) {
+      cLatencies L;
+      L.ADD(*WAITED);
+      ROW(1, "welcome after burst", L.SUMMARY(), static_cast<double>(*WAITED) / 1e6,
+          SERVER.PEAKRSSKIB(), ECHOP50, BURSTTEXT(B));
+    } else {
+      NOTEROW(1, "welcome after burst",
+              "timed out after " + std::to_string(O.BURSTWAITS) + " s, " + BURSTTEXT(B));
+    }
+    return true;
+  });
 }
 
 }  // namespace
@@ -102,20 +251,35 @@ int main(int ARGC, char** ARGV) {
   for (const tMixEntry& E : OPTIONS->MIX) {
     MIX.push_back(E.COMMAND + "=" + std::to_string(E.ENDBLOCKS));
   }
+  std::vector<std::string> AFTER;
+  if (OPTIONS->ATONCE > 0) {
+    AFTER.push_back(std::to_string(OPTIONS->ATONCE) +
+                    " clients logging in at once, then a save on SIGUSR1");
+  }
+  if (OPTIONS->BURST > 0) {
+    AFTER.push_back(std::to_string(OPTIONS->BURST) +
+                    " connections closed at once, then one greeting");
+  }
   std::cout << "server:   " << JOIN(OPTIONS->SERVERCMD, " ") << "\n"
             << "game:     " << OPTIONS->GAMEDIR << "\n"
             << "mix:      " << JOIN(MIX, "; ") << "\n"
             << "load:     " << OPTIONS->COMMANDS << " commands per client, pipeline "
             << OPTIONS->PIPELINE << "\n"
             << "machine:  " << MACHINE() << "\n"
-            << "times in microseconds; cmd/s = commands / seconds of the phase; peak RSS of "
-               "the server in KiB at the end of the phase\n\n"
-            << "clients  phase                  commands       p50       p90       p99       max"
-               "      cmd/s  seconds   peak RSS\n"
-            << std::flush;
+            << "after:    " << (AFTER.empty() ? "nothing" : JOIN(AFTER, "; ")) << "\n";
+  std::cout << "times in microseconds; cmd/s = commands / seconds of the phase; peak RSS of "
+               "the server in KiB at the end of the phase; x echo = p50 / the echo's p50\n\n"
+            << HEADER << std::flush;
   try {
+    const int64_t ECHOP50 = MEASUREECHO(*OPTIONS);
     for (const int N : OPTIONS->CLIENTS) {
-      MEASURE(N, *OPTIONS);
+      MEASURE(N, *OPTIONS, ECHOP50);
+    }
+    if (OPTIONS->ATONCE > 0) {
+      MEASUREATONCE(*OPTIONS, ECHOP50);
+    }
+    if (OPTIONS->BURST > 0) {
+      MEASUREBURST(*OPTIONS, ECHOP50);
     }
   } catch (const cBenchError& E) {
     std::cerr << PROGRAM << ": " << E.what() << "\n";

@@ -116,7 +116,8 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
     }
     const bool KNOWN = NAME == "--clients" || NAME == "--commands" || NAME == "--mix" ||
                        NAME == "--pipeline" || NAME == "--server-cmd" || NAME == "--game" ||
-                       NAME == "--timeout";
+                       NAME == "--timeout" || NAME == "--at-once" || NAME == "--burst" ||
+                       NAME == "--burst-wait" || NAME == "--save-wait";
     if (!KNOWN) {
       ERROR = "unknown option \"" + NAME + "\"";
       return std::nullopt;
@@ -165,6 +166,27 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
         return std::nullopt;
       }
       O.REPLYTIMEOUTMS = *MS;
+    } else if (NAME == "--at-once") {
+      const auto N = PARSEINT(V, 0, MAXCLIENTS);
+      if (!N) {
+        ERROR = "--at-once takes a number from 0 to " + std::to_string(MAXCLIENTS);
+        return std::nullopt;
+      }
+      O.ATONCE = *N;
+    } else if (NAME == "--burst") {
+      const auto N = PARSEINT(V, 0, MAXBURST);
+      if (!N) {
+        ERROR = "--burst takes a number from 0 to " + std::to_string(MAXBURST);
+        return std::nullopt;
+      }
+      O.BURST = *N;
+    } else if (NAME == "--burst-wait" || NAME == "--save-wait") {
+      const auto S = PARSEINT(V, 1, MAXWAITS);
+      if (!S) {
+        ERROR = NAME + " takes seconds from 1 to " + std::to_string(MAXWAITS);
+        return std::nullopt;
+      }
+      (NAME == "--burst-wait" ? O.BURSTWAITS : O.SAVEWAITS) = *S;
     } else if (NAME == "--mix") {
       auto MIX = PARSEMIX(V, ERROR);
       if (!MIX) {
@@ -204,6 +226,15 @@ std::string USAGE(const std::string& PROGRAM) {
          "and prints round-trip times, commands per second and the server's peak\n"
          "resident memory. One fresh server per client count.\n"
          "\n"
+         "Before them the same client measures a line echo of its own on 127.0.0.1,\n"
+         "the floor: every p50 is also given as a multiple of the echo's (x echo).\n"
+         "After them, each on a fresh server: A clients open their connections at the\n"
+         "same moment and log in, then keep playing while SIGUSR1 asks the server to\n"
+         "save their new players (the longest round trip from the signal to the\n"
+         "server's \"Save pass:\" console line); then B connections are opened and\n"
+         "closed at once, half with a reset, and one more client waits for its\n"
+         "\"Welcome\".\n"
+         "\n"
          "  --clients N[,N...]   client counts to measure, 1 to " +
          std::to_string(MAXCLIENTS) +
          " (default 1,10,100)\n"
@@ -217,5 +248,14 @@ std::string USAGE(const std::string& PROGRAM) {
          "  --server-cmd \"P A\"   the server program and its arguments (split on spaces)\n"
          "  --game DIR           the game directory to copy (data/, players/)\n"
          "  --timeout MS         longest wait for one reply (default 10000)\n"
+         "  --at-once A          clients logging in at once, then saved (default 100,\n"
+         "                       0 to skip both)\n"
+         "  --save-wait S        longest wait for the save pass's console line, in\n"
+         "                       seconds (default 30)\n"
+         "  --burst B            connections opened and closed before the greeting is\n"
+         "                       timed, up to " +
+         std::to_string(MAXBURST) +
+         " (default 2000, 0 to skip)\n"
+         "  --burst-wait S       longest wait for that greeting, in seconds (default 30)\n"
          "  --by-command         also print the command phase per command of the mix\n";
 }

@@ -25,6 +25,16 @@ struct tOptions {
   std::string GAMEDIR;
   /// The longest wait for any one reply, in milliseconds.
   int REPLYTIMEOUTMS = 10000;
+  /// Clients that open their connections all at the same moment, log in, and
+  /// then play while the server saves their new players (0: neither).
+  int ATONCE = 100;
+  /// Connections opened and closed at once before one client waits for its
+  /// greeting (0: none).
+  int BURST = 2000;
+  /// The longest wait for the greeting after the burst, in seconds.
+  int BURSTWAITS = 30;
+  /// The longest wait for the server's report of the save pass, in seconds.
+  int SAVEWAITS = 30;
   bool BYCOMMAND = false;
   bool HELP = false;
 };
@@ -33,6 +43,8 @@ struct tOptions {
 constexpr int MAXCLIENTS = 500;
 constexpr int MAXCOMMANDS = 1000000;
 constexpr int MAXPIPELINE = 64;
+constexpr int MAXBURST = 20000;
+constexpr int MAXWAITS = 3600;
 
 /// The commands measured when no mix is given.
 std::vector<tMixEntry> DEFAULTMIX();

@@ -154,6 +154,7 @@ void cServerProcess::START() {
       ::_exit(127);
     }
     FEXITED = false;
+    FSIGNAL = 0;
 
     const auto LIMIT = Clock::now() + LISTENWAIT;
     for (;;) {
@@ -204,6 +205,7 @@ bool cServerProcess::RUNNING() {
     if (::waitpid(FPID, &STATUS, WNOHANG) == FPID) {
       FEXITED = true;
       FCODE = WIFEXITED(STATUS) ? WEXITSTATUS(STATUS) : -1;
+      FSIGNAL = WIFSIGNALED(STATUS) ? WTERMSIG(STATUS) : 0;
     }
   }
   return !FEXITED;
@@ -230,7 +232,12 @@ int cServerProcess::STOP() {
   ::waitpid(FPID, &STATUS, 0);
   FEXITED = true;
   FCODE = -1;
+  FSIGNAL = SIGKILL;
   return FCODE;
+}
+
+bool cServerProcess::SIGNAL(int SIG) {
+  return RUNNING() && ::kill(FPID, SIG) == 0;
 }
 
 std::string cServerProcess::CONSOLETAIL(std::size_t LINES) const {

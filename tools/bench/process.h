@@ -34,18 +34,24 @@ class cServerProcess {
   /// The server's peak resident memory in KiB, from /proc; -1 when unknown.
   long PEAKRSSKIB() const;
   bool RUNNING();
+  /// Waits at most MILLIS for the server to end; true once it has.
+  bool WAITEXIT(int MILLIS);
+  /// Sends SIG to the running server; false when it has already ended.
+  bool SIGNAL(int SIG);
   /// SIGTERM, a bounded wait, then SIGKILL. The exit code, or -1 when the
   /// server had to be killed or ended on a signal.
   int STOP();
+  /// The signal that ended the server, 0 while it runs or when it exited.
+  int ENDSIGNAL() const { return FSIGNAL; }
+  std::filesystem::path CONSOLEPATH() const { return FDIR / "console.log"; }
   /// The last LINES lines of the server's console.
   std::string CONSOLETAIL(std::size_t LINES) const;
 
  private:
-  bool WAITEXIT(int MILLIS);
-
   std::vector<std::string> FCOMMAND;
   std::filesystem::path FDIR;
   pid_t FPID = -1;
   bool FEXITED = true;
   int FCODE = -1;
+  int FSIGNAL = 0;
 };

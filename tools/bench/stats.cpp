@@ -1,6 +1,7 @@
 #include "stats.h"
 
 #include <algorithm>
+#include <cstdio>
 
 int64_t NEARESTRANK(const std::vector<int64_t>& SORTED, int PERCENT) {
   if (SORTED.empty()) {
@@ -30,4 +31,25 @@ tSummary cLatencies::SUMMARY() const {
 
 double RATE(std::size_t COUNT, double SECONDS) {
   return SECONDS > 0 ? static_cast<double>(COUNT) / SECONDS : 0.0;
+}
+
+cLatencies DURING(const std::vector<tRoundTrip>& TRIPS, int64_t FROMUS, int64_t TOUS) {
+  cLatencies R;
+  for (const tRoundTrip& T : TRIPS) {
+    if (T.SENTUS <= TOUS && T.DONEUS >= FROMUS) {
+      R.ADD(T.DONEUS - T.SENTUS);
+    }
+  }
+  return R;
+}
+
+std::string TIMESFLOOR(int64_t MICROS, int64_t FLOORUS) {
+  if (FLOORUS <= 0 || MICROS < 0) {
+    return "-";
+  }
+  const double RATIO = static_cast<double>(MICROS) / static_cast<double>(FLOORUS);
+  char TEXT[32];
+  // Decided on the rounded value: 99.96 is "100", never "100.0".
+  std::snprintf(TEXT, sizeof TEXT, RATIO < 99.95 ? "%.1f" : "%.0f", RATIO);
+  return TEXT;
 }

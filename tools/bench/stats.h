@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 /// The figures printed for one set of round trips.
@@ -35,3 +36,17 @@ class cLatencies {
 
 /// Operations per second; 0 when no time has passed.
 double RATE(std::size_t COUNT, double SECONDS);
+
+/// One command's round trip on the monotonic clock, in microseconds.
+struct tRoundTrip {
+  int64_t SENTUS = 0;
+  int64_t DONEUS = 0;
+};
+
+/// The round trips under way at some moment of [FROMUS, TOUS]: sent by TOUS
+/// and answered at FROMUS or later.
+cLatencies DURING(const std::vector<tRoundTrip>& TRIPS, int64_t FROMUS, int64_t TOUS);
+
+/// MICROS as a multiple of FLOORUS for the table: one decimal below 100
+/// ("1.5", "99.9"), none from 100 on ("1715"); "-" without a floor.
+std::string TIMESFLOOR(int64_t MICROS, int64_t FLOORUS);
