@@ -234,6 +234,29 @@ TEST_F(Players, SavePlayersAnnouncesEachPlayerAndLoadPlayersReadsThemInNameOrder
   EXPECT_EQ(L.ITEM(1)->FNAME, "zoe");
 }
 
+TEST_F(Players, ASavePassWritesOnlyThePlayersThatChangedAndCanGoAStepAtATime) {
+  NewPlayer("alice");
+  NewPlayer("bob");
+  NewPlayer("carl");
+  // A budget of nothing still looks at one player per step.
+  JEUJOUEURS->STARTSAVEPASS();
+  std::vector<int32_t> STEPS;
+  while (JEUJOUEURS->SAVING()) {
+    STEPS.push_back(JEUJOUEURS->SAVESTEP(0));
+  }
+  EXPECT_EQ(STEPS, (std::vector<int32_t>{1, 1, 1}));
+  CONSOLELOG.CLEAR();
+  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
+  EXPECT_TRUE(CONSOLELOG.LINES().empty());
+  JEUJOUEURS->FIND("bob")->AVAILTURNS = 7;
+  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 1);
+  EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>{"joueur:bob"});
+  // A player loaded from its file is as its file says: nothing to write.
+  FREEGAME();
+  INITGAME();
+  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
+}
+
 TEST_F(Players, ABadPlayerFileStopsTheStartNamingFileLineAndTextAndIsLeftAlone) {
   NewPlayer("alice");
   JEUJOUEURS->SAVEPLAYERS();
