@@ -101,27 +101,29 @@ int64_t MICROSECONDSSINCE(std::chrono::steady_clock::time_point START) {
       .count();
 }
 
-}  // namespace
-
-void SAVEGAMESTATE() {
-  // The deposits that exploitation changes live in the cached squares: written
-  // back, the world survives a restart.
+// The deposits that exploitation changes live in the cached squares: written
+// back, the world survives a restart. A world that cannot be written (a full
+// disk) is said, and the players are saved all the same.
+void SAVEWORLDSQUARES() {
   if (WORLDMAP) {
-    // A world that cannot be written (a full disk) is said, and the players
-    // are saved all the same.
     try {
       WORLDMAP->SAVEWORLD();
     } catch (const std::exception& E) {
       CONSOLE(E.what());
     }
   }
+}
+
+}  // namespace
+
+void SAVEGAMESTATE() {
+  SAVEWORLDSQUARES();
   if (JEUJOUEURS) {
     JEUJOUEURS->SAVEPLAYERS();
   }
 }
 
-void cServer::REQUESTSTOP() {
-  FSTOPREQUESTED = 1;
+void cServer::WAKE() {
   if (FWAKEPIPE[1] >= 0) {
     const char BYTE = 0;
     if (::write(FWAKEPIPE[1], &BYTE, 1) < 0) {
@@ -130,14 +132,14 @@ void cServer::REQUESTSTOP() {
   }
 }
 
+void cServer::REQUESTSTOP() {
+  FSTOPREQUESTED = 1;
+  WAKE();
+}
+
 void cServer::REQUESTSAVE() {
   FSAVEREQUESTED = 1;
-  if (FWAKEPIPE[1] >= 0) {
-    const char BYTE = 0;
-    if (::write(FWAKEPIPE[1], &BYTE, 1) < 0) {
-      // Full: the loop has a wake-up waiting already.
-    }
-  }
+  WAKE();
 }
 
 std::unique_ptr<cServer> cServer::CREATE() {
@@ -445,15 +447,7 @@ void cServer::WATCH(cClientInfos& C) {
 
 void cServer::STARTSAVE(bool ASKED) {
   const auto START = std::chrono::steady_clock::now();
-  if (WORLDMAP) {
-    // A world that cannot be written (a full disk) is said, and the players
-    // are saved all the same.
-    try {
-      WORLDMAP->SAVEWORLD();
-    } catch (const std::exception& E) {
-      CONSOLE(E.what());
-    }
-  }
+  SAVEWORLDSQUARES();
   if (JEUJOUEURS) {
     JEUJOUEURS->STARTSAVEPASS();
   }

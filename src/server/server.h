@@ -142,6 +142,7 @@ class cServer {
   static volatile std::sig_atomic_t FSAVEREQUESTED;
   // The pipe through which a signal wakes the sleeping loop.
   static int FWAKEPIPE[2];
+  static void WAKE();
 };
 
 /// Saves the world's changed squares and every changed player at once; called
