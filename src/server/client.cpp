@@ -39,20 +39,23 @@ int32_t cClientInfos::RECEIVE(uint32_t NOW) {
   return RECEIVEBYTES(DATA.data(), static_cast<std::size_t>(R));
 }
 
-void cClientInfos::FLUSH() {
+std::size_t cClientInfos::FLUSH() {
+  std::size_t TOTAL = 0;
   while (SOCK >= 0 && PENDINGOUTPUT() > 0) {
     const std::size_t LEN = std::min<std::size_t>(PENDINGOUTPUT(), 1u << 20);
     const ssize_t SENT = ::send(SOCK, PENDINGDATA(), LEN, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (SENT > 0) {
       CONSUMEOUTPUT(static_cast<std::size_t>(SENT));
+      TOTAL += static_cast<std::size_t>(SENT);
     } else if (SENT < 0 && errno == EINTR) {
       continue;
     } else {
       // Full for now (the rest goes when the socket has room), or the peer has
       // gone (the next read says so).
-      return;
+      break;
     }
   }
+  return TOTAL;
 }
 
 void cClientInfos::CLOSE() {

@@ -28,8 +28,9 @@ class cClientInfos : public cSession {
   /// CON_DISCONNECT. Returns the number of over-long lines that began to be
   /// discarded.
   int32_t RECEIVE(uint32_t NOW);
-  /// Sends what the socket accepts now without waiting; the rest stays queued.
-  void FLUSH();
+  /// Sends what the socket accepts now without waiting; the rest stays
+  /// queued. Returns the number of bytes the socket took.
+  std::size_t FLUSH();
   void CLOSE();
 
   int SOCK;
@@ -45,6 +46,10 @@ class cClientInfos : public cSession {
   uint32_t FEVENTS = 0;
   /// Whether the client waits in the server's turn of clients with lines.
   bool FQUEUED = false;
+  /// Whether more output waits than the server's bound, and the tick at which
+  /// its socket last took a byte (or at which it went over the bound).
+  bool FOVERFULL = false;
+  uint32_t FLASTSENT = 0;
 };
 
 /// The connected clients in connection order; owns them.

@@ -267,7 +267,7 @@ bool cServer::ACCEPTCLIENT(uint32_t NOW) {
   C.FEVENTS = EPOLLIN;
   C.SEND("Welcome");
   C.SEND("login");
-  FLUSHCLIENT(C);
+  FLUSHCLIENT(C, NOW);
   return true;
 }
 
@@ -355,9 +355,13 @@ void cServer::CLIENTEVENT(uint64_t ID, uint32_t EVENTS, uint32_t NOW) {
       FREADY.push_back(ID);
     }
   }
-  if ((EVENTS & EPOLLOUT) != 0 && !FLUSHCLIENT(*C)) {
-    DROP(*C, " output overflow disconnect");
-    return;
+  if ((EVENTS & EPOLLOUT) != 0) {
+    FLUSHCLIENT(*C, NOW);
+  }
+  // Lines that waited for room in the output take their turn again.
+  if (C->HASLINE() && !C->FQUEUED && C->PENDINGOUTPUT() <= MAXPENDINGOUTPUT) {
+    C->FQUEUED = true;
+    FREADY.push_back(ID);
   }
   WATCH(*C);
 }
@@ -412,10 +416,7 @@ void cServer::SERVELINES(uint32_t NOW) {
     }
     C->FQUEUED = false;
     const bool MORE = HANDLELINES(*C);
-    if (!FLUSHCLIENT(*C)) {
-      DROP(*C, " output overflow disconnect");
-      continue;
-    }
+    FLUSHCLIENT(*C, NOW);
     if (MORE) {
       C->FQUEUED = true;
       FREADY.push_back(ID);
@@ -426,9 +427,33 @@ void cServer::SERVELINES(uint32_t NOW) {
   }
 }
 
-bool cServer::FLUSHCLIENT(cClientInfos& C) {
-  C.FLUSH();
-  return C.PENDINGOUTPUT() <= MAXPENDINGOUTPUT;
+void cServer::FLUSHCLIENT(cClientInfos& C, uint32_t NOW) {
+  if (C.FLUSH() > 0) {
+    C.FLASTSENT = NOW;
+  }
+  if (C.PENDINGOUTPUT() > MAXPENDINGOUTPUT && !C.FOVERFULL) {
+    C.FOVERFULL = true;
+    C.FLASTSENT = NOW;
+    FOVERFULL.push_back(C.FID);
+  }
+}
+
+void cServer::CONTROLSTALLS(uint32_t NOW) {
+  for (std::size_t I = 0; I < FOVERFULL.size();) {
+    cClientInfos* C = CLIENTS->FINDID(FOVERFULL[I]);
+    const bool STALLED = C != nullptr && C->PENDINGOUTPUT() > MAXPENDINGOUTPUT;
+    if (STALLED && NOW - C->FLASTSENT <= OUTPUTSTALL) {
+      ++I;
+      continue;
+    }
+    FOVERFULL[I] = FOVERFULL.back();
+    FOVERFULL.pop_back();
+    if (STALLED) {
+      DROP(*C, " output overflow disconnect");
+    } else if (C != nullptr) {
+      C->FOVERFULL = false;
+    }
+  }
 }
 
 void cServer::WATCH(cClientInfos& C) {
@@ -505,6 +530,7 @@ void cServer::PASSES(uint32_t NOW) {
     }
     FACTIVITY = false;
     CONTROLDEADLINE(NOW);
+    CONTROLSTALLS(NOW);
   }
   if (!FLISTENING && static_cast<int32_t>(NOW - FLISTENAGAIN) >= 0) {
     FLISTENING = WATCHFD(FEPOLL, EPOLL_CTL_ADD, FLISTENFD, EPOLLIN, LISTENID);
@@ -522,7 +548,7 @@ int cServer::NEXTWAIT(uint32_t NOW) const {
   if (FSAVING) {
     DUE = FPASSES + 1;
   }
-  if (FOUTSIDEPLAY > 0) {
+  if (FOUTSIDEPLAY > 0 || !FOVERFULL.empty()) {
     DUE = std::min(DUE, (FPASSES / PULSECHECK + 1) * PULSECHECK);
   }
   const uint64_t ELAPSED = FELAPSED + (NOW - FLASTTICK);

@@ -36,8 +36,13 @@ class cServer {
   static constexpr uint32_t LOGINDEADLINE = 60000;
   /// Most clients at once.
   static constexpr int32_t MAXCLIENTS = 512;
-  /// Most bytes waiting to be sent to one client before it is dropped.
+  /// Most bytes waiting to be sent to one client before its lines wait: no
+  /// more of its lines are acted on until its socket has taken the excess, so
+  /// a client holds at most this bound and one reply, however long.
   static constexpr std::size_t MAXPENDINGOUTPUT = 256 * 1024;
+  /// Time (ms) a client's output may stay over the bound without its socket
+  /// taking a byte: then the client, which no longer reads, is dropped.
+  static constexpr uint32_t OUTPUTSTALL = 10000;
   /// Most complete lines a client may have waiting: beyond, its socket is not
   /// read until it has fewer.
   static constexpr std::size_t MAXWAITINGLINES = 64;
@@ -93,9 +98,12 @@ class cServer {
   bool HANDLELINES(cClientInfos& C);
   // Takes turns over the clients with lines to act on.
   void SERVELINES(uint32_t NOW);
-  // Sends what C's socket takes now and watches it for what it wants next;
-  // false (C then goes) when too much stays unsent.
-  bool FLUSHCLIENT(cClientInfos& C);
+  // Sends what C's socket takes now and keeps count of an output over the
+  // bound (the clock of a stalled reader starts then).
+  void FLUSHCLIENT(cClientInfos& C, uint32_t NOW);
+  // Clients whose output has stayed over the bound for OUTPUTSTALL without
+  // their socket taking a byte go.
+  void CONTROLSTALLS(uint32_t NOW);
   // Watches C's socket for reading while it may read, for writing while
   // output waits.
   void WATCH(cClientInfos& C);
@@ -133,6 +141,8 @@ class cServer {
   // Clients that have lines to act on, in turn order; clients held with lines.
   std::vector<uint64_t> FREADY;
   std::vector<uint64_t> FHELD;
+  // Clients whose output is over the bound.
+  std::vector<uint64_t> FOVERFULL;
   // The save pass under way.
   bool FSAVING = false;
   bool FSAVEASKED = false;
