@@ -7,6 +7,7 @@
 #include "forces/creature.h"
 #include "forces/ville.h"
 #include "players/joueur.h"
+#include "world/grid.h"
 
 namespace {
 
@@ -137,7 +138,9 @@ void cCreatureEnCours::FROMBUFFER(cBuffer& INPUT, cListeMobiles* MODELES) {
 cListeCreaturesEnCours::cListeCreaturesEnCours(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 bool cListeCreaturesEnCours::TESTCREATURESPRESENTS(const cCreature* MOB, tcoordMap POSITION) {
-  if (MOB == nullptr || FJOUEUR == nullptr || FJOUEUR->VILLES == nullptr) {
+  // A square off the map has no index of its own (11,1 would be read as 1,2):
+  // no building stands there.
+  if (MOB == nullptr || FJOUEUR == nullptr || FJOUEUR->VILLES == nullptr || !INMAP(POSITION)) {
     return false;
   }
   const auto HERE = FJOUEUR->VILLES->GETLIST(POSITION.X, POSITION.Y);

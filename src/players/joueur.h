@@ -48,6 +48,9 @@ class cJoueur : public cMobile {
   void GETCREATURE(int32_t TROUPEID, cChampionPosition& CHAMPION, int32_t LINE = 1);
   /// Moves the troop at place (X, Y) of CHAMPION's army back into the town.
   void DROPCREATURE(cChampionPosition& CHAMPION, int32_t X, int32_t Y);
+  /// One line "#id:name" for the creature each of the player's buildings on
+  /// (X, Y) recruits, in list order; nothing for a square without buildings.
+  void GETAVAILRECRUIT(cBuffer& BUF, int32_t X, int32_t Y);
   /// Sets up a new player: 3000 of every resource, 200 turns, a random free
   /// champion on a random square. False when no champion is free.
   bool NEWPLAYER();

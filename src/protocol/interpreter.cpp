@@ -6,20 +6,20 @@
 #include "base/strutils.h"
 #include "players/joueur.h"
 #include "protocol/get.h"
+#include "protocol/orders.h"
 
 std::unique_ptr<cBuffer> BUF;
 
 namespace {
 
-// The keywords in the order of the top-level help. BUILD, RECRUIT and ORDER
-// get their handlers with their command families.
+// The keywords in the order of the top-level help.
 const std::array<tCommandEntry, 7> COMMANDS{{
     {"ADMIN", "ADMIN [KEYWORD]", INTERPRET_ADMIN},
     {"SERVER", "SERVER [KEYWORD]", INTERPRET_SERVER},
     {"GET", "GET [KEYWORD]", INTERPRET_GET},
-    {"BUILD", "BUILD [KEYWORD]", nullptr},
-    {"RECRUIT", "RECRUIT [KEYWORD]", nullptr},
-    {"ORDER", "ORDER [KEYWORD]", nullptr},
+    {"BUILD", "BUILD [KEYWORD]", INTERPRET_BUILD},
+    {"RECRUIT", "RECRUIT [KEYWORD]", INTERPRET_RECRUIT},
+    {"ORDER", "ORDER [KEYWORD]", INTERPRET_ORDER},
     {"TURN", "TURN [NB_TURNS]", TURNCOMMAND},
 }};
 

@@ -55,13 +55,15 @@ TEST_F(RecruitTest, RefusedWithoutARecruitingBuildingOrACountdownThatEnds) {
   J.VILLES->WIZARDBATIMENT(CHENIL, COORDMAP(2, 2));
   J.VILLES->WIZARDBATIMENT(ATELIER, COORDMAP(2, 2));
   J.VILLES->WIZARDBATIMENT(CASERNE, COORDMAP(3, 2));
+  J.VILLES->WIZARDBATIMENT(CASERNE, COORDMAP(2, 3));  // where 12,2 would be read
   const struct {
     int32_t NB;
     cCreature* MOB;
     int32_t X;
-  } REFUSED[] = {{3, ARCHER, 2},        {1, LOUP, 9},   {0, ARCHER, 3},
-                 {-2, ARCHER, 3},       {1, STATUE, 2}, {1 << 30, ARCHER, 3},  // 2^31 turns
-                 {214748365, ARCHER, 3}};  // 2147483650 archers in one troop
+  } REFUSED[] = {{3, ARCHER, 2},         {1, LOUP, 9},   {0, ARCHER, 3},
+                 {-2, ARCHER, 3},        {1, STATUE, 2}, {1 << 30, ARCHER, 3},  // 2^31 turns
+                 {214748365, ARCHER, 3},  // 2147483650 archers in one troop
+                 {1, ARCHER, 12}};
   for (const auto& R : REFUSED) {
     J.OUTPUT.CLEAR();
     EXPECT_EQ(J.RECRUTEMENTS->BUILDNEWCREATURE(R.NB, R.MOB, COORDMAP(R.X, 2)), sBuildError);

@@ -53,12 +53,6 @@ TEST_F(Interpreter, LinesThatNameNoKeywordAnswerNothing) {
   }
 }
 
-TEST_F(Interpreter, FamiliesWithoutHandlersYetAnswerNothing) {
-  for (const char* LINE : {"BUILD", "RECRUIT 1,1", "ORDER X"}) {
-    EXPECT_EQ(Run(LINE), "") << LINE;
-  }
-}
-
 TEST_F(Interpreter, ServerAloneOrServerHelpGiveTheServerHelp) {
   const char* const SERVERHELP = "RETURN SERVER HELP\r\nWHOAMI\r\nQUIT\r\nEND RETURN\r\n";
   EXPECT_EQ(Run("SERVER"), SERVERHELP);
