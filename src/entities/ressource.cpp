@@ -40,6 +40,20 @@ void cArrayRessources::ADD(const cArrayRessources& A) {
   }
 }
 
+void cArrayRessources::ADDSATURATED(const cArrayRessources& A) {
+  for (std::size_t I = 0; I < A.RESSOURCE.size(); ++I) {
+    ADDSATURATED(I, A.RESSOURCE[I]);
+  }
+}
+
+void cArrayRessources::ADDSATURATED(std::size_t I, uint16_t V) {
+  if (I < RESSOURCE.size()) {
+    const uint32_t SUM = uint32_t{RESSOURCE[I]} + uint32_t{V};
+    RESSOURCE[I] =
+        static_cast<uint16_t>(std::min<uint32_t>(SUM, std::numeric_limits<uint16_t>::max()));
+  }
+}
+
 void cArrayRessources::SUB(const cArrayRessources& A) {
   for (std::size_t I = 0; I < RESSOURCE.size() && I < A.RESSOURCE.size(); ++I) {
     RESSOURCE[I] = static_cast<uint16_t>(RESSOURCE[I] - A.RESSOURCE[I]);

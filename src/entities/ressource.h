@@ -33,7 +33,7 @@ extern std::unique_ptr<cListeRessources> JEURESSOURCES;
 int32_t NBRESSOURCES();
 
 /// A quantity of every resource (0 to 65535 each), indexed by resource uid.
-/// Arithmetic wraps at 16 bits.
+/// ADD and SUB wrap at 16 bits; ADDSATURATED stops at 65535.
 class cArrayRessources {
  public:
   /// One entry per resource of the catalogue, all 0.
@@ -44,6 +44,11 @@ class cArrayRessources {
   void CLEAR();
   void ADD(const cArrayRessources& A);
   void SUB(const cArrayRessources& A);
+  /// ADD that stops each entry at 65535 instead of wrapping: what a stock
+  /// receives never turns it into a small one.
+  void ADDSATURATED(const cArrayRessources& A);
+  /// Adds V to entry I, stopping at 65535; nothing for an index the array lacks.
+  void ADDSATURATED(std::size_t I, uint16_t V);
   /// The entry of the resource named NAME (case ignored); 0 for a name the catalogue lacks.
   uint16_t GETRESS(std::string_view NAME) const;
   /// Sets the entry of the resource named NAME; nothing for a name the catalogue lacks.

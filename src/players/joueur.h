@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/buffer.h"
+#include "base/coords.h"
 #include "entities/mobile_list.h"
 #include "entities/ressource.h"
 #include "world/knownmap.h"
@@ -54,6 +55,22 @@ class cJoueur : public cMobile {
   /// Sets up a new player: 3000 of every resource, 200 turns, a random free
   /// champion on a random square. False when no champion is free.
   bool NEWPLAYER();
+
+  /// Passes one turn: recruitments, constructions, champions' moves, then the
+  /// production of the buildings; then counts the turn and writes its line to
+  /// OUTPUT. With no turn left it only writes the refusal line.
+  void PASSTURN();
+  /// The production of the buildings, square by square in map-index order (the
+  /// order VILLES keeps afterwards). On each square the "exploit" buildings
+  /// pool their takings and yields over the largest of their ranges, and the
+  /// others pay the player directly.
+  void EXPLOITRESSOURCES();
+  /// Every square within MAXEXPLOIT of POSITION gives, for each resource it
+  /// holds at least RESSSURTERRAIN of, that much out of its deposit, and the
+  /// player receives RESSPRODUITES of it; a square holding less gives nothing
+  /// of that resource. The stock stops at 65535.
+  void EXPLOITAROUND(tcoordMap POSITION, int32_t MAXEXPLOIT, const cArrayRessources& RESSSURTERRAIN,
+                     const cArrayRessources& RESSPRODUITES);
 
   /// Links every item of LIST to this player's CAPITAL and to TARGET, where it
   /// will be delivered (links a file does not hold).

@@ -95,8 +95,15 @@ void TURNCOMMAND(cSession& C, const std::string& COMMAND) {
   BUF->WRITELN("END RETURN");
 }
 
-void PASSPLAYERTURNS(cJoueur& J, int32_t /*N*/, cBuffer& OUT) {
-  // The turns themselves (recruitments, constructions, moves, production) come
-  // with the turn processing; the reply already carries every message so far.
+void PASSPLAYERTURNS(cJoueur& J, int32_t N, cBuffer& OUT) {
+  // Once no turn is left, one more attempt writes the refusal and the rest are
+  // not tried: a large N costs no more than the turns the player has.
+  for (int32_t I = 0; I < N; ++I) {
+    const bool NONELEFT = J.AVAILTURNS <= 0;
+    J.PASSTURN();
+    if (NONELEFT) {
+      break;
+    }
+  }
   OUT.DUMP(J.OUTPUT);
 }

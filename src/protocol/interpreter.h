@@ -34,6 +34,6 @@ void INTERPRET_SERVER(cSession& C, const std::string& COMMAND);
 /// "TURN N": the player passes N turns; the reply holds every message of the player.
 void TURNCOMMAND(cSession& C, const std::string& COMMAND);
 
-/// Passes N turns of the player (once turn processing exists) and writes every
-/// message of the player into OUT.
+/// Passes N turns of the player (none for N <= 0) and writes every message of
+/// the player into OUT. Turns asked beyond those left give one refusal line.
 void PASSPLAYERTURNS(cJoueur& J, int32_t N, cBuffer& OUT);
