@@ -21,6 +21,10 @@ class cListeCreaturesEnCours;
 class cListeChampionsPosition;
 class cListeMobilesEnCours;
 
+/// The kind of pieces a visibility report lists: troops standing on the map,
+/// champions, buildings. sNone lists nothing.
+enum sTypeMobile : uint8_t { sNone = 0, sCreature = 1, sChampion = 2, sVille = 3 };
+
 /// One person's side in the game: its stock of resources, its towns, what it
 /// builds and recruits, its troops, its champions and their dead, what it knows
 /// of the map, and the messages its operations write for it.
@@ -52,6 +56,15 @@ class cJoueur : public cMobile {
   /// One line "#id:name" for the creature each of the player's buildings on
   /// (X, Y) recruits, in list order; nothing for a square without buildings.
   void GETAVAILRECRUIT(cBuffer& BUF, int32_t X, int32_t Y);
+  /// Every known square in map-index order, each in its three lines ("#index
+  /// (X,Y)", "terrain:", "ressource:"); a square the world cannot supply is skipped.
+  void SQUARESTOBUFFER(cBuffer& C);
+  /// The square at P in its three lines when P is known, else the line
+  /// "ERROR: PLAYER DON'T KNOWN THIS SQUARE".
+  void SQUARETOBUFFER(cBuffer& C, tcoordMap P);
+  /// Every run of the known map as its first index, "(*", the terrain signs of
+  /// its squares in index order cut into rows of 50, and "*)".
+  void MAPPEDSQUARESTOBUFFER(cBuffer& C);
   /// Sets up a new player: 3000 of every resource, 200 turns, a random free
   /// champion on a random square. False when no champion is free.
   bool NEWPLAYER();
@@ -147,6 +160,17 @@ class cListeJoueurs : public tListeOf<cJoueur> {
   bool RESERVE(std::string_view NAME);
   /// Frees a reserved name (nothing when it is not reserved).
   void RELEASE(std::string_view NAME);
+
+  /// One line "<label> name (owner) visible a X,Y" for every piece of kind
+  /// TYPEMOB standing on a square JOUEUR knows: players in list order, each
+  /// one's pieces in list order; JOUEUR's own are left out when EXCEPTPLAYER.
+  /// Labels: "Creature", "Champion", "Batiment".
+  void VISIBLEMOBILES(sTypeMobile TYPEMOB, cBuffer& C, const cJoueur& JOUEUR,
+                      bool EXCEPTPLAYER = false);
+  /// The pieces of kind TYPEMOB of the other players that JOUEUR sees.
+  void ENEMIESMOBILES(sTypeMobile TYPEMOB, cBuffer& C, const cJoueur& JOUEUR) {
+    VISIBLEMOBILES(TYPEMOB, C, JOUEUR, true);
+  }
 
  private:
   // Looks at the player of serial S: saved, announced, when it changed. Returns

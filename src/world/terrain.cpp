@@ -77,3 +77,12 @@ cTerrain* cListeTerrains::TERRAINAT(int32_t POS) const {
   }
   return static_cast<cTerrain*>(GET(POS));
 }
+
+const cTerrain* cListeTerrains::WITHID(int32_t ID) const {
+  for (int32_t I = 0; I < COUNT(); ++I) {
+    if (GET(I)->FUID == ID) {
+      return static_cast<const cTerrain*>(GET(I));
+    }
+  }
+  return nullptr;
+}

@@ -44,6 +44,8 @@ class cListeTerrains : public cListeMobiles {
   /// The terrain at position POS (its identifier in a catalogue read in file
   /// order), or nullptr.
   cTerrain* TERRAINAT(int32_t POS) const;
+  /// The terrain whose identifier is ID, or nullptr; the catalogue keeps its order.
+  const cTerrain* WITHID(int32_t ID) const;
 
   std::string NMINIFILE;
 };

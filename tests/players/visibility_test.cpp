@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "base/console.h"
+#include "base/random.h"
+#include "forces/batiment.h"
+#include "forces/championpos.h"
+#include "forces/creature.h"
+#include "forces/troupe.h"
+#include "forces/ville.h"
+#include "players/joueur.h"
+#include "server/startup.h"
+#include "support/fixtures.h"
+#include "world/world.h"
+
+namespace {
+
+using tLines = std::vector<std::string>;
+
+// The shipped game on a world of meadows (terrain 0, sign '.') except square 10
+// (forest, 'f'), 11 (hills, 'n') and 50 ('f'), 51 ('n'); players alice, carol
+// and bob, in that list order, who know nothing yet.
+class Visibility : public ::testing::Test {
+ protected:
+  Visibility() {
+    INITGAME();
+    WORLDMAP->CREATEWORLD();
+    RANDOMGEN().SEED(11);
+    for (int32_t I = 1; I <= 100; ++I) {
+      WORLDMAP->GETSQUARE(I)->TYPETERRAIN = 0;
+      WORLDMAP->GETSQUARE(I)->RESSDISPO = {1, 2, 3, 4, 5};
+    }
+    for (const auto& [I, T] : {std::pair{10, 1}, {11, 2}, {50, 1}, {51, 2}}) {
+      WORLDMAP->GETSQUARE(I)->TYPETERRAIN = static_cast<int8_t>(T);
+    }
+    for (const char* NAME : {"alice", "carol", "bob"}) {
+      PLAYERS.push_back(JEUJOUEURS->ADD(std::make_unique<cJoueur>(JEUJOUEURS->COUNT(), NAME)));
+    }
+    CONSOLELOG.CLEAR();
+  }
+  ~Visibility() override { FREEGAME(); }
+
+  template <class REPORT>
+  static tLines Report(REPORT&& WRITE) {
+    cBuffer B;
+    WRITE(B);
+    return B.LINES();
+  }
+
+  // A free champion of the catalogue, renamed NAME and scouting 1 square
+  // around it, in play for J on (X, Y).
+  static cChampionPosition* Champion(cJoueur* J, const std::string& NAME, int32_t X, int32_t Y) {
+    cChampion* MODEL = JEUCHAMPIONS->CHOOSERANDOM();
+    MODEL->FNAME = NAME;
+    MODEL->FCARACTS.FROMSTRING("depl:3-scout:1");
+    auto C = std::make_unique<cChampionPosition>(MODEL);
+    auto UNHELD = C->ASSIGNPLAYER(J);
+    return cChampionPosition::TOMAP(C, COORDMAP(X, Y), false);
+  }
+
+  testsupport::cShippedGameDir GAME;
+  cConsoleCapture CONSOLELOG;
+  std::vector<cJoueur*> PLAYERS;
+};
+
+}  // namespace
+
+TEST_F(Visibility, MappedSquaresComeRunByRunInRowsOfFiftySigns) {
+  cJoueur& A = *PLAYERS[0];
+  const std::vector<std::pair<std::vector<tMAT>, tLines>> CASES{
+      {{}, {}},
+      // Not cut at the edge of the map (square 10 ends the first row of the map).
+      {{{1, 12}}, {"1", "(*", ".........fn.", "*)"}},
+      {{{1, 60}},
+       {"1", "(*", ".........fn" + std::string(38, '.') + "f", "n" + std::string(9, '.'), "*)"}},
+      {{{1, 50}}, {"1", "(*", ".........fn" + std::string(38, '.') + "f", "*)"}},
+      {{{9, 11}, {50, 50}}, {"9", "(*", ".fn", "*)", "50", "(*", "f", "*)"}},
+      // Touching runs stay two runs; a run reaching past the map stops at 100.
+      {{{98, 99}, {100, 250}}, {"98", "(*", "..", "*)", "100", "(*", ".", "*)"}},
+      {{{101, 2000000000}}, {}},
+  };
+  for (const auto& [RUNS, EXPECTED] : CASES) {
+    A.CARTE.MAP = RUNS;
+    EXPECT_EQ(Report([&A](cBuffer& B) { A.MAPPEDSQUARESTOBUFFER(B); }), EXPECTED)
+        << (RUNS.empty() ? -1 : RUNS.front().START);
+  }
+}
+
+TEST_F(Visibility, KnownSquaresInFullAndOneSquareOnRequest) {
+  cJoueur& A = *PLAYERS[0];
+  EXPECT_EQ(Report([&A](cBuffer& B) { A.SQUARESTOBUFFER(B); }), tLines{});
+  A.CARTE.MAP = {{10, 11}, {100, 130}};
+  EXPECT_EQ(Report([&A](cBuffer& B) { A.SQUARESTOBUFFER(B); }),
+            (tLines{"#10 (10,1)", "terrain:1", "ressource:1/2/3/4/5", "#11 (1,2)", "terrain:2",
+                    "ressource:1/2/3/4/5", "#100 (10,10)", "terrain:0", "ressource:1/2/3/4/5"}));
+
+  const tLines UNKNOWN{"ERROR: PLAYER DON'T KNOWN THIS SQUARE"};
+  const std::vector<std::pair<tcoordMap, tLines>> CASES{
+      {COORDMAP(1, 2), {"#11 (1,2)", "terrain:2", "ressource:1/2/3/4/5"}},
+      {COORDMAP(2, 2), UNKNOWN},
+      // 0,2 and 11,0 would have the indices of known squares if they were on the map.
+      {COORDMAP(0, 2), UNKNOWN},
+      {COORDMAP(11, 0), UNKNOWN},
+      {COORDMAP(-1, -1), UNKNOWN},
+  };
+  for (const auto& [AT, EXPECTED] : CASES) {
+    EXPECT_EQ(Report([&A, AT](cBuffer& B) { A.SQUARETOBUFFER(B, AT); }), EXPECTED)
+        << COORDTOSTRING(AT);
+  }
+}
+
+TEST_F(Visibility, PiecesOnKnownSquaresAreListedPlayerByPlayer) {
+  cJoueur& A = *PLAYERS[0];
+  cJoueur& C = *PLAYERS[1];
+  cJoueur& B = *PLAYERS[2];
+  cBatiment* BOURG = JEUBATIMENTS->SEARCHBATIMENT("bourg");
+  cCreature* MILICIEN = JEUCREATURES->SEARCHCREATURE("milicien");
+
+  // Nothing known: no line, whatever stands where.
+  cChampionPosition* SCOUT = Champion(&A, "eclaireur", 2, 2);
+  A.CARTE.CLEAR();
+  for (const sTypeMobile K : {sNone, sCreature, sChampion, sVille}) {
+    EXPECT_EQ(Report([&](cBuffer& OUT) { JEUJOUEURS->VISIBLEMOBILES(K, OUT, A); }), tLines{});
+  }
+
+  // Alice knows rows 1 to 3; her champion then leaves them for 9,9, from where
+  // it sees 8,8 to 10,10 too.
+  A.CARTE.MAP = {{1, 30}};
+  Champion(&C, "corbeau", 5, 3);
+  Champion(&B, "brute", 4, 1);
+  Champion(&B, "lointain", 5, 8);
+  C.TROUPES->WIZARD(MILICIEN, 5, JEUCREATURES.get(), COORDMAP(1, 3));
+  B.TROUPES->WIZARD(MILICIEN, 7, JEUCREATURES.get(), COORDMAP(3, 3));
+  B.TROUPES->WIZARD(MILICIEN, 9, JEUCREATURES.get(), COORDMAP(3, 4));
+  // A troop taken into an army stands off the map.
+  cCreaturePosition* ARMY = B.TROUPES->WIZARD(MILICIEN, 2, JEUCREATURES.get(), COORDMAP(4, 1));
+  cChampionPosition& BRUTE = *B.CHAMPIONS->ITEM(0);
+  B.GETCREATURE(ARMY->FUID, BRUTE, 1);
+  A.VILLES->WIZARDBATIMENT(BOURG, COORDMAP(2, 2));
+  B.VILLES->WIZARDBATIMENT(BOURG, COORDMAP(10, 3));
+  B.VILLES->WIZARDBATIMENT(BOURG, COORDMAP(1, 4));
+  SCOUT->RELOCATE(COORDMAP(9, 9), false);
+
+  const std::vector<std::tuple<sTypeMobile, bool, tLines>> CASES{
+      {sChampion,
+       false,
+       {"Champion eclaireur (alice) visible a 9,9", "Champion corbeau (carol) visible a 5,3",
+        "Champion brute (bob) visible a 4,1"}},
+      {sChampion,
+       true,
+       {"Champion corbeau (carol) visible a 5,3", "Champion brute (bob) visible a 4,1"}},
+      // No champion of alice's is near 3,3 any more: the square is known all the same.
+      {sCreature,
+       true,
+       {"Creature milicien (carol) visible a 1,3", "Creature milicien (bob) visible a 3,3"}},
+      {sVille,
+       false,
+       {"Batiment bourg (alice) visible a 2,2", "Batiment bourg (bob) visible a 10,3"}},
+      {sVille, true, {"Batiment bourg (bob) visible a 10,3"}},
+      {sNone, false, {}},
+  };
+  for (const auto& [KIND, EXCEPT, EXPECTED] : CASES) {
+    EXPECT_EQ(Report([&, KIND = KIND, EXCEPT = EXCEPT](cBuffer& OUT) {
+                JEUJOUEURS->VISIBLEMOBILES(KIND, OUT, A, EXCEPT);
+              }),
+              EXPECTED)
+        << KIND << " " << EXCEPT;
+  }
+
+  EXPECT_EQ(Report([&](cBuffer& OUT) { JEUJOUEURS->ENEMIESMOBILES(sCreature, OUT, A); }),
+            std::get<2>(CASES[2]));
+}
