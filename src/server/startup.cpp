@@ -16,6 +16,7 @@
 #include "players/joueur.h"
 #include "protocol/interpreter.h"
 #include "server/client.h"
+#include "tavern/tavern.h"
 #include "world/terrain.h"
 #include "world/world.h"
 
@@ -68,10 +69,12 @@ void INITGAME() {
   JEUCHAMPIONS = std::make_unique<cListeChampions>("data/inGameHeros.zrk", "data/heros.zrk");
   JEUCHAMPIONS->LOADCHAMPIONS();
 
-  // The tavern is created here, after the champions and before the players.
+  JEUTAVERN = std::make_unique<cTavern>();
+  JEUTAVERN->BUILDTAVERN();
 
   JEUJOUEURS = std::make_unique<cListeJoueurs>("jeuJoueurs");
   JEUJOUEURS->LOADPLAYERS();
+  JEUTAVERN->PLAYERSLOADED();
 
   CLIENTS = std::make_unique<cListClients>();
   BUF = std::make_unique<cBuffer>();
@@ -81,6 +84,7 @@ void FREEGAME() {
   BUF.reset();
   CLIENTS.reset();
   JEUJOUEURS.reset();
+  JEUTAVERN.reset();
   JEUCHAMPIONS.reset();
   JEUBATIMENTS.reset();
   JEUCREATURES.reset();

@@ -14,9 +14,11 @@
 #include "forces/batiment.h"
 #include "forces/champion.h"
 #include "forces/creature.h"
+#include "players/joueur.h"
 #include "protocol/interpreter.h"
 #include "server/client.h"
 #include "support/fixtures.h"
+#include "tavern/tavern.h"
 #include "world/terrain.h"
 #include "world/world.h"
 
@@ -61,6 +63,8 @@ TEST_F(Startup, LoadsEveryGlobalOfTheShippedGame) {
   EXPECT_GE(JEUCREATURES->COUNT(), 8);
   EXPECT_GE(JEUBATIMENTS->COUNT(), 10);
   EXPECT_GE(JEUCHAMPIONS->COUNT(), 24);
+  ASSERT_TRUE(JEUTAVERN);
+  EXPECT_EQ(JEUTAVERN->COUNT(), 4);
   ASSERT_TRUE(WORLDMAP);
   EXPECT_TRUE(WORLDMAP->ISEMPTY());
   EXPECT_TRUE(CLIENTS);
@@ -70,7 +74,32 @@ TEST_F(Startup, LoadsEveryGlobalOfTheShippedGame) {
   EXPECT_FALSE(JEURESSOURCES);
   EXPECT_FALSE(WORLDMAP);
   EXPECT_FALSE(JEUCHAMPIONS);
+  EXPECT_FALSE(JEUTAVERN);
   EXPECT_FALSE(BUF);
+}
+
+TEST_F(Startup, TheTavernFilledBeforeThePlayersOffersNoChampionALoadedPlayerHolds) {
+  std::string HEROS;
+  for (int I = 0; I < 4; ++I) {
+    HEROS += "#" + std::to_string(I) + "\nh" + std::to_string(I) +
+             "\nrace:\nclass:\ncaracts:scout:1\nressNec:0\nressMaintient:0\nressProduite:0\n";
+  }
+  Write("data/heros.zrk", HEROS);
+  // Zoe holds h2, which the tavern takes with the three others before she is read.
+  Write("players/zoe.plr",
+        "#0\nname:zoe\nnbTurns:0\navailTurns:200\nrace:\ncapital:0/0/0/0/0\n"
+        "[towns]\nnbLines:0\n[under construction]\nnbLines:0\n[troops]\nnbLines:0\n"
+        "[under recruitement]\nnbLines:0\n[champions]\nnbLines:1\n"
+        "#2\nh2\nrace:\nclass:\ncaracts:scout:1\nressNec:0\nressMaintient:0\n"
+        "ressProduite:0\nplayer:zoe\ningame\nexp:0\nniveau:0\nposition:3,3\nmoveTo:-1,-1\n"
+        "endUnits\n[MAP]\ncount:0\n\n");
+  ASSERT_EQ(StartError(), "");
+  ASSERT_EQ(JEUJOUEURS->COUNT(), 1);
+  ASSERT_EQ(JEUTAVERN->COUNT(), 3);
+  for (int32_t I = 0; I < 3; ++I) {
+    EXPECT_NE(JEUTAVERN->ITEM(I)->FUID, 2);
+  }
+  EXPECT_EQ(JEUCHAMPIONS->FIND(2)->STATE, sChampionInGame);
 }
 
 TEST_F(Startup, CatalogueFilesWithoutWhichTheGameCannotRunStopIt) {
