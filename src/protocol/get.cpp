@@ -14,6 +14,7 @@
 #include "forces/ville.h"
 #include "players/joueur.h"
 #include "protocol/interpreter.h"
+#include "tavern/tavern.h"
 #include "world/terrain.h"
 
 namespace {
@@ -69,6 +70,24 @@ void WRITECATALOGUE(const std::string& HEADER, LIST* CATALOGUE) {
   });
 }
 
+// What P sees of one kind of piece, its own included.
+void WRITEVISIBLE(const std::string& HEADER, sTypeMobile KIND, const cJoueur& P) {
+  WRITEBLOCK(HEADER, [KIND, &P](cBuffer& B) {
+    if (JEUJOUEURS != nullptr) {
+      JEUJOUEURS->VISIBLEMOBILES(KIND, B, P, false);
+    }
+  });
+}
+
+// What P sees of the other players' pieces of one kind.
+void WRITEENEMIES(const std::string& HEADER, sTypeMobile KIND, const cJoueur& P) {
+  WRITEBLOCK(HEADER, [KIND, &P](cBuffer& B) {
+    if (JEUJOUEURS != nullptr) {
+      JEUJOUEURS->ENEMIESMOBILES(KIND, B, P);
+    }
+  });
+}
+
 }  // namespace
 
 void INTERPRET_GET(cSession& C, const std::string& COMMAND) {
@@ -90,17 +109,26 @@ void INTERPRET_GET(cSession& C, const std::string& COMMAND) {
   if (REST == "ALL") {
     WRITEBLOCK("RETURN PLAYER INFOS", [&P](cBuffer& B) { P.TOBUFFER(B); });
   }
+  if (REST == "TROOPS VISIBLES") {
+    WRITEVISIBLE("RETURN VISIBLE TROOPS", sCreature, P);
+  }
   if (REST == "TROOPS") {
     WRITECATALOGUE("RETURN TROOPS", P.TROUPES.get());
   }
   if (REST == "BUILDINGS") {
     WRITECATALOGUE("RETURN BUILDINGS", P.VILLES.get());
   }
+  if (REST == "BUILDINGS VISIBLES") {
+    WRITEVISIBLE("RETURN VISIBLE BUILDINGS", sVille, P);
+  }
   if (REST == "RECRUITMENTS") {
     WRITECATALOGUE("RETURN RECRUITMENTS", P.RECRUTEMENTS.get());
   }
   if (REST == "CONSTRUCTIONS") {
     WRITECATALOGUE("RETURN CONSTRUCTIONS", P.CONSTRUCTIONS.get());
+  }
+  if (REST == "CHAMPIONS VISIBLES") {
+    WRITEVISIBLE("RETURN VISIBLE CHAMPIONS", sChampion, P);
   }
   if (REST == "CHAMPIONS") {
     WRITECATALOGUE("RETURN CHAMPIONS", P.CHAMPIONS.get());
@@ -111,8 +139,29 @@ void INTERPRET_GET(cSession& C, const std::string& COMMAND) {
   if (REST == "RESSOURCES") {
     WRITEBLOCK("RETURN PLAYER RESSOURCES", [&P](cBuffer& B) { B.WRITELN(P.CAPITAL.TOSTRING()); });
   }
-  // The visibility queries (VISIBLES, SQUARES, SQUARE, MAPPED, ENEMY) and the
-  // tavern come with the map reports and the tavern.
+  if (REST == "TAVERN") {
+    WRITECATALOGUE("RETURN TAVERN", JEUTAVERN.get());
+  }
+  if (REST == "SQUARES") {
+    WRITEBLOCK("RETURN KNOWN SQUARES", [&P](cBuffer& B) { P.SQUARESTOBUFFER(B); });
+  }
+  tParams VALUES;
+  if (GETPARAM(REST, "SQUARE %int,%int", VALUES)) {
+    const tcoordMap AT = COORDMAP(PARAMINT(VALUES, 0), PARAMINT(VALUES, 1));
+    WRITEBLOCK("RETURN KNOWN SQUARES", [&P, AT](cBuffer& B) { P.SQUARETOBUFFER(B, AT); });
+  }
+  if (REST == "MAPPED") {
+    WRITEBLOCK("RETURN KNOWN MAPPED SQUARES", [&P](cBuffer& B) { P.MAPPEDSQUARESTOBUFFER(B); });
+  }
+  if (TESTPATTERN(REST, "ENEMY CHAMPIONS")) {
+    WRITEENEMIES("RETURN VISIBLE ENEMIES CHAMPIONS", sChampion, P);
+  }
+  if (TESTPATTERN(REST, "ENEMY TROOPS")) {
+    WRITEENEMIES("RETURN VISIBLE ENEMIES TROOPS", sCreature, P);
+  }
+  if (TESTPATTERN(REST, "ENEMY BUILDINGS")) {
+    WRITEENEMIES("RETURN VISIBLE ENEMIES BUILDINGS", sVille, P);
+  }
   if (TESTPATTERN(REST, "LOG")) {
     WRITEBLOCK("RETURN LOG", [&P](cBuffer& B) { B.DUMP(P.OUTPUT); });
   }

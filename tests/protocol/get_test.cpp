@@ -4,7 +4,11 @@
 
 #include "base/console.h"
 #include "entities/ressource.h"
+#include "forces/batiment.h"
+#include "forces/championpos.h"
 #include "forces/creature.h"
+#include "forces/troupe.h"
+#include "forces/ville.h"
 #include "players/joueur.h"
 #include "protocol/interpreter.h"
 #include "server/startup.h"
@@ -151,4 +155,63 @@ TEST_F(Get, PlayerQueriesAnswerAboutTheClientsOwnPlayer) {
   EXPECT_EQ(Lines("GET LOG"), LOG);
   EXPECT_EQ(Run("GET LOGS"), "");
   EXPECT_EQ(Lines("GET MAP").front(), "RETURN MAP");
+}
+
+TEST_F(Get, MapVisibilityAndTavernRowsAnswerUnderTheirHeaders) {
+  WORLDMAP->CREATEWORLD();
+  for (const auto& [I, TERRAIN] : {std::pair{12, 0}, {13, 1}}) {
+    WORLDMAP->GETSQUARE(I)->TYPETERRAIN = static_cast<int8_t>(TERRAIN);
+    WORLDMAP->GETSQUARE(I)->RESSDISPO = {7, 0, 0, 0, 9};
+  }
+  cJoueur& P = *JEUJOUEURS->ADD(std::make_unique<cJoueur>(0, "demo"));
+  C.FJOUEUR = &P;
+  cJoueur& ZED = *JEUJOUEURS->ADD(std::make_unique<cJoueur>(1, "zed"));
+  P.CARTE.MAP = {{12, 13}};
+  P.VILLES->WIZARDBATIMENT(JEUBATIMENTS->SEARCHBATIMENT("bourg"), COORDMAP(2, 2));
+  P.TROUPES->WIZARD(JEUCREATURES->SEARCHCREATURE("milicien"), 3, JEUCREATURES.get(),
+                    COORDMAP(3, 2));
+  auto ENEMY = std::make_unique<cChampionPosition>(JEUCHAMPIONS->CHOOSERANDOM());
+  const std::string SEEN = "Champion " + ENEMY->FNAME + " (zed) visible a 3,2";
+  auto UNHELD = ENEMY->ASSIGNPLAYER(&ZED);
+  cChampionPosition::TOMAP(ENEMY, COORDMAP(3, 2), false);
+
+  using tLines = std::vector<std::string>;
+  const tLines MAPPED{"RETURN KNOWN MAPPED SQUARES", "12", "(*", ".f", "*)", "END RETURN"};
+  const tLines SQUARES{"RETURN KNOWN SQUARES", "#12 (2,2)", "terrain:0",
+                       "ressource:7/0/0/0/9",  "#13 (3,2)", "terrain:1",
+                       "ressource:7/0/0/0/9",  "END RETURN"};
+  const std::vector<std::pair<std::string, tLines>> CASES{
+      {"GET TROOPS VISIBLES",
+       {"RETURN VISIBLE TROOPS", "Creature milicien (demo) visible a 3,2", "END RETURN"}},
+      {"GET BUILDINGS VISIBLES",
+       {"RETURN VISIBLE BUILDINGS", "Batiment bourg (demo) visible a 2,2", "END RETURN"}},
+      {"GET CHAMPIONS VISIBLES", {"RETURN VISIBLE CHAMPIONS", SEEN, "END RETURN"}},
+      {"GET ENEMY  CHAMPIONS", {"RETURN VISIBLE ENEMIES CHAMPIONS", SEEN, "END RETURN"}},
+      {"GET ENEMY TROOPS", {"RETURN VISIBLE ENEMIES TROOPS", "END RETURN"}},
+      {"GET ENEMY BUILDINGS", {"RETURN VISIBLE ENEMIES BUILDINGS", "END RETURN"}},
+      {"GET SQUARES", SQUARES},
+      {"GET GAME SQUARES", SQUARES},
+      {"GET MAPPED", MAPPED},
+      {"GET SQUARE 3,2",
+       {"RETURN KNOWN SQUARES", "#13 (3,2)", "terrain:1", "ressource:7/0/0/0/9", "END RETURN"}},
+      {"GET SQUARE 5,5",
+       {"RETURN KNOWN SQUARES", "ERROR: PLAYER DON'T KNOWN THIS SQUARE", "END RETURN"}},
+      {"GET SQUARE 3 2", {}},
+      {"GET ENEMIES TROOPS", {}},
+  };
+  for (const auto& [COMMAND, EXPECTED] : CASES) {
+    EXPECT_EQ(Lines(COMMAND), EXPECTED) << COMMAND;
+  }
+
+  // Four offers of the shipped champions, all of level 0, nobody bidding yet.
+  const auto TAVERN = Lines("GET TAVERN");
+  ASSERT_EQ(TAVERN.size(), 2u + 4u * 5u);
+  EXPECT_EQ(TAVERN.front(), "RETURN TAVERN");
+  EXPECT_EQ(TAVERN.back(), "END RETURN");
+  for (std::size_t I = 1; I + 1 < TAVERN.size(); I += 5) {
+    EXPECT_EQ(TAVERN[I][0], '#');
+    EXPECT_EQ(tLines(TAVERN.begin() + static_cast<std::ptrdiff_t>(I) + 2,
+                     TAVERN.begin() + static_cast<std::ptrdiff_t>(I) + 5),
+              (tLines{"no player", "turnBeforeSold:20", "price:500"}));
+  }
 }
