@@ -2,6 +2,8 @@
 // the real server over TCP.
 
 #include <cstdio>
+#include <map>
+#include <tuple>
 
 #include "e2e_support.h"
 
@@ -183,4 +185,144 @@ TEST_F(Game, TheTwoHundredTurnsRunOutWithOneErrorLinePerTurnCommand) {
   const Lines AGAIN = ASK("TURN 5");
   EXPECT_EQ(std::count(AGAIN.begin(), AGAIN.end(), "ERREUR: Pas de tour disponible"), 2);
   EXPECT_EQ(AGAIN.size(), LAST.size() + 1);
+}
+
+namespace {
+
+// The squares a champion on (X, Y) that scouts S squares around it makes known:
+// columns X0..X1 of rows Y0..Y1, cut at the edges of the map.
+struct tBlock {
+  int X0, X1, Y0, Y1;
+  tBlock(int X, int Y, int S)
+      : X0(std::max(1, X - S)),
+        X1(std::min(10, X + S)),
+        Y0(std::max(1, Y - S)),
+        Y1(std::min(10, Y + S)) {}
+};
+
+// The "scout:" value of a champion's "caracts:" line.
+int SCOUTOF(const Lines& CHAMPIONS) {
+  const std::string CARACTS = VALUEOF(CHAMPIONS, "caracts:");
+  const auto AT = CARACTS.find("scout:");
+  return AT == std::string::npos ? -1 : std::atoi(CARACTS.c_str() + AT + 6);
+}
+
+// The names of the shipped champions by identifier: the line after each "#id".
+std::map<int, std::string> SHIPPEDCHAMPIONS() {
+  std::map<int, std::string> R;
+  std::istringstream IN(ReadFile(fs::path(ROYAUMES_GAME_DIR) / "data" / "heros.zrk"));
+  std::string LINE;
+  while (std::getline(IN, LINE)) {
+    if (!LINE.empty() && LINE.back() == '\r') {
+      LINE.pop_back();
+    }
+    if (LINE.size() > 1 && LINE[0] == '#') {
+      std::string NAME;
+      std::getline(IN, NAME);
+      if (!NAME.empty() && NAME.back() == '\r') {
+        NAME.pop_back();
+      }
+      R[std::atoi(LINE.c_str() + 1)] = NAME;
+    }
+  }
+  return R;
+}
+
+}  // namespace
+
+TEST_F(Game, ANewPlayerKnowsTheSquaresAroundItsChampionAndTheTavernOpensAtItsPrices) {
+  const int S = SCOUTOF(ASK("GET CHAMPIONS"));
+  ASSERT_GE(S, 1);
+  const tBlock B(X, Y, S);
+  // One run per row of the block, every square a meadow holding 10 of each resource.
+  Lines MAPPED{"RETURN KNOWN MAPPED SQUARES"};
+  Lines SQUARES{"RETURN KNOWN SQUARES"};
+  for (int ROW = B.Y0; ROW <= B.Y1; ++ROW) {
+    MAPPED.insert(MAPPED.end(),
+                  {std::to_string((ROW - 1) * 10 + B.X0), "(*",
+                   std::string(static_cast<std::size_t>(B.X1 - B.X0 + 1), '.'), "*)"});
+    for (int COL = B.X0; COL <= B.X1; ++COL) {
+      SQUARES.insert(SQUARES.end(), {"#" + std::to_string((ROW - 1) * 10 + COL) + " (" +
+                                         std::to_string(COL) + "," + std::to_string(ROW) + ")",
+                                     "terrain:0", "ressource:10/10/10/10/10"});
+    }
+  }
+  MAPPED.push_back("END RETURN");
+  SQUARES.push_back("END RETURN");
+  EXPECT_EQ(ASK("GET MAPPED"), MAPPED);
+  EXPECT_EQ(ASK("GET SQUARES"), SQUARES);
+
+  // A blank instead of the comma answers nothing: the next reply is the square's.
+  C->SEND("GET SQUARE 3 4\r\n");
+  EXPECT_EQ(
+      ASK("GET SQUARE " + AT()),
+      (Lines{"RETURN KNOWN SQUARES", "#" + std::to_string((Y - 1) * 10 + X) + " (" + AT() + ")",
+             "terrain:0", "ressource:10/10/10/10/10", "END RETURN"}));
+  const std::string FAR = std::to_string(X <= 5 ? 10 : 1) + "," + std::to_string(Y <= 5 ? 10 : 1);
+  EXPECT_EQ(ASK("GET SQUARE " + FAR),
+            (Lines{"RETURN KNOWN SQUARES", "ERROR: PLAYER DON'T KNOWN THIS SQUARE", "END RETURN"}));
+
+  // Four champions of the catalogue, by identifier, none of them the player's.
+  const Lines TAVERN = ASK("GET TAVERN");
+  ASSERT_EQ(TAVERN.size(), 22u);
+  EXPECT_EQ(TAVERN.front(), "RETURN TAVERN");
+  const auto NAMES = SHIPPEDCHAMPIONS();
+  int PREVIOUS = -1;
+  for (std::size_t I = 1; I < 21; I += 5) {
+    const int UID = std::atoi(TAVERN[I].c_str() + 1);
+    EXPECT_GT(UID, PREVIOUS);
+    PREVIOUS = UID;
+    EXPECT_EQ(Lines(TAVERN.begin() + static_cast<std::ptrdiff_t>(I),
+                    TAVERN.begin() + static_cast<std::ptrdiff_t>(I) + 5),
+              (Lines{"#" + std::to_string(UID), NAMES.count(UID) ? NAMES.at(UID) : "?", "no player",
+                     "turnBeforeSold:20", "price:500"}));
+    EXPECT_NE(TAVERN[I + 1], NAME);
+  }
+}
+
+TEST_F(Game, AnotherPlayersChampionIsSeenOnlyOnASquareThePlayerKnows) {
+  const Lines OWN = ASK("GET CHAMPIONS");
+  const int S = SCOUTOF(OWN);
+  ASSERT_TRUE(S >= 1 && S < 5) << "a far corner must stay unknown";
+  const int OWNUID = std::atoi(OWN.at(2).c_str() + 1);
+  // Bob, saved while the server was stopped, has a champion next to Alice's
+  // and one in the far corner of the map.
+  ASSERT_EQ(SERVER->STOP(), 0);
+  const std::string NEAR = std::to_string(X < 10 ? X + 1 : X - 1) + "," + std::to_string(Y);
+  const std::string FAR = std::to_string(X <= 5 ? 10 : 1) + "," + std::to_string(Y <= 5 ? 10 : 1);
+  const int NEARUID = OWNUID == 0 ? 1 : 0;
+  const int FARUID = OWNUID == 2 ? 3 : 2;
+  std::string BOB =
+      "#1\nname:bob\nnbTurns:0\navailTurns:200\nrace:\ncapital:3000/3000/3000/3000/3000\n"
+      "[towns]\nnbLines:0\n[under construction]\nnbLines:0\n[troops]\nnbLines:0\n"
+      "[under recruitement]\nnbLines:0\n[champions]\nnbLines:2\n";
+  for (const auto& [UID, NAMEOF, WHERE] :
+       {std::tuple{NEARUID, "guetteur", NEAR}, std::tuple{FARUID, "errant", FAR}}) {
+    BOB += "#" + std::to_string(UID) + "\n" + NAMEOF +
+           "\nrace:\nclass:\ncaracts:depl:3-scout:1\nressNec:0/0/0/0/0\n"
+           "ressMaintient:0/0/0/0/0\nressProduite:0/0/0/0/0\nplayer:bob\ningame\nexp:0\n"
+           "niveau:0\nposition:" +
+           WHERE + "\nmoveTo:-1,-1\nendUnits\n";
+  }
+  BOB += "[MAP]\ncount:0\n\n";
+  std::ofstream(DIR.PATH() / "players" / "bob.plr", std::ios::binary) << BOB;
+  SERVER = std::make_unique<cServerProcess>(DIR.PATH());
+  ASSERT_TRUE(SERVER->WAITLOG("Server is listening")) << SERVER->LOG();
+  C = Connect();
+  C->SEND("alice\r\nSecret\r\n");
+  EXPECT_EQ(C->LINES(2), (Lines{"mot de passe", "en jeu"}));
+
+  const std::string SEEN = "Champion guetteur (bob) visible a " + NEAR;
+  EXPECT_EQ(ASK("GET CHAMPIONS VISIBLES"),
+            (Lines{"RETURN VISIBLE CHAMPIONS", "Champion " + NAME + " (Alice) visible a " + AT(),
+                   SEEN, "END RETURN"}));
+  EXPECT_EQ(ASK("GET ENEMY  CHAMPIONS"),
+            (Lines{"RETURN VISIBLE ENEMIES CHAMPIONS", SEEN, "END RETURN"}));
+  // The tavern, filled before the players were read, offers none of their champions.
+  const Lines TAVERN = ASK("GET TAVERN");
+  ASSERT_EQ(TAVERN.size(), 22u);
+  for (std::size_t I = 1; I < 21; I += 5) {
+    const int UID = std::atoi(TAVERN[I].c_str() + 1);
+    EXPECT_TRUE(UID != OWNUID && UID != NEARUID && UID != FARUID) << UID;
+  }
 }
