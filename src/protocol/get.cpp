@@ -45,13 +45,6 @@ constexpr std::array<std::string_view, 7> GETGAMEHELP{
     "RETURN GET GAME HELP", "GET GAME RESSOURCES",       "GET GAME RACES", "GET GAME LANDS",
     "GET GAME CLASSES",     "GET GAME TROOP [ID_TROOP]", "END RETURN"};
 
-template <std::size_t N>
-void WRITELINES(const std::array<std::string_view, N>& LINES) {
-  for (const auto& LINE : LINES) {
-    BUF->WRITELN(std::string(LINE));
-  }
-}
-
 // One framed block: the header, what REPORT writes, "END RETURN".
 template <class REPORTER>
 void WRITEBLOCK(const std::string& HEADER, REPORTER&& REPORT) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +13,14 @@
 /// The shared reply buffer: every handler writes its reply here; it is cleared
 /// at the start of every command and sent after it.
 extern std::unique_ptr<cBuffer> BUF;
+
+/// Writes fixed LINES (a help, say) into BUF.
+template <std::size_t N>
+void WRITELINES(const std::array<std::string_view, N>& LINES) {
+  for (const auto& LINE : LINES) {
+    BUF->WRITELN(std::string(LINE));
+  }
+}
 
 /// A command family: the client and the upper-cased line without its keyword.
 using tCommandHandler = void (*)(cSession& C, const std::string& COMMAND);

@@ -30,13 +30,6 @@ constexpr std::array<std::string_view, 6> ORDERHELP{
     "ORDER [CHAMPION] DROP [X_POS_TROOP_INARMY,Y_POS_TROOP_INARMY,]",
     "END RETURN"};
 
-template <std::size_t N>
-void WRITELINES(const std::array<std::string_view, N>& LINES) {
-  for (const auto& LINE : LINES) {
-    BUF->WRITELN(std::string(LINE));
-  }
-}
-
 // The last line of a refused or finished block.
 void ENDBLOCK(std::string_view LINE = {}) {
   if (!LINE.empty()) {
