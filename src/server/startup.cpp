@@ -5,6 +5,7 @@
 
 #include "base/errors.h"
 #include "base/random.h"
+#include "battle/testwar.h"
 #include "entities/account.h"
 #include "entities/caract.h"
 #include "entities/classe.h"
@@ -12,6 +13,7 @@
 #include "entities/ressource.h"
 #include "forces/batiment.h"
 #include "forces/champion.h"
+#include "forces/championpos.h"
 #include "forces/creature.h"
 #include "players/joueur.h"
 #include "protocol/interpreter.h"
@@ -72,6 +74,8 @@ void INITGAME() {
 
   JEUJOUEURS = std::make_unique<cListeJoueurs>("jeuJoueurs");
   JEUJOUEURS->LOADPLAYERS();
+  // From now on a champion arriving on a square fights the players found there.
+  INSTALLBATTLES();
 
   CLIENTS = std::make_unique<cListClients>();
   BUF = std::make_unique<cBuffer>();
@@ -80,6 +84,7 @@ void INITGAME() {
 void FREEGAME() {
   BUF.reset();
   CLIENTS.reset();
+  BATTLELINKS = tBattleLinks{};
   JEUJOUEURS.reset();
   JEUCHAMPIONS.reset();
   JEUBATIMENTS.reset();

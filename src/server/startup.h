@@ -4,7 +4,7 @@
 /// later objects rely on: the random generator's seed, the accounts, the
 /// resources, terrains, races, the three characteristic catalogues, classes,
 /// the world file, creatures, buildings, champions, the players (every
-/// players/*.plr), then the client list and
+/// players/*.plr), the battles between them, then the client list and
 /// the shared reply buffer. A data file that cannot be used (a malformed one,
 /// or a missing resources, terrains or characteristics file) raises cLoadError
 /// (base/errors.h) whose message is the console line; what was created stays
