@@ -59,8 +59,6 @@ TEST_F(Arrivals,
                                     "Attaquant : alice:5   Defendant : carol:10"}));
   EXPECT_EQ(OPENINGS(BOB), (Lines{"Attaquant : alice:5   Defendant : bob:6",
                                   "Attaquant : alice:5   Defendant : bob:15"}));
-  EXPECT_EQ(OPENINGS(CAROL), (Lines{"Attaquant : alice:5   Defendant : carol:12",
-                                    "Attaquant : alice:5   Defendant : carol:10"}));
   // The guards are back on their square.
   EXPECT_EQ(BOB->TROUPES->GETLIST(5, 5).COUNT(), 1);
   EXPECT_EQ(CAROL->TROUPES->GETLIST(5, 5).COUNT(), 2);
