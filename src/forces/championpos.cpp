@@ -83,18 +83,31 @@ const cCaractMob* cChampionPosition::GETCARACT(std::string_view NAME) const {
 }
 
 int32_t cChampionPosition::GETPUISSANCE() const {
+  return static_cast<int32_t>(std::clamp<int64_t>(
+      WIDEPUISSANCE(), std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+int64_t cChampionPosition::WIDEPUISSANCE() const {
   const int64_t CHAMPIONPART = static_cast<int64_t>(GETATTACK()) + GETDEFENSE();
   int64_t TOTAL = 0;
   for (int32_t Y = 1; Y <= cArmee::NBLINES; ++Y) {
     for (int32_t X = 1; const cCreaturePosition* T = ARMEES.GETARMEE(X, Y); ++X) {
+      // Each term stays below 2^51 (16-bit values, a 32-bit count); the lines
+      // of a guard army have no bound on their length, so the sum is held.
       const int64_t UNIT = static_cast<int64_t>(T->GETATTACK()) + T->GETDEFENSE() +
                            5 * static_cast<int64_t>(T->GETVIT()) + T->GETPDV() + CHAMPIONPART;
-      TOTAL += UNIT * T->FNBTROUPES;
+      const int64_t TERM = UNIT * T->FNBTROUPES;
+      constexpr int64_t HIGH = std::numeric_limits<int64_t>::max();
+      if (TERM > 0 && TOTAL > HIGH - TERM) {
+        TOTAL = HIGH;
+      } else if (TERM < 0 && TOTAL < -HIGH - TERM) {
+        TOTAL = -HIGH;
+      } else {
+        TOTAL += TERM;
+      }
     }
   }
-  // At most 15 troops of 32-bit values: the 64-bit sum cannot overflow.
-  return static_cast<int32_t>(std::clamp<int64_t>(TOTAL, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+  return TOTAL;
 }
 
 void cChampionPosition::TELL(const std::string& LINE) const {

@@ -71,6 +71,9 @@ class cChampionPosition : public cMobilePosition {
   /// creature hit points) x the number of creatures. 0 for an empty army; kept
   /// at INT32_MAX when it would go beyond.
   int32_t GETPUISSANCE() const;
+  /// The same power in 64 bits, held at the ends of that range (battles count
+  /// with it, so that their percentages stay right for the largest armies).
+  int64_t WIDEPUISSANCE() const;
 
   /// Sets the target C and the straight path to it; the leftover points of the
   /// turn become the champion's "depl" and the exit cost that of its square.

@@ -111,6 +111,30 @@ void cJoueur::DROPCREATURE(cChampionPosition& CHAMPION, int32_t X, int32_t Y) {
   TROUPES->ADD(std::move(MOVED));
 }
 
+void cJoueur::MOVETOCIMETIERE(cChampionPosition& CHAMPION) {
+  CHAMPION.DROPTROUPES();
+  std::unique_ptr<cChampionPosition> DEAD = CHAMPION.FROMMAP();
+  CHAMPION.SETPOSITION(COORDMAP(-1, -1));
+  if (CHAMPION.MODELE() != nullptr) {
+    CHAMPION.MODELE()->STATE = sChampionDead;
+  }
+  if (DEAD != nullptr) {
+    CIMETIERE->ADD(std::move(DEAD));
+  }
+}
+
+std::string cJoueur::ACT(std::string MSG, const std::vector<const cMobile*>& OBJS) {
+  for (std::size_t I = 0; I < OBJS.size(); ++I) {
+    if (OBJS[I] == nullptr) {
+      continue;
+    }
+    const std::string NUMBER = std::to_string(I + 1);
+    MSG = REPLACESTR(std::move(MSG), "$n" + NUMBER, OBJS[I]->FNAME);
+    MSG = REPLACESTR(std::move(MSG), "$i" + NUMBER, std::to_string(OBJS[I]->FUID));
+  }
+  return MSG;
+}
+
 bool cJoueur::NEWPLAYER() {
   WIZCAPITAL(3000);
   cChampion* MODEL = JEUCHAMPIONS ? JEUCHAMPIONS->CHOOSERANDOM() : nullptr;

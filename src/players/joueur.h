@@ -53,6 +53,14 @@ class cJoueur : public cMobile {
   void GETCREATURE(int32_t TROUPEID, cChampionPosition& CHAMPION, int32_t LINE = 1);
   /// Moves the troop at place (X, Y) of CHAMPION's army back into the town.
   void DROPCREATURE(cChampionPosition& CHAMPION, int32_t X, int32_t Y);
+  /// Buries CHAMPION, dead in battle: its army is set down on its square, it
+  /// leaves the map for this player's CIMETIERE at (-1, -1), and its catalogue
+  /// champion is dead. A champion no list of its owner holds stays where it is,
+  /// off the map and dead.
+  void MOVETOCIMETIERE(cChampionPosition& CHAMPION);
+  /// MSG with, for each object i of OBJS (from 1), every "$n" followed by i
+  /// replaced by its name, then every "$i" followed by i by its identifier.
+  static std::string ACT(std::string MSG, const std::vector<const cMobile*>& OBJS);
   /// One line "#id:name" for the creature each of the player's buildings on
   /// (X, Y) recruits, in list order; nothing for a square without buildings.
   void GETAVAILRECRUIT(cBuffer& BUF, int32_t X, int32_t Y);

@@ -5,6 +5,7 @@
 
 #include "base/errors.h"
 #include "base/random.h"
+#include "battle/testwar.h"
 #include "entities/account.h"
 #include "entities/caract.h"
 #include "entities/classe.h"
@@ -12,6 +13,7 @@
 #include "entities/ressource.h"
 #include "forces/batiment.h"
 #include "forces/champion.h"
+#include "forces/championpos.h"
 #include "forces/creature.h"
 #include "players/joueur.h"
 #include "protocol/interpreter.h"
@@ -75,6 +77,8 @@ void INITGAME() {
   JEUJOUEURS = std::make_unique<cListeJoueurs>("jeuJoueurs");
   JEUJOUEURS->LOADPLAYERS();
   JEUTAVERN->PLAYERSLOADED();
+  // From now on a champion arriving on a square fights the players found there.
+  INSTALLBATTLES();
 
   CLIENTS = std::make_unique<cListClients>();
   BUF = std::make_unique<cBuffer>();
@@ -83,6 +87,7 @@ void INITGAME() {
 void FREEGAME() {
   BUF.reset();
   CLIENTS.reset();
+  BATTLELINKS = tBattleLinks{};
   JEUJOUEURS.reset();
   JEUTAVERN.reset();
   JEUCHAMPIONS.reset();

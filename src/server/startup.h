@@ -4,12 +4,12 @@
 /// later objects rely on: the random generator's seed, the accounts, the
 /// resources, terrains, races, the three characteristic catalogues, classes,
 /// the world file, creatures, buildings, champions, the tavern with four
-/// offers, the players (every players/*.plr), then the client list and the
-/// shared reply buffer. The tavern's offers of champions that loaded players
-/// hold are replaced once the players are read. A data file that cannot be
-/// used (a malformed one, or a missing resources, terrains or characteristics
-/// file) raises cLoadError (base/errors.h) whose message is the console line;
-/// what was created stays for FREEGAME.
+/// offers, the players (every players/*.plr), the battles between them, then
+/// the client list and the shared reply buffer. The tavern's offers of
+/// champions that loaded players hold are replaced once the players are read.
+/// A data file that cannot be used (a malformed one, or a missing resources,
+/// terrains or characteristics file) raises cLoadError (base/errors.h) whose
+/// message is the console line; what was created stays for FREEGAME.
 void INITGAME();
 
 /// Releases what INITGAME created, in the reverse order. Safe after a partial INITGAME.

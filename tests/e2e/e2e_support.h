@@ -404,4 +404,46 @@ class Server : public ::testing::Test {
   std::unique_ptr<cServerProcess> SERVER;
 };
 
+// A world of 10 x 10 meadows (terrain 0, one movement point to leave) holding
+// 10 of each of the 5 resources: the game's outcome no longer depends on the
+// world drawn at the first start.
+inline void WRITEMEADOWS(const fs::path& DIR) {
+  const std::size_t NBRESS = 5;
+  std::string RECORD(1 + 2 * NBRESS, '\0');
+  for (std::size_t R = 0; R < NBRESS; ++R) {
+    RECORD[1 + 2 * R] = 10;
+  }
+  std::string WORLD;
+  for (int INDEX = 0; INDEX <= 100; ++INDEX) {
+    WORLD += RECORD;
+  }
+  std::ofstream(DIR / "data" / "world.wld", std::ios::binary) << WORLD;
+}
+
+// The line of RECORD that begins with KEY, without the key ("" when none).
+inline std::string VALUEOF(const Lines& RECORD, const std::string& KEY) {
+  for (const auto& L : RECORD) {
+    if (L.rfind(KEY, 0) == 0) {
+      return L.substr(KEY.size());
+    }
+  }
+  return {};
+}
+
+// The lines of a reply up to its "END RETURN" (included).
+inline Lines UNTILEND(cConnection& C) {
+  Lines R;
+  for (std::string L = C.LINE(); L != "<timeout>" && L != "<closed>"; L = C.LINE()) {
+    R.push_back(L);
+    if (L == "END RETURN") {
+      break;
+    }
+  }
+  return R;
+}
+
+inline bool HAS(const Lines& LINES, const std::string& LINE) {
+  return std::find(LINES.begin(), LINES.end(), LINE) != LINES.end();
+}
+
 }  // namespace e2e

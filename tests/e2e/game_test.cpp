@@ -11,48 +11,6 @@ using namespace e2e;
 
 namespace {
 
-// A world of 10 x 10 meadows (terrain 0, one movement point to leave) holding
-// 10 of each of the 5 resources: the game's outcome no longer depends on the
-// world drawn at the first start.
-void WRITEMEADOWS(const fs::path& DIR) {
-  const std::size_t NBRESS = 5;
-  std::string RECORD(1 + 2 * NBRESS, '\0');
-  for (std::size_t R = 0; R < NBRESS; ++R) {
-    RECORD[1 + 2 * R] = 10;
-  }
-  std::string WORLD;
-  for (int INDEX = 0; INDEX <= 100; ++INDEX) {
-    WORLD += RECORD;
-  }
-  std::ofstream(DIR / "data" / "world.wld", std::ios::binary) << WORLD;
-}
-
-// The line of RECORD that begins with KEY, without the key ("" when none).
-std::string VALUEOF(const Lines& RECORD, const std::string& KEY) {
-  for (const auto& L : RECORD) {
-    if (L.rfind(KEY, 0) == 0) {
-      return L.substr(KEY.size());
-    }
-  }
-  return {};
-}
-
-// The lines of a reply up to its "END RETURN" (included).
-Lines UNTILEND(cConnection& C) {
-  Lines R;
-  for (std::string L = C.LINE(); L != "<timeout>" && L != "<closed>"; L = C.LINE()) {
-    R.push_back(L);
-    if (L == "END RETURN") {
-      break;
-    }
-  }
-  return R;
-}
-
-bool HAS(const Lines& LINES, const std::string& LINE) {
-  return std::find(LINES.begin(), LINES.end(), LINE) != LINES.end();
-}
-
 // A test on a fresh server with the meadows world, whose player is in play.
 class Game : public Server {
  protected:

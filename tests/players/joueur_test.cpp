@@ -215,6 +215,13 @@ TEST_F(Players, TheGraveyardIsNotSaved) {
   EXPECT_EQ(BACK.LEVELINFO, -1);
 }
 
+TEST_F(Players, ActFillsEachObjectsNameAndIdentifierMarkers) {
+  const cMobile ALDRIC(4, "Aldric");
+  const cMobile BOB(7, "bob");
+  EXPECT_EQ(cJoueur::ACT("$n1 ($n2) #$i1/$i2 $n3 $x1", {&ALDRIC, &BOB}),
+            "aldric (bob) #4/7 $n3 $x1");
+}
+
 TEST_F(Players, SavePlayersAnnouncesEachPlayerAndLoadPlayersReadsThemInNameOrder) {
   JEUJOUEURS->SAVEPLAYERS();
   EXPECT_TRUE(CONSOLELOG.LINES().empty());

@@ -1,0 +1,135 @@
+#include "battle/testwar.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "battle/battle_fixtures.h"
+
+namespace {
+
+using battlefixtures::Lines;
+
+// Arrivals fight their battles; creatures "p" are worth 5 a unit and strike
+// for nothing, so that a battle between them is one round that hurts nobody.
+class Arrivals : public battlefixtures::Battles {
+ protected:
+  Arrivals() { INSTALLBATTLES(); }
+
+  cCreature* P = KIND("p", "pdv:5");
+  cCreature* FORT = KIND("fort", "att:20-pdv:5");
+
+  // The opening lines of the battles in J's log.
+  static Lines OPENINGS(const cJoueur* J) {
+    Lines R;
+    for (const std::string& L : LOG(J)) {
+      if (L.rfind("Attaquant : ", 0) == 0) {
+        R.push_back(L);
+      }
+    }
+    return R;
+  }
+  // CHAMPION steps onto (X, Y) with the battle test.
+  static void ARRIVE(cChampionPosition* CHAMPION, int32_t X, int32_t Y) {
+    CHAMPION->RELOCATE(COORDMAP(X, Y), true);
+  }
+};
+
+}  // namespace
+
+TEST_F(Arrivals,
+       AnArrivalFightsTheOtherPlayersChampionsThenTheirGuardsAndStopsWhenItsChampionDies) {
+  cJoueur* CAROL = PLAYER("carol");
+  STACK(HERO(BOB, "b1", "def:1"), P, 1, 1);
+  STACK(HERO(BOB, "b2", "def:1", 0, 6, 6), P, 1, 1);
+  STACK(HERO(CAROL, "c1", "def:1"), P, 2, 1);
+  TROOP(BOB, P, 3);
+  TROOP(CAROL, P, 1);
+  TROOP(CAROL, P, 1);
+  STACK(HERO(ALICE, "ami", "def:1"), P, 1, 1);
+  TROOP(ALICE, P, 1);
+  cChampionPosition* ALDRIC = HERO(ALICE, "aldric", "att:0", 0, 4, 5);
+  STACK(ALDRIC, P, 1, 1);
+
+  ARRIVE(ALDRIC, 5, 5);
+  EXPECT_EQ(OPENINGS(ALICE), (Lines{"Attaquant : alice:5   Defendant : bob:6",
+                                    "Attaquant : alice:5   Defendant : carol:12",
+                                    "Attaquant : alice:5   Defendant : bob:15",
+                                    "Attaquant : alice:5   Defendant : carol:10"}));
+  EXPECT_EQ(OPENINGS(BOB), (Lines{"Attaquant : alice:5   Defendant : bob:6",
+                                  "Attaquant : alice:5   Defendant : bob:15"}));
+  // The guards are back on their square.
+  EXPECT_EQ(BOB->TROUPES->GETLIST(5, 5).COUNT(), 1);
+  EXPECT_EQ(CAROL->TROUPES->GETLIST(5, 5).COUNT(), 2);
+  EXPECT_EQ(BOB->TROUPES->ITEM(0)->FNBTROUPES, 3);
+
+  // A champion that dies in its first battle fights no other.
+  cChampionPosition* DOOMED = HERO(ALICE, "doomed", "att:0", 101, 4, 5);
+  STACK(DOOMED, P, 4, 2);
+  ALICE->OUTPUT.CLEAR();
+  ARRIVE(DOOMED, 5, 5);
+  EXPECT_EQ(OPENINGS(ALICE), Lines{"Attaquant : alice:20   Defendant : bob:6"});
+  EXPECT_EQ(LOG(ALICE).back(), "Champion doomed (alice) est mort sur le champ de bataille");
+  EXPECT_EQ(ALICE->CIMETIERE->ITEM(0), DOOMED);
+  EXPECT_EQ(ALICE->TROUPES->GETLIST(5, 5).COUNT(), 2) << "its troops stay on the square";
+}
+
+TEST_F(Arrivals, AGuardFillsItsLinesAtRandomNeverBreaksAndItsSurvivorsGoBack) {
+  // N troops: lines of N div 3 + 1, line 3 the rest.
+  const struct {
+    int N;
+    std::vector<int> LINES;
+  } CASES[] = {{1, {1, 0, 0}}, {2, {1, 1, 0}}, {5, {2, 2, 1}}, {6, {3, 3, 0}}, {7, {3, 3, 1}}};
+  int32_t X = 1;
+  for (const auto& C : CASES) {
+    BOB->OUTPUT.CLEAR();
+    for (int I = 0; I < C.N; ++I) {
+      TROOP(BOB, P, 1, X, 2);
+    }
+    cChampionPosition* VISITOR = HERO(ALICE, "visiteur", "att:0", 0, X, 1);
+    STACK(VISITOR, P, 1, 1);
+    ARRIVE(VISITOR, X, 2);
+    const Lines REPORT = LOG(BOB);
+    ASSERT_GE(REPORT.size(), 11u);
+    for (std::size_t Y = 0; Y < 3; ++Y) {
+      int32_t STACKS = 0;
+      for (auto AT = REPORT[8 + Y].find(" p   "); AT != std::string::npos;
+           AT = REPORT[8 + Y].find(" p   ", AT + 1)) {
+        ++STACKS;
+      }
+      EXPECT_EQ(STACKS, C.LINES[Y]) << C.N << " troops, line " << Y + 1;
+    }
+    EXPECT_EQ(BOB->TROUPES->GETLIST(X, 2).COUNT(), C.N);
+    ++X;
+  }
+
+  // Destroyed to the last troop, the guard neither dies nor flees.
+  TROOP(BOB, P, 2, 9, 9);
+  TROOP(BOB, P, 1, 9, 9);
+  cChampionPosition* STRONG = HERO(ALICE, "fort", "att:0", 0, 9, 8);
+  STACK(STRONG, FORT, 1, 1);
+  ALICE->OUTPUT.CLEAR();
+  ARRIVE(STRONG, 9, 9);
+  EXPECT_EQ(BOB->TROUPES->GETLIST(9, 9).COUNT(), 0);
+  EXPECT_EQ(COUNTOF(LOG(ALICE), "Champion"), 0);
+  EXPECT_EQ(STRONG->MODELE()->EXPERIENCE, 15);
+  EXPECT_EQ(STRONG->FPOSITION, COORDMAP(9, 9));
+}
+
+TEST_F(Arrivals, FlightsThatLandInBattlesStopAfterTheBound) {
+  // Bob's champions everywhere, and one of alice without troops that flees
+  // every battle (even one that lands it back on its own square).
+  for (int32_t X = 1; X <= 10; ++X) {
+    for (int32_t Y = 1; Y <= 10; ++Y) {
+      HERO(BOB, "garde", "def:1", 0, X, Y);
+    }
+  }
+  cChampionPosition* FUYARD = HERO(ALICE, "fuyard", "att:0", 50, 4, 5);
+  ARRIVE(FUYARD, 5, 5);
+  EXPECT_EQ(COUNTOF(LOG(ALICE), "Champion fuyard (alice) a fuit"), MAXFLIGHTCHAIN + 1);
+  EXPECT_EQ(OPENINGS(ALICE).size(), static_cast<std::size_t>(MAXFLIGHTCHAIN + 1));
+  // The next arrival has its own bound.
+  ARRIVE(FUYARD, FUYARD->FPOSITION.X == 1 ? 2 : 1, 1);
+  EXPECT_EQ(COUNTOF(LOG(ALICE), "a fuit"), 2 * (MAXFLIGHTCHAIN + 1));
+}

@@ -1,0 +1,417 @@
+#include "battle/war.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "battle/battle_fixtures.h"
+
+namespace {
+
+using battlefixtures::Lines;
+
+class War : public battlefixtures::Battles {
+ protected:
+  cChampionPosition* ALDRIC = HERO(ALICE, "aldric", "att:0-def:0");
+  cChampionPosition* BORIN = HERO(BOB, "borin", "att:0-def:0");
+
+  // The side of ALDRIC, or BORIN, when ATT is false.
+  cChampionPosition* SIDE(bool ATT) const { return ATT ? ALDRIC : BORIN; }
+  // The lines of REPORT that hold " --> ", cut before it.
+  static Lines BLOWS(const Lines& REPORT) {
+    Lines R;
+    for (const std::string& L : REPORT) {
+      if (const auto AT = L.find(" --> "); AT != std::string::npos) {
+        R.push_back(L.substr(0, AT));
+      }
+    }
+    return R;
+  }
+};
+
+}  // namespace
+
+TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
+  ALDRIC->MODELE()->FCARACTS.FROMSTRING("att:1-def:0");
+  BORIN->MODELE()->FCARACTS.FROMSTRING("att:0-def:1");
+  BORIN->MODELE()->WIMPY = 70;
+  // Line 1 is sorted by speed: the soldiers come before the pikemen.
+  STACK(ALDRIC, KIND("lancier", "att:1-def:1-vit:1-pdv:6"), 2, 1);
+  STACK(ALDRIC, KIND("soldat", "att:3-def:1-vit:2-pdv:10"), 3, 1);
+  STACK(ALDRIC, KIND("archer", "att:3-def:0-vit:3-pdv:4-rng:2-stay:1"), 2, 2);
+  cCreature* GARDE = KIND("garde", "att:1-def:2-vit:1-pdv:8");
+  STACK(BORIN, KIND("loup", "att:2-def:1-vit:4-pdv:6"), 2, 1);
+  STACK(BORIN, GARDE, 2, 1);
+  STACK(BORIN, GARDE, 4, 2);
+  RANDOMGEN().SEED(1);
+  cWar WAR(*ALDRIC, *BORIN);
+  EXPECT_EQ(WAR.BATTLE(), swDefenderFled);
+  WAR.REPORT();
+
+  // Powers: alice 3 x 25 + 2 x 14 + 2 x 23 = 149, bob 2 x 30 + 6 x 17 = 162.
+  // The archer (reach 2 from line 2) hits the guards of line 2 for
+  // 2 x 4 x 4 / 3 = 10; the wolves, faster, strike the strongest stack not
+  // stronger than themselves (pikemen, 34 <= 44) for 2 x 2 x 2 / 1 = 8; the
+  // soldiers destroy the guards of line 1 (3 x 4 x 4 / 3 = 16 = 2 x 8), which
+  // then do not strike; the pikeman, weaker than the wolves, hits them for 2.
+  // The dead guards are buried, the staying archers wait, bob's guards move
+  // up. Bob keeps 111 of 162 (68 %), below his threshold of 70: he flees.
+  const Lines EXPECTED{
+      "Attaquant : alice:149   Defendant : bob:162",
+      "DEBUT TOUR",
+      "ARMEE DE alice",
+      "3:",
+      "2:2 archer   ",
+      "1:3 soldat   2 lancier   ",
+      "------------------------------------",
+      "ARMEE DE bob",
+      "1:2 loup   2 garde   ",
+      "2:4 garde   ",
+      "3:",
+      "archer (alice) --> garde (bob) dommage: 10   1 morts",
+      "loup (bob) --> lancier (alice) dommage: 8   1 morts",
+      "soldat (alice) --> garde (bob) dommage: 16   2 morts",
+      "Unite morte: garde (bob)",
+      "lancier (alice) --> loup (bob) dommage: 2   0 morts",
+      "DEBUT TOUR",
+      "ARMEE DE alice",
+      "3:",
+      "2:2 archer   ",
+      "1:3 soldat   1 lancier   ",
+      "------------------------------------",
+      "ARMEE DE bob",
+      "1:2 loup   3 garde   ",
+      "2:",
+      "3:",
+      "Champion borin (bob) a fuit le champ de bataille",
+  };
+  EXPECT_EQ(LOG(ALICE), EXPECTED);
+  EXPECT_EQ(LOG(BOB), EXPECTED);
+  EXPECT_EQ(ALDRIC->MODELE()->EXPERIENCE, 162 - 111);
+  EXPECT_EQ(BORIN->MODELE()->EXPERIENCE, 149 - 135);
+  EXPECT_NE(BORIN->FPOSITION, COORDMAP(7, 7));
+  EXPECT_LE(std::abs(BORIN->FPOSITION.X - 5), 2);
+  EXPECT_LE(std::abs(BORIN->FPOSITION.Y - 5), 2);
+}
+
+TEST_F(War, PhasesGoRangedCatapultMeleeAndStacksActByTheSpeedOfTheirHeads) {
+  // Every blow hurts a little and kills nothing, so every stack acts once.
+  const struct {
+    std::vector<int> ATTACKER, DEFENDER;  // speeds of the stacks of line 1
+    const char* ORDER;                    // who strikes in the melee phase
+  } CASES[] = {{{3}, {3}, "AD"}, {{2, 2}, {2}, "AAD"}, {{3, 5}, {4}, "ADA"}, {{1}, {3, 2}, "DDA"}};
+  for (const auto& C : CASES) {
+    cChampionPosition* A = HERO(ALICE, "a", "att:0");
+    cChampionPosition* D = HERO(BOB, "d", "att:0");
+    for (bool ATT : {true, false}) {
+      cChampionPosition* S = ATT ? A : D;
+      STACK(S, KIND("archer", "att:1-def:1-vit:3-pdv:100-rng:2"), 1, 2);
+      STACK(S, KIND("baliste", "att:1-def:1-vit:3-pdv:100-ctplt:2"), 1, 2);
+      for (int V : ATT ? C.ATTACKER : C.DEFENDER) {
+        STACK(S, KIND("s" + std::to_string(V), "att:1-def:1-pdv:100-vit:" + std::to_string(V)), 1,
+              1);
+      }
+    }
+    cWar WAR(*A, *D);
+    WAR.BATTLE();
+    const Lines BLOWS = War::BLOWS(WAR.BUFFERATTAQUANT.LINES());
+    ASSERT_GE(BLOWS.size(), 4 + C.ATTACKER.size() + C.DEFENDER.size());
+    EXPECT_EQ(Lines(BLOWS.begin(), BLOWS.begin() + 4),
+              (Lines{"archer (alice)", "archer (bob)", "baliste (alice)", "baliste (bob)"}));
+    std::string ORDER;
+    for (std::size_t I = 4; I < 4 + C.ATTACKER.size() + C.DEFENDER.size(); ++I) {
+      ORDER += BLOWS[I].find("(alice)") != std::string::npos ? "A" : "D";
+    }
+    EXPECT_EQ(ORDER, C.ORDER);
+  }
+}
+
+TEST_F(War, ABlowKillsTheUnitsItsDamageCoversAndAttackAndDefenceStayInTheirRange) {
+  const struct {
+    int ATT, CATT, DEF, CDEF, UNITS;
+    int DAMAGE, LEFT;
+  } CASES[] = {
+      {0, 0, 1, 0, 1, 0, 5},   {10, 0, 10, 0, 1, 10, 4}, {15, 0, 5, 0, 1, 45, 1},
+      {10, 0, 2, 0, 1, 50, 0}, {20, 0, 1, 0, 1, 400, 0}, {3, 0, 2, 0, 1, 4, 5},  // 4.5
+      {3, 2, 1, 4, 2, 10, 4},   // the champions' values count for their troops
+      {4, 0, 0, 0, 1, 16, 4},   // a defence of 0 counts as 1
+      {2, 0, -5, 0, 3, 12, 4},  // and so does one below it: the blow never heals
+      {-6, 0, 1, 0, 1, 0, 5},   // an attack below 0 strikes for nothing
+  };
+  cCreature* SOLDAT = KIND("soldat", "att:0");
+  cCreature* CIBLE = KIND("cible", "pdv:10");
+  for (const auto& C : CASES) {
+    SOLDAT->FCARACTS.FROMSTRING("att:" + std::to_string(C.ATT));
+    CIBLE->FCARACTS.FROMSTRING("pdv:10-def:" + std::to_string(C.DEF));
+    ALDRIC->MODELE()->FCARACTS.FROMSTRING("att:" + std::to_string(C.CATT));
+    BORIN->MODELE()->FCARACTS.FROMSTRING("def:" + std::to_string(C.CDEF));
+    cCreaturePosition* B = STACK(ALDRIC, SOLDAT, C.UNITS, 1);
+    cCreaturePosition* V = STACK(BORIN, CIBLE, 5, 1);
+    cWar WAR(*ALDRIC, *BORIN);
+    EXPECT_EQ(WAR.ATTACK(*B, *V, *ALDRIC, *BORIN), C.LEFT == 0);
+    EXPECT_EQ(V->FNBTROUPES, C.LEFT);
+    EXPECT_EQ(WAR.BUFFERDEFENDANT.LINES(),
+              Lines{"soldat (alice) --> cible (bob) dommage: " + std::to_string(C.DAMAGE) + "   " +
+                    std::to_string(5 - C.LEFT) + " morts"});
+    ALDRIC->ARMEES.REMOVE(B);
+    BORIN->ARMEES.REMOVE(V);
+  }
+}
+
+TEST_F(War, ShootersAimByLineAndReachFlyersFirstAndCatapultsNeverAtTheFrontLine) {
+  // The enemy lines 1 to 3: '.' empty, 's' a stack, 'f' a flyer, 'd' a
+  // destroyed stack not yet buried. HIT: the stack struck (p1: the plain
+  // stack of line 1, f1: the flyer), "" for none, "idle" for nothing to strike.
+  const struct {
+    const char* CARACTS;
+    int LINE;
+    const char* ENEMY;
+    const char* HIT;
+  } CASES[] = {
+      {"rng:1", 3, "sss", ""},   {"rng:1", 2, "sss", "p1"},   {"rng:2", 2, "sss", "p2"},
+      {"rng:2", 3, "sss", "p1"}, {"rng:9", 2, "sss", "p3"},   {"rng:3", 2, "fss", "f1"},
+      {"rng:2", 2, "ssf", "p2"}, {"rng:3", 2, ".s.", "p2"},   {"ctplt:1", 2, "sss", ""},
+      {"ctplt:3", 3, "s..", ""}, {"ctplt:3", 2, "sfs", "p3"}, {"ctplt:2", 2, "sss", "p2"},
+      {"rng:2", 1, "sss", "p1"}, {"rng:2", 2, "d..", "idle"}, {"att:1", 1, ".ss", ""},
+  };
+  for (const auto& C : CASES) {
+    for (int32_t Y = 1; Y <= 3; ++Y) {
+      while (!BORIN->ARMEES.LINE(Y).ISEMPTY()) {
+        BORIN->ARMEES.REMOVE(BORIN->ARMEES.LINE(Y).ITEM(0));
+      }
+      const char K = C.ENEMY[Y - 1];
+      if (K != '.') {
+        const std::string NAME = std::string(1, K == 'f' ? 'f' : 'p') + std::to_string(Y);
+        cCreaturePosition* T =
+            STACK(BORIN, KIND(NAME, K == 'f' ? "def:1-pdv:100-fly:1" : "def:1-pdv:100"), 1, Y);
+        T->FNBTROUPES = K == 'd' ? 0 : 1;
+      }
+    }
+    cCreaturePosition* B =
+        STACK(ALDRIC, KIND("tireur", std::string("att:1-") + C.CARACTS), 1, C.LINE);
+    cWar WAR(*ALDRIC, *BORIN);
+    WAR.LANCEACTION(*B, *ALDRIC, *BORIN);
+    const std::string HIT = C.HIT;
+    const Lines SEEN = WAR.BUFFERATTAQUANT.LINES();
+    if (HIT.empty()) {
+      EXPECT_TRUE(SEEN.empty()) << C.CARACTS << " " << C.LINE << " " << C.ENEMY;
+    } else if (HIT == "idle") {
+      EXPECT_EQ(SEEN, Lines{"tireur n'a rien a taper !"});
+      EXPECT_TRUE(WAR.BUFFERDEFENDANT.LINES().empty()) << "the attacker's report only";
+    } else {
+      ASSERT_EQ(SEEN.size(), 1u) << C.CARACTS << " " << C.LINE << " " << C.ENEMY;
+      EXPECT_EQ(SEEN[0].rfind("tireur (alice) --> " + HIT + " (bob)", 0), 0u)
+          << C.CARACTS << " " << C.LINE << " " << C.ENEMY << ": " << SEEN[0];
+    }
+    ALDRIC->ARMEES.REMOVE(B);
+  }
+
+  // A defender's stack with nothing to strike is told in the attacker's report too.
+  cCreaturePosition* IDLE = STACK(BORIN, KIND("veilleur", "att:1"), 1, 1);
+  STACK(ALDRIC, KIND("mort", "pdv:1"), 1, 1)->FNBTROUPES = 0;
+  cWar WAR(*ALDRIC, *BORIN);
+  WAR.LANCEACTION(*IDLE, *BORIN, *ALDRIC);
+  EXPECT_EQ(WAR.BUFFERATTAQUANT.LINES(), Lines{"veilleur n'a rien a taper !"});
+  EXPECT_TRUE(WAR.BUFFERDEFENDANT.LINES().empty());
+}
+
+TEST_F(War, ABlowIsParriedFromTheFrontLineOrWhenItsStrikerHasNopare) {
+  const struct {
+    const char* STRIKER;
+    int LINE;
+    const char* VICTIM;
+    bool PARRIED;
+  } CASES[] = {{"att:1", 1, "pare:100", true},
+               {"att:1-rng:1", 2, "pare:100", false},
+               {"att:1-rng:1-nopare:1", 2, "pare:100", true},
+               {"att:1", 1, "pare:-1", false},
+               {"att:1", 1, "def:1", false}};
+  for (const auto& C : CASES) {
+    cCreaturePosition* V = STACK(BORIN, KIND("cible", std::string("pdv:100-") + C.VICTIM), 1, 1);
+    cCreaturePosition* B = STACK(ALDRIC, KIND("frappeur", C.STRIKER), 1, C.LINE);
+    cWar WAR(*ALDRIC, *BORIN);
+    WAR.LANCEACTION(*B, *ALDRIC, *BORIN);
+    const Lines EXPECTED{C.PARRIED ? "frappeur (alice) --> ~ 3 (bob)pare"
+                                   : "frappeur (alice) --> cible (bob) dommage: 1   0 morts"};
+    EXPECT_EQ(WAR.BUFFERATTAQUANT.LINES(), EXPECTED) << C.STRIKER << " " << C.VICTIM;
+    EXPECT_EQ(WAR.BUFFERDEFENDANT.LINES(), EXPECTED);
+    ALDRIC->ARMEES.REMOVE(B);
+    BORIN->ARMEES.REMOVE(V);
+  }
+}
+
+TEST_F(War, StacksMoveUpWhileTheLineAheadHoldsFewerThanThreeAndOnlyTheAttackersStay) {
+  // Nobody hurts anybody: one round, then the battle ends. Lines 1 to 3 of
+  // the side tried: 'p' a stack, 's' a stack that stays.
+  const struct {
+    bool ATTACKER;
+    std::vector<const char*> LINES;
+    std::vector<int> AFTER;
+  } CASES[] = {
+      {true, {"p", "s", ""}, {1, 1, 0}},  {false, {"p", "s", ""}, {2, 0, 0}},
+      {true, {"", "s", ""}, {1, 0, 0}},   {true, {"pp", "ppp", ""}, {3, 2, 0}},
+      {false, {"", "p", "p"}, {1, 1, 0}}, {true, {"ppp", "pp", "pp"}, {3, 3, 1}},
+  };
+  cCreature* P = KIND("p", "pdv:5");
+  cCreature* S = KIND("s", "pdv:5-stay:1");
+  for (const auto& C : CASES) {
+    cChampionPosition* A = HERO(ALICE, "a", "att:0");
+    cChampionPosition* D = HERO(BOB, "d", "att:0");
+    cChampionPosition* TRIED = C.ATTACKER ? A : D;
+    STACK(C.ATTACKER ? D : A, P, 1, 1);
+    for (int32_t Y = 1; Y <= 3; ++Y) {
+      for (const char* K = C.LINES[static_cast<std::size_t>(Y - 1)]; *K != '\0'; ++K) {
+        STACK(TRIED, *K == 's' ? S : P, 1, Y);
+      }
+    }
+    cWar WAR(*A, *D);
+    WAR.BATTLE();
+    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), 2);
+    std::vector<int> AFTER;
+    for (int32_t Y = 1; Y <= 3; ++Y) {
+      AFTER.push_back(TRIED->ARMEES.LINE(Y).COUNT());
+      for (int32_t I = 0; I < TRIED->ARMEES.LINE(Y).COUNT(); ++I) {
+        EXPECT_EQ(TRIED->ARMEES.LINE(Y).ITEM(I)->NUMLINE, Y);
+      }
+    }
+    EXPECT_EQ(AFTER, C.AFTER) << C.ATTACKER << " " << C.LINES[0] << "/" << C.LINES[1];
+  }
+}
+
+TEST_F(War, ABattleEndsWithASideOrAfterAHundredRoundsOrARoundThatChangesNothing) {
+  const struct {
+    int ATT, UNITS, DISPLAYS, LEFT;
+  } CASES[] = {{1, 1000, 101, 900}, {1, 5, 6, 0}, {0, 1000, 2, 1000}};
+  cCreature* PION = KIND("pion", "pdv:1");
+  cCreature* FRAPPEUR = KIND("frappeur", "pdv:5");
+  for (const auto& C : CASES) {
+    cChampionPosition* A = HERO(ALICE, "a", "att:0");
+    cChampionPosition* D = HERO(BOB, "d", "att:0");
+    FRAPPEUR->FCARACTS.FROMSTRING("pdv:5-att:" + std::to_string(C.ATT));
+    STACK(A, FRAPPEUR, 1, 1);
+    STACK(D, PION, C.UNITS, 1);
+    cWar WAR(*A, *D);
+    EXPECT_EQ(WAR.BATTLE(), swNobodyBroke);
+    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), C.DISPLAYS);
+    EXPECT_EQ(D->GETPUISSANCE(), C.LEFT);
+  }
+}
+
+TEST_F(War, ASideBelowItsThresholdDiesOnARollAboveEightyPercentElseFlees) {
+  // The breaking side holds two stacks of creatures worth 1 each; the other
+  // side destroys the second in the first round, which leaves KEPT percent.
+  // No draw comes before the roll, so the roll is the seed's first number.
+  const struct {
+    bool ATTACKERBREAKS;
+    int WIMPY, KEPT;
+    bool ROLLS;
+  } CASES[] = {{true, 90, 85, true}, {false, 90, 85, true}, {true, 50, 40, false}};
+  cCreature* UN = KIND("un", "pdv:1");
+  cCreature* TUEUR = KIND("tueur", "att:4-pdv:1");
+  for (const auto& C : CASES) {
+    int32_t DEATHS = 0;
+    for (uint64_t SEED = 1; SEED <= 40; ++SEED) {
+      cJoueur* LOSER = C.ATTACKERBREAKS ? ALICE : BOB;
+      cChampionPosition* BREAKER = HERO(LOSER, "perdant", "att:0", C.WIMPY);
+      cChampionPosition* OTHER = HERO(C.ATTACKERBREAKS ? BOB : ALICE, "autre", "att:0");
+      STACK(BREAKER, UN, C.KEPT, 1);
+      STACK(BREAKER, UN, 100 - C.KEPT, 1);
+      // Worth as much as the second stack: the strongest it may strike.
+      STACK(OTHER, TUEUR, (100 - C.KEPT) / 5, 1);
+      RANDOMGEN().SEED(SEED);
+      const bool DIES = C.ROLLS && RANDOMGEN().RANDOM(101) <= C.KEPT;
+      RANDOMGEN().SEED(SEED);
+      const int32_t TROOPSBEFORE = LOSER->TROUPES->GETLIST(5, 5).COUNT();
+      cWar WAR(C.ATTACKERBREAKS ? *BREAKER : *OTHER, C.ATTACKERBREAKS ? *OTHER : *BREAKER);
+      const sWarOutcome R = WAR.BATTLE();
+      WAR.REPORT();
+      const std::string WHO = "Champion perdant (" + LOSER->FNAME + ") ";
+      const std::string LAST = LOG(ALICE).back();
+      EXPECT_EQ(LOG(BOB).back(), LAST);
+      if (DIES) {
+        ++DEATHS;
+        EXPECT_EQ(R, C.ATTACKERBREAKS ? swAttackerDied : swDefenderDied);
+        EXPECT_EQ(LAST, WHO + "est mort sur le champ de bataille");
+        EXPECT_GE(LOSER->CIMETIERE->INDEXOF(BREAKER), 0);
+        EXPECT_EQ(BREAKER->MODELE()->STATE, sChampionDead);
+        EXPECT_EQ(BREAKER->FPOSITION, COORDMAP(-1, -1));
+        // Its troops are set down on the square of the battle.
+        EXPECT_EQ(LOSER->TROUPES->GETLIST(5, 5).COUNT(), TROOPSBEFORE + 1);
+      } else {
+        EXPECT_EQ(R, C.ATTACKERBREAKS ? swAttackerFled : swDefenderFled);
+        EXPECT_EQ(LAST, WHO + "a fuit le champ de bataille");
+        EXPECT_GE(LOSER->CHAMPIONS->INDEXOF(BREAKER), 0);
+        EXPECT_EQ(BREAKER->ARMEES.GETCOUNT(), 1);
+      }
+    }
+    if (C.ROLLS) {
+      EXPECT_GT(DEATHS, 0);
+      EXPECT_LT(DEATHS, 40);
+    } else {
+      EXPECT_EQ(DEATHS, 0);
+    }
+  }
+}
+
+TEST_F(War, ASideWithoutPowerFightsNoRoundAndCountsAsHavingNothingLeft) {
+  const struct {
+    bool ATTTROOPS, DEFTROOPS;
+    int ATTWIMPY, DEFWIMPY;
+    sWarOutcome OUTCOME;
+  } CASES[] = {{false, true, 0, 0, swNobodyBroke},
+               {true, false, 0, 50, swDefenderFled},
+               {false, false, 50, 50, swAttackerFled},
+               {true, false, 50, 0, swNobodyBroke}};
+  for (const auto& C : CASES) {
+    ALICE->OUTPUT.CLEAR();
+    BOB->OUTPUT.CLEAR();
+    cChampionPosition* A = HERO(ALICE, "a", "att:3-def:3", C.ATTWIMPY);
+    cChampionPosition* D = HERO(BOB, "d", "att:3-def:3", C.DEFWIMPY);
+    if (C.ATTTROOPS) {
+      STACK(A, KIND("soldat", "att:2-pdv:5"), 4, 1);
+    }
+    if (C.DEFTROOPS) {
+      STACK(D, KIND("soldat", "att:2-pdv:5"), 4, 1);
+    }
+    cWar WAR(*A, *D);
+    EXPECT_EQ(WAR.BATTLE(), C.OUTCOME);
+    WAR.REPORT();
+    const Lines REPORT = LOG(ALICE);
+    EXPECT_EQ(REPORT.size(), C.OUTCOME == swNobodyBroke ? 11u : 12u);
+    EXPECT_EQ(REPORT.at(0), std::string("Attaquant : alice:") + (C.ATTTROOPS ? "52" : "0") +
+                                "   Defendant : bob:" + (C.DEFTROOPS ? "52" : "0"));
+    EXPECT_EQ(LOG(BOB), REPORT);
+    EXPECT_EQ(A->MODELE()->EXPERIENCE + D->MODELE()->EXPERIENCE, 0);
+  }
+}
+
+TEST_F(War, ExtremeValuesKeepEveryCountInItsRange) {
+  constexpr int32_t MOST = std::numeric_limits<int32_t>::max();
+  const char* const KINDS[] = {"att:32767-def:32767-vit:32767-pdv:32767",
+                               "att:32767-def:-32768-vit:-32768-pdv:-32768", "pdv:0-att:-32768"};
+  for (const char* A : KINDS) {
+    for (const char* D : KINDS) {
+      cChampionPosition* CA = HERO(ALICE, "a", "att:32767-def:-32768");
+      cChampionPosition* CD = HERO(BOB, "d", "att:-32768-def:32767");
+      CA->MODELE()->EXPERIENCE = MOST;
+      for (int32_t Y = 1; Y <= 3; ++Y) {
+        STACK(CA, KIND("x", A), MOST, Y);
+        STACK(CD, KIND("y", D), MOST, Y);
+      }
+      cWar WAR(*CA, *CD);
+      WAR.BATTLE();
+      for (const cChampionPosition* C : {CA, CD}) {
+        for (int32_t Y = 1; Y <= 3; ++Y) {
+          for (int32_t I = 0; I < C->ARMEES.LINE(Y).COUNT(); ++I) {
+            const cCreaturePosition* T = C->ARMEES.LINE(Y).ITEM(I);
+            EXPECT_TRUE(T->FNBTROUPES > 0 && T->STACKPDV >= 0);
+          }
+        }
+      }
+      EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "dommage: -"), 0);
+    }
+  }
+}
