@@ -17,31 +17,13 @@
 
 tBattleLinks BATTLELINKS;
 
-namespace {
-
-// The terrain of the catalogue with identifier ID, without re-sorting the
-// catalogue (its positions are those of its file).
-const cTerrain* TERRAINWITHID(int32_t ID) {
-  if (JEUTERRAINS == nullptr) {
-    return nullptr;
-  }
-  for (int32_t I = 0; I < JEUTERRAINS->COUNT(); ++I) {
-    if (JEUTERRAINS->GET(I)->FUID == ID) {
-      return static_cast<const cTerrain*>(JEUTERRAINS->GET(I));
-    }
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 int16_t MOVECOSTAT(tcoordMap POSITION) {
   const cSquareMemory* SQUARE = WORLDMAP != nullptr ? WORLDMAP->GETSQUARE(POSITION) : nullptr;
   if (SQUARE == nullptr) {
     CONSOLE("No world square at " + COORDTOSTRING(POSITION) + ": leaving it costs nothing");
     return 0;
   }
-  const cTerrain* TERRAIN = TERRAINWITHID(SQUARE->TYPETERRAIN);
+  const cTerrain* TERRAIN = JEUTERRAINS ? JEUTERRAINS->WITHID(SQUARE->TYPETERRAIN) : nullptr;
   if (TERRAIN == nullptr) {
     CONSOLE("Square " + COORDTOSTRING(POSITION) + " has unknown terrain " +
             std::to_string(SQUARE->TYPETERRAIN) + ": leaving it costs nothing");
