@@ -3,9 +3,10 @@
 
 BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
+FUZZ_BUILD_DIR ?= build-fuzz
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test run bench clean format
+.PHONY: all deps build test run bench fuzz clean format
 
 all: build
 
@@ -35,6 +36,14 @@ test: deps
 	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON
 	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
 	cd $(TEST_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS (default 60) each, built with clang,
+# libFuzzer and the sanitizers in build-fuzz/; what they find is kept in
+# fuzz-corpus/ (ignored by git). FUZZ_JOBS=2 runs two at a time; FUZZ_TARGETS
+# picks some. Fails on the first finding (scripts/fuzz.sh).
+fuzz:
+	@bash scripts/ensure-deps.sh fuzz
+	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) bash scripts/fuzz.sh
 
 format:
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
