@@ -40,10 +40,14 @@ test: deps
 # Every fuzz target for FUZZ_SECONDS (default 60) each, built with clang,
 # libFuzzer and the sanitizers in build-fuzz/; what they find is kept in
 # fuzz-corpus/ (ignored by git). FUZZ_JOBS=2 runs two at a time; FUZZ_TARGETS
-# picks some. Fails on the first finding (scripts/fuzz.sh).
+# picks some. Fails when any target finds something (scripts/fuzz.sh).
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 1
+FUZZ_TARGETS ?=
 fuzz:
 	@bash scripts/ensure-deps.sh fuzz
-	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) bash scripts/fuzz.sh
+	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) \
+	  FUZZ_TARGETS="$(FUZZ_TARGETS)" bash scripts/fuzz.sh
 
 # The crash trial: the optimised server on a copy of game/ with many players,
 # killed with SIGKILL KILLS times (default 100; 1000 for the full trial) at

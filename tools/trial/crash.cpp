@@ -11,6 +11,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <random>
 #include <thread>
 
@@ -108,7 +109,8 @@ class cCrashTrial {
   int64_t FSAVEUS = 0, FSTOPUS = 0, FSTARTUS = 0;
   // Figures of the report.
   int64_t FKILLS = 0, FKILLSAVE = 0, FKILLSTOP = 0, FKILLSTART = 0, FKILLFIRST = 0;
-  int64_t FMIDSAVE = 0, FFILES = 0, FNEWVERSIONS = 0, FTEMPS = 0, FSTARTS = 0;
+  int64_t FMIDSAVE = 0, FFILES = 0, FNEWVERSIONS = 0, FNEWWORLDS = 0, FSTARTS = 0;
+  std::set<std::string> FTEMPS;
 };
 
 void cCrashTrial::FAIL(const std::string& WHY) {
@@ -230,6 +232,7 @@ void cCrashTrial::CHECKWORLD(const fs::path& DIR, const std::string& BEFORE,
          "whole new one: " + WHY);
   }
   ++FNEWVERSIONS;
+  ++FNEWWORLDS;
 }
 
 void cCrashTrial::CHECK(const std::string& WHEN) {
@@ -237,7 +240,7 @@ void cCrashTrial::CHECK(const std::string& WHEN) {
   for (const auto& E : fs::directory_iterator(FGAME.PATH() / "players")) {
     const std::string NAME = E.path().filename().string();
     if (E.path().extension() == ".tmp") {
-      ++FTEMPS;
+      FTEMPS.insert(E.path().string());
     }
     if (E.path().extension() != ".plr") {
       continue;
@@ -272,7 +275,9 @@ void cCrashTrial::CHECK(const std::string& WHEN) {
     }
   }
   for (const auto& E : fs::directory_iterator(FGAME.PATH() / "data")) {
-    FTEMPS += E.path().extension() == ".tmp" ? 1 : 0;
+    if (E.path().extension() == ".tmp") {
+      FTEMPS.insert(E.path().string());
+    }
   }
   CHECKWORLD(FGAME.PATH(), FSNAPSHOT["world.wld"], WHEN);
 }
@@ -416,8 +421,10 @@ int cCrashTrial::RUN() {
             << " in a new game's first start); " << FMIDSAVE
             << " of them fell after a player was written and before the pass ended\n"
             << "crash trial: " << FFILES << " files checked, " << FNEWVERSIONS
-            << " of them new versions, 0 neither the previous nor a whole new version; "
-            << FTEMPS << " temporary files found after kills, " << FSTARTS
+            << " of them new versions (" << FNEWWORLDS
+            << " of a world file), 0 neither the previous nor a whole new version; "
+            << FTEMPS.size() << " temporary files left by kills (none kept a start from "
+            << "reading its game), " << FSTARTS
             << " starts, 0 refused" << std::endl;
   return 0;
 }
