@@ -2,8 +2,9 @@
 // (FUZZ_FILE: a rules file, the accounts, a player file or the world), then,
 // when the start accepts it, a little play on what was loaded: every player
 // answers the queries and passes turns, a new player is created, and the game
-// is saved as the server saves it. A start that refuses the file with its
-// console line (cLoadError) is the expected answer to a bad file.
+// is saved as the server saves it. A start that refuses the file with a
+// console line, as the server's entry does for any exception of the loading,
+// is the expected answer to a bad file.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "base/errors.h"
 #include "fuzz_game.h"
 #include "players/joueur.h"
 #include "protocol/interpreter.h"
@@ -39,10 +39,15 @@ void PLAY(cSession& S, const std::string& LINE) {
   S.RECEIVEBYTES(LINE.data(), LINE.size());
   S.RECEIVEBYTES("\r", 1);
   while (S.TAKELINE(0)) {
-    if (S.FSTATE != CON_PLAYING) {
-      NANNY(S);
-    } else {
-      INTERPRETER(S);
+    // As in the server's loop, a line that fails costs that line only.
+    try {
+      if (S.FSTATE != CON_PLAYING) {
+        NANNY(S);
+      } else {
+        INTERPRETER(S);
+      }
+    } catch (const std::exception&) {
+      S.RESETCOMMAND();
     }
     S.CLEAROUTPUT();
   }
@@ -84,11 +89,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* DATA, std::size_t SIZE) {
     std::filesystem::remove(FUZZ_REMOVE, EC);
   }
   fuzzgame::WRITEFILE(FUZZ_FILE, DATA, SIZE);
+  bool LOADED = false;
   try {
     fuzzgame::LOAD();
+    LOADED = true;
+  } catch (const std::exception&) {
+    // The start refuses the file with a console line that says why (a
+    // cLoadError names the file, the line and the text).
+  }
+  if (LOADED) {
     PLAYLOADEDGAME();
-  } catch (const cLoadError&) {
-    // The start refuses the file with a console line naming it.
   }
   fuzzgame::FREE();
   fuzzgame::QUIETCONSOLE();
