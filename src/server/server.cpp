@@ -269,6 +269,9 @@ bool cServer::ACCEPTCLIENT(uint32_t NOW) {
     return true;
   }
   C.FEVENTS = EPOLLIN;
+  // A newcomer is not in play: the checks of the idle limits and of the
+  // deadline must wake the loop for it, even when nothing else happens.
+  ++FOUTSIDEPLAY;
   C.SEND("Welcome");
   C.SEND("login");
   FLUSHCLIENT(C, NOW);
