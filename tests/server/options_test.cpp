@@ -38,11 +38,21 @@ TEST(ServerOptions, SeparateAndJoinedValues) {
 
 TEST(ServerOptions, RefusesWhatWouldStartAServerOtherThanAsked) {
   const std::vector<std::vector<std::string>> BAD{
-      {"--port", "0"},        {"--port", "65536"},     {"--port", "90x"},
-      {"--port", "-1"},       {"--port"},              {"--port="},
-      {"--idle-busy", "0"},   {"--idle-quiet", "3601"}, {"--idle-busy", "1.5"},
-      {"--seed", "-3"},       {"--seed", ""},          {"--dir", ""},
-      {"--verbose"},          {"9090"},                {"--port", "9090", "extra"},
+      {"--port", "0"},
+      {"--port", "65536"},
+      {"--port", "90x"},
+      {"--port", "-1"},
+      {"--port"},
+      {"--port="},
+      {"--idle-busy", "0"},
+      {"--idle-quiet", "3601"},
+      {"--idle-busy", "1.5"},
+      {"--seed", "-3"},
+      {"--seed", ""},
+      {"--dir", ""},
+      {"--verbose"},
+      {"9090"},
+      {"--port", "9090", "extra"},
   };
   for (const auto& ARGS : BAD) {
     std::string ERROR;
