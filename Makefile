@@ -1,12 +1,14 @@
-# The two commands of the project: `make run` and `make test`.
-# Both install what is missing first (scripts/ensure-deps.sh).
+# The two commands of the project: `make run` and `make test`; `make install`
+# for a server. All install what is missing first (scripts/ensure-deps.sh).
 
 BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
 FUZZ_BUILD_DIR ?= build-fuzz
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build test run bench fuzz crashtest soak clean format
+.PHONY: all deps build test run bench fuzz crashtest soak install clean format
 
 all: build
 
@@ -30,6 +32,12 @@ run: build
 # connections (docs/PERFORMANCE.md). Uses port 9090 for one to two minutes.
 bench: build
 	$(BUILD_DIR)/royaumes-bench --server-cmd $(BUILD_DIR)/royaumes-server --game game
+
+# The server, the account and map tools, the shipped game directory as a
+# template (PREFIX/share/royaumes/game), the guides and the service unit
+# (PREFIX/lib/systemd/system/royaumes.service), under DESTDIR when given.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # The whole test suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test: deps

@@ -1,6 +1,7 @@
 #include "base/safefile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,14 +42,24 @@ bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string
   return SAVETEXTATOMIC(FILETEXT(B), PATH, TMPPATH, ERROR);
 }
 
-bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
-                    std::string& ERROR) {
-  const int FD = ::open(TMPPATH.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+namespace {
+
+// Writes DATA into TMPPATH (made with MODE under the umask), flushes it to
+// disk and renames it over PATH; on failure removes TMPPATH. With LIKE the new
+// file gets LIKE's permissions exactly, and its owner too when CHOWN.
+bool WRITEANDRENAME(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
+                    mode_t MODE, const struct stat* LIKE, bool CHOWN, std::string& ERROR) {
+  const int FD = ::open(TMPPATH.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, MODE);
   if (FD < 0) {
     ERROR = TMPPATH + ": " + std::strerror(errno);
     return false;
   }
-  bool OK = WRITEALL(FD, DATA) && ::fsync(FD) == 0;
+  bool OK = true;
+  if (LIKE != nullptr) {
+    OK = ::fchmod(FD, LIKE->st_mode & 07777) == 0 &&
+         (!CHOWN || ::fchown(FD, LIKE->st_uid, LIKE->st_gid) == 0);
+  }
+  OK = OK && WRITEALL(FD, DATA) && ::fsync(FD) == 0;
   if (!OK) {
     ERROR = TMPPATH + ": " + std::strerror(errno);
   }
@@ -64,4 +75,19 @@ bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std:
     std::remove(TMPPATH.c_str());
   }
   return OK;
+}
+
+}  // namespace
+
+bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
+                    std::string& ERROR) {
+  return WRITEANDRENAME(DATA, PATH, TMPPATH, 0644, nullptr, false, ERROR);
+}
+
+bool SAVETEXTATOMICKEEPING(const std::string& DATA, const std::string& PATH,
+                           const std::string& TMPPATH, unsigned NEWMODE, std::string& ERROR) {
+  struct stat OLD {};
+  const bool EXISTS = ::stat(PATH.c_str(), &OLD) == 0;
+  return WRITEANDRENAME(DATA, PATH, TMPPATH, static_cast<mode_t>(NEWMODE), EXISTS ? &OLD : nullptr,
+                        ::geteuid() == 0, ERROR);
 }

@@ -13,5 +13,10 @@ bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string
 /// The same for text already made by FILETEXT.
 bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
                     std::string& ERROR);
+/// The same for a file that others than this process read: the new file takes
+/// the permissions of the one it replaces and, when this process may give it
+/// (as root), its owner; a file made anew gets NEWMODE.
+bool SAVETEXTATOMICKEEPING(const std::string& DATA, const std::string& PATH,
+                           const std::string& TMPPATH, unsigned NEWMODE, std::string& ERROR);
 /// The bytes SAVEFILEATOMIC writes for B: every line followed by CR LF.
 std::string FILETEXT(const cBuffer& B);

@@ -3,12 +3,19 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_net.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <exception>
+#include <iostream>
 #include <string>
+#include <vector>
 
 #include "base/console.h"
 #include "base/errors.h"
+#include "server/options.h"
 #include "server/server.h"
 #include "server/startup.h"
 #include "world/world.h"
@@ -50,11 +57,34 @@ int FINISH(int CODE) {
 
 }  // namespace
 
-int main() {
+int main(int ARGC, char** ARGV) {
+  const std::string PROGRAM = ARGC > 0 ? ARGV[0] : "royaumes-server";
+  std::string ERROR;
+  const auto OPTIONS =
+      PARSESERVEROPTIONS(std::vector<std::string>(ARGV + (ARGC > 0 ? 1 : 0), ARGV + ARGC), ERROR);
+  if (!OPTIONS) {
+    std::cerr << PROGRAM << ": " << ERROR << "\n";
+    return 2;
+  }
+  if (OPTIONS->HELP) {
+    std::cout << SERVERUSAGE(PROGRAM);
+    return 0;
+  }
+  if (OPTIONS->VERSION) {
+    std::cout << "royaumes-server " << SERVERVERSION() << "\n";
+    return 0;
+  }
+  // Every file of the game is named from the game directory.
+  if (::chdir(OPTIONS->DIR.c_str()) != 0) {
+    std::cerr << PROGRAM << ": cannot use the game directory " << OPTIONS->DIR << ": "
+              << std::strerror(errno) << "\n";
+    return 1;
+  }
+
   INSTALLSIGNALS();
   CONSOLEOPEN();
   try {
-    INITGAME();
+    INITGAME(OPTIONS->SEED);
   } catch (const cLoadError& E) {
     CONSOLE(E.what());
     FREEGAME();
@@ -86,7 +116,7 @@ int main() {
     return FINISH(1);
   }
 
-  ZRKSERVER = cServer::CREATE();
+  ZRKSERVER = cServer::CREATE(*OPTIONS);
   if (!ZRKSERVER) {
     SDLNet_Quit();
     SDL_Quit();

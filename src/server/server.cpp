@@ -142,8 +142,12 @@ void cServer::REQUESTSAVE() {
   WAKE();
 }
 
-std::unique_ptr<cServer> cServer::CREATE() {
+std::unique_ptr<cServer> cServer::CREATE(const tServerOptions& OPTIONS) {
   auto S = std::make_unique<cServer>();
+  S->FPORT = OPTIONS.PORT;
+  S->FIDLEBUSY = OPTIONS.IDLEBUSYMS;
+  S->FIDLEQUIET = OPTIONS.IDLEQUIETMS;
+  S->FDEADLINE = std::max(LOGINDEADLINE, 3 * std::max(OPTIONS.IDLEBUSYMS, OPTIONS.IDLEQUIETMS));
   if (!S->OPENSERVER()) {
     return nullptr;
   }
@@ -170,7 +174,7 @@ cServer::~cServer() {
 
 bool cServer::OPENSERVER() {
   IPaddress IP{};
-  if (SDLNet_ResolveHost(&IP, nullptr, PORT) != 0) {
+  if (SDLNet_ResolveHost(&IP, nullptr, FPORT) != 0) {
     CONSOLE("Server_Open failed!");
     return false;
   }
@@ -183,7 +187,7 @@ bool cServer::OPENSERVER() {
   // The library listens with a backlog of 5: in a burst of connections the
   // kernel then loses those that complete their handshake while the queue is
   // full and that wait for the greeting before sending anything.
-  if (!ISLISTENINGON(FLISTENFD, PORT) || !SETNONBLOCKING(FLISTENFD) ||
+  if (!ISLISTENINGON(FLISTENFD, FPORT) || !SETNONBLOCKING(FLISTENFD) ||
       listen(FLISTENFD, SOMAXCONN) != 0) {
     CONSOLE(
         "Cannot reach the descriptor of the listening socket: the network library is not "
@@ -265,6 +269,9 @@ bool cServer::ACCEPTCLIENT(uint32_t NOW) {
     return true;
   }
   C.FEVENTS = EPOLLIN;
+  // A newcomer is not in play: the checks of the idle limits and of the
+  // deadline must wake the loop for it, even when nothing else happens.
+  ++FOUTSIDEPLAY;
   C.SEND("Welcome");
   C.SEND("login");
   FLUSHCLIENT(C, NOW);
@@ -292,7 +299,7 @@ void cServer::CHECKCLIENTSDATA(uint32_t NOW) {
   int32_t OUTSIDE = 0;
   while (I < CLIENTS->GETCOUNT()) {
     cClientInfos& C = *CLIENTS->GETCLIENT(I);
-    if (C.FSTATE != CON_PLAYING && C.FSTATE != CON_CLOSING && IDLE(C, NOW) > TIMEOUT_ACTIVE) {
+    if (C.FSTATE != CON_PLAYING && C.FSTATE != CON_CLOSING && IDLE(C, NOW) > FIDLEBUSY) {
       DROP(C, " idle disconnect");
       continue;
     }
@@ -311,7 +318,7 @@ void cServer::CONTROLTIMEOUTSESSION(uint32_t NOW) {
   // until the next quiet check, 50 ms later.
   for (int32_t I = 0; I < CLIENTS->GETCOUNT(); ++I) {
     cClientInfos& C = *CLIENTS->GETCLIENT(I);
-    if (C.FSTATE != CON_PLAYING && IDLE(C, NOW) > TIMEOUT_LOGIN) {
+    if (C.FSTATE != CON_PLAYING && IDLE(C, NOW) > FIDLEQUIET) {
       CONSOLE("Idle deconnect");
       CLIENTS->DEL(I);
     }
@@ -324,7 +331,7 @@ void cServer::CONTROLDEADLINE(uint32_t NOW) {
   while (I < CLIENTS->GETCOUNT()) {
     cClientInfos& C = *CLIENTS->GETCLIENT(I);
     const bool LOGGINGIN = C.FSTATE != CON_PLAYING && C.FSTATE != CON_CLOSING;
-    if (LOGGINGIN && NOW - C.FCREATED > LOGINDEADLINE) {
+    if (LOGGINGIN && NOW - C.FCREATED > FDEADLINE) {
       DROP(C, " login deadline disconnect");
       continue;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "server/client.h"
+#include "server/options.h"
 
 enum sStateServer : uint8_t { RUNNING = 0, STOP = 1 };
 
@@ -20,6 +21,7 @@ enum sStateServer : uint8_t { RUNNING = 0, STOP = 1 };
 /// the clients not yet in play against their time limits.
 class cServer {
  public:
+  /// The port, and the two idle limits below, unless options say otherwise.
   static constexpr uint16_t PORT = 9090;
   /// Length of a pass (ms).
   static constexpr uint32_t PASSMS = 10;
@@ -32,7 +34,8 @@ class cServer {
   /// Idle limit (ms) of clients outside play when some socket is active.
   static constexpr uint32_t TIMEOUT_ACTIVE = 5000;
   /// Time (ms) a client has from its connection to reach play, however it
-  /// trickles its bytes.
+  /// trickles its bytes; three times the quiet idle limit when that is longer,
+  /// so that a longer limit is not cut short by it.
   static constexpr uint32_t LOGINDEADLINE = 60000;
   /// Most clients at once.
   static constexpr int32_t MAXCLIENTS = 512;
@@ -51,9 +54,10 @@ class cServer {
   /// Time (µs) a step of a save pass may take before play goes on.
   static constexpr int64_t SAVESTEPUS = 5000;
 
-  /// Opens the server (OPENSERVER); null when the port cannot be opened or its
-  /// socket cannot be driven without blocking (the reason is on the console).
-  static std::unique_ptr<cServer> CREATE();
+  /// Opens the server on OPTIONS' port with its idle limits (OPENSERVER); null
+  /// when the port cannot be opened or its socket cannot be driven without
+  /// blocking (the reason is on the console).
+  static std::unique_ptr<cServer> CREATE(const tServerOptions& OPTIONS = {});
   /// A server that is not listening yet; CREATE is the way to get a working one.
   cServer() = default;
   ~cServer();
@@ -83,12 +87,12 @@ class cServer {
   // the most of them; false when every client is in play.
   bool FREESLOT();
   uint32_t IDLE(const cClientInfos& CLIENT, uint32_t NOW) const;
-  // Activity on the network: clients outside play silent for TIMEOUT_ACTIVE
+  // Activity on the network: clients outside play silent for FIDLEBUSY
   // and clients that asked to quit go.
   void CHECKCLIENTSDATA(uint32_t NOW);
-  // A quiet spell: clients outside play silent for TIMEOUT_LOGIN go.
+  // A quiet spell: clients outside play silent for FIDLEQUIET go.
   void CONTROLTIMEOUTSESSION(uint32_t NOW);
-  // Clients that have not reached play LOGINDEADLINE after connecting go.
+  // Clients that have not reached play FDEADLINE after connecting go.
   void CONTROLDEADLINE(uint32_t NOW);
   // An event of the socket of the client ID.
   void CLIENTEVENT(uint64_t ID, uint32_t EVENTS, uint32_t NOW);
@@ -119,6 +123,10 @@ class cServer {
   // Watches the console's output while lines wait for it.
   void WATCHCONSOLE();
 
+  uint16_t FPORT = PORT;
+  uint32_t FIDLEBUSY = TIMEOUT_ACTIVE;
+  uint32_t FIDLEQUIET = TIMEOUT_LOGIN;
+  uint32_t FDEADLINE = LOGINDEADLINE;
   TCPsocket SOCK = nullptr;
   int FLISTENFD = -1;
   int FEPOLL = -1;

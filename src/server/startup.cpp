@@ -33,8 +33,12 @@ void REQUIRE(bool LOADED, const std::string& FILENAME) {
 
 }  // namespace
 
-void INITGAME() {
-  RANDOMGEN().RANDOMIZE();
+void INITGAME(std::optional<uint64_t> SEED) {
+  if (SEED) {
+    RANDOMGEN().SEED(*SEED);
+  } else {
+    RANDOMGEN().RANDOMIZE();
+  }
 
   JEUACCOUNTS = std::make_unique<cListeAccounts>("players/accounts.zrk");
   JEUACCOUNTS->LOADACCOUNTS();

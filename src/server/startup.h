@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 /// Creates and loads the game state from the working directory, in the order
 /// later objects rely on: the random generator's seed, the accounts, the
 /// resources, terrains, races, the three characteristic catalogues, classes,
@@ -10,7 +13,8 @@
 /// A data file that cannot be used (a malformed one, or a missing resources,
 /// terrains or characteristics file) raises cLoadError (base/errors.h) whose
 /// message is the console line; what was created stays for FREEGAME.
-void INITGAME();
+/// With SEED the random generator starts from it rather than from the clock.
+void INITGAME(std::optional<uint64_t> SEED = std::nullopt);
 
 /// Releases what INITGAME created, in the reverse order. Safe after a partial INITGAME.
 void FREEGAME();

@@ -41,3 +41,16 @@ TEST(SafeFile, AFailedSaveKeepsThePreviousFile) {
   EXPECT_FALSE(SAVEFILEATOMIC(B, (DIR.PATH() / "missing/b.plr").string(),
                               (DIR.PATH() / "missing/b.plr.tmp").string(), ERROR));
 }
+
+TEST(SafeFile, AReplacedFileKeepsThePermissionsOfTheOneBefore) {
+  testsupport::cTempDir DIR;
+  const auto PATH = DIR.WRITE("accounts.zrk", "old\n");
+  std::filesystem::permissions(PATH, std::filesystem::perms(0640));
+  std::string ERROR;
+  ASSERT_TRUE(SAVETEXTATOMICKEEPING("new\n", PATH, PATH + ".tmp", 0600, ERROR)) << ERROR;
+  EXPECT_EQ(ReadAll(PATH), "new\n");
+  EXPECT_EQ(std::filesystem::status(PATH).permissions(), std::filesystem::perms(0640));
+  const auto FRESH = (DIR.PATH() / "fresh.zrk").string();
+  ASSERT_TRUE(SAVETEXTATOMICKEEPING("x\n", FRESH, FRESH + ".tmp", 0600, ERROR)) << ERROR;
+  EXPECT_EQ(std::filesystem::status(FRESH).permissions(), std::filesystem::perms(0600));
+}

@@ -1,6 +1,7 @@
 // What the black-box tests share: a fresh game directory, the real server
-// binary running in it, TCP connections to it, and the fixture that starts a
-// server for a test. Every wait has a deadline.
+// binary running in it on a port of this test process's own, TCP connections
+// to it, and the fixture that starts a server for a test. Every wait has a
+// deadline.
 
 #pragma once
 
@@ -33,7 +34,36 @@ using Clock = std::chrono::steady_clock;
 
 namespace e2e {
 
-constexpr uint16_t PORT = 9090;
+// The port of this process's servers. ctest runs the tests side by side, each
+// in a process of its own: each takes a port from its process id, below the
+// range the kernel hands out to outgoing connections. Two processes that draw
+// the same port take turns (cServerProcess waits for its port).
+inline uint16_t PORT() {
+  static const auto P = static_cast<uint16_t>(10000 + ::getpid() % 20000);
+  return P;
+}
+
+// Whether a server could listen on P now: a bind as the server makes it (any
+// address, reusable) succeeds.
+inline bool PORTFREE(uint16_t P) {
+  const int FD = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int ON = 1;
+  ::setsockopt(FD, SOL_SOCKET, SO_REUSEADDR, &ON, sizeof ON);
+  sockaddr_in A{};
+  A.sin_family = AF_INET;
+  A.sin_port = htons(P);
+  A.sin_addr.s_addr = htonl(INADDR_ANY);
+  const bool FREE = ::bind(FD, reinterpret_cast<sockaddr*>(&A), sizeof A) == 0;
+  ::close(FD);
+  return FREE;
+}
+
+// Waits while another process holds P (at most LIMIT).
+inline void WAITPORTFREE(uint16_t P, std::chrono::milliseconds LIMIT = 120000ms) {
+  for (const auto END = Clock::now() + LIMIT; !PORTFREE(P) && Clock::now() < END;) {
+    std::this_thread::sleep_for(100ms);
+  }
+}
 
 inline std::string ReadFile(const fs::path& P) {
   std::ifstream IN(P, std::ios::binary);
@@ -74,33 +104,42 @@ class cGameDir {
   fs::path FPATH;
 };
 
-// The server binary running in a game directory, its console in a file.
+// The server binary running in a game directory on PORT(), its console in a
+// file.
 class cServerProcess {
  public:
   /// With UNREADPIPE the console goes into a pipe that nobody reads (its
-  /// reading end kept open) instead of a file.
-  explicit cServerProcess(const fs::path& DIR, bool UNREADPIPE = false)
-      : FLOG(DIR / "console.log") {
-    // A log left by an earlier server in the same directory must not be read as this one's.
-    std::error_code EC;
-    fs::remove(FLOG, EC);
+  /// reading end kept open) instead of a file. ARGS follow the port option.
+  /// Unless WAITFORPORT is false, the server is started once no other process
+  /// holds the port, and started again when another took it meanwhile.
+  explicit cServerProcess(const fs::path& DIR, bool UNREADPIPE = false,
+                          std::vector<std::string> ARGS = {}, bool WAITFORPORT = true)
+      : FDIR(DIR), FLOG(DIR / "console.log"), FUNREADPIPE(UNREADPIPE), FARGS(std::move(ARGS)) {
     if (UNREADPIPE && ::pipe(FPIPE) != 0) {
       FPIPE[0] = FPIPE[1] = -1;
     }
-    FPID = ::fork();
-    if (FPID == 0) {
-      if (::chdir(DIR.c_str()) != 0) {
-        ::_exit(126);
-      }
-      const int FD =
-          UNREADPIPE ? FPIPE[1] : ::open(FLOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(FD, 1);
-      ::dup2(FD, 2);
-      ::execl(ROYAUMES_SERVER_BIN, ROYAUMES_SERVER_BIN, static_cast<char*>(nullptr));
-      ::_exit(127);
+    if (WAITFORPORT) {
+      WAITPORTFREE(PORT());
     }
-    if (FPIPE[1] >= 0) {
-      ::close(FPIPE[1]);
+    SPAWN();
+    if (!WAITFORPORT || UNREADPIPE) {
+      return;
+    }
+    // A process that took the port between the wait and the bind makes the
+    // server fail at once: wait for the port again, then start again.
+    for (const auto END = Clock::now() + 120s; Clock::now() < END;) {
+      if (LOG().find("Server is listening") != std::string::npos) {
+        return;
+      }
+      if (!RUNNING()) {
+        if (LOG().find("Server_Open failed!") == std::string::npos) {
+          return;
+        }
+        WAITPORTFREE(PORT());
+        FEXITED = false;
+        SPAWN();
+      }
+      std::this_thread::sleep_for(10ms);
     }
   }
   ~cServerProcess() {
@@ -116,6 +155,9 @@ class cServerProcess {
   cServerProcess& operator=(const cServerProcess&) = delete;
 
   std::string LOG() const { return ReadFile(FLOG); }
+
+  /// The server's process id.
+  pid_t PID() const { return FPID; }
 
   /// Whether the console shows TEXT before the deadline.
   bool WAITLOG(const std::string& TEXT, std::chrono::milliseconds LIMIT = 5000ms) const {
@@ -183,7 +225,38 @@ class cServerProcess {
   }
 
  private:
+  void SPAWN() {
+    // A log left by an earlier server in the same directory must not be read as this one's.
+    std::error_code EC;
+    fs::remove(FLOG, EC);
+    const std::string PORTTEXT = std::to_string(PORT());
+    std::vector<const char*> ARGV{ROYAUMES_SERVER_BIN, "--port", PORTTEXT.c_str()};
+    for (const auto& A : FARGS) {
+      ARGV.push_back(A.c_str());
+    }
+    ARGV.push_back(nullptr);
+    FPID = ::fork();
+    if (FPID == 0) {
+      if (::chdir(FDIR.c_str()) != 0) {
+        ::_exit(126);
+      }
+      const int FD =
+          FUNREADPIPE ? FPIPE[1] : ::open(FLOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(FD, 1);
+      ::dup2(FD, 2);
+      ::execv(ROYAUMES_SERVER_BIN, const_cast<char* const*>(ARGV.data()));
+      ::_exit(127);
+    }
+    if (FPIPE[1] >= 0) {
+      ::close(FPIPE[1]);
+      FPIPE[1] = -1;
+    }
+  }
+
+  fs::path FDIR;
   fs::path FLOG;
+  bool FUNREADPIPE = false;
+  std::vector<std::string> FARGS;
   int FPIPE[2] = {-1, -1};
   pid_t FPID = -1;
   bool FEXITED = false;
@@ -214,7 +287,7 @@ class cConnection {
     ::fcntl(FD, F_SETFL, ::fcntl(FD, F_GETFL, 0) | O_NONBLOCK);
     sockaddr_in A{};
     A.sin_family = AF_INET;
-    A.sin_port = htons(PORT);
+    A.sin_port = htons(PORT());
     A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ::connect(FD, reinterpret_cast<sockaddr*>(&A), sizeof A);
   }

@@ -1,5 +1,5 @@
 // Black-box tests: the real server binary in a fresh game directory, spoken to
-// over TCP on 127.0.0.1:9090. Every wait has a deadline.
+// over TCP on 127.0.0.1. Every wait has a deadline.
 
 #include "e2e_support.h"
 
@@ -254,7 +254,7 @@ TEST_F(Server, AClientSilentForMoreThanFiveSecondsBeforeLoggingInIsDroppedAtItsN
 
 TEST_F(Server, ASecondServerOnTheSamePortFailsWithExitCode1) {
   cGameDir OTHERDIR;
-  cServerProcess OTHER(OTHERDIR.PATH());
+  cServerProcess OTHER(OTHERDIR.PATH(), false, {}, false);
   EXPECT_EQ(OTHER.WAITEXIT(), 1);
   EXPECT_NE(OTHER.LOG().find("Server_Open failed!\n"), std::string::npos) << OTHER.LOG();
   auto C = Connect();
