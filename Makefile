@@ -62,14 +62,15 @@ fuzz:
 # random moments of its saves (a save pass asked for by SIGUSR1, the graceful
 # stop, a start, a new game's first start); after each kill every player file
 # and the world file must be their previous version or a whole new one, and
-# the server must start again. Uses port 9090.
+# the server must start again. Serves on a port free at its start.
 KILLS ?= 100
 crashtest: build
 	$(BUILD_DIR)/royaumes-trial crash --kills $(KILLS)
 
 # The soak: the sanitizer build of the server for SOAK_SECONDS (default 60;
 # 600 for the full soak) under 50 clients, one in five misbehaving; fails on a
-# sanitizer report, a lost reply or memory that grows. Uses port 9090.
+# sanitizer report, a lost reply or memory that grows. Serves on a port free
+# at its start.
 SOAK_SECONDS ?= 60
 soak: deps
 	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON

@@ -98,10 +98,11 @@ std::optional<tPlayerFile> READPLAYERFILE(const std::string& TEXT, std::string& 
   return R;
 }
 
-bool WORLDFILECOMPLETE(const std::string& BYTES, int64_t SQUARES, int64_t RECORDSIZE,
-                       int TERRAINS, std::string& WHY) {
+bool WORLDFILECOMPLETE(const std::string& BYTES, int64_t SQUARES, int64_t RECORDSIZE, int TERRAINS,
+                       std::string& WHY) {
   if (static_cast<int64_t>(BYTES.size()) != SQUARES * RECORDSIZE) {
-    WHY = std::to_string(BYTES.size()) + " bytes instead of " + std::to_string(SQUARES * RECORDSIZE);
+    WHY =
+        std::to_string(BYTES.size()) + " bytes instead of " + std::to_string(SQUARES * RECORDSIZE);
     return false;
   }
   for (int64_t S = 0; S < SQUARES; ++S) {

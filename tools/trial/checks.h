@@ -23,5 +23,5 @@ std::optional<tPlayerFile> READPLAYERFILE(const std::string& TEXT, std::string& 
 
 /// Whether BYTES is a whole world file: exactly SQUARES records of RECORDSIZE
 /// bytes, each beginning with a terrain number below TERRAINS. WHY says why not.
-bool WORLDFILECOMPLETE(const std::string& BYTES, int64_t SQUARES, int64_t RECORDSIZE,
-                       int TERRAINS, std::string& WHY);
+bool WORLDFILECOMPLETE(const std::string& BYTES, int64_t SQUARES, int64_t RECORDSIZE, int TERRAINS,
+                       std::string& WHY);

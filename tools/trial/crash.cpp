@@ -11,8 +11,8 @@
 #include <iostream>
 #include <iterator>
 #include <map>
-#include <set>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "checks.h"
@@ -114,8 +114,8 @@ class cCrashTrial {
 };
 
 void cCrashTrial::FAIL(const std::string& WHY) {
-  const fs::path KEEP = fs::temp_directory_path() / ("royaumes-crashtest-failure-" +
-                                                     std::to_string(::getpid()));
+  const fs::path KEEP =
+      fs::temp_directory_path() / ("royaumes-crashtest-failure-" + std::to_string(::getpid()));
   std::error_code EC;
   fs::copy(FGAME.PATH(), KEEP, fs::copy_options::recursive, EC);
   throw cCrashFailure(WHY + "\n  (the game directory is kept in " + KEEP.string() + ")");
@@ -138,8 +138,8 @@ bool cCrashTrial::PLAYACCOUNT(tAccount& A) {
   const std::string NAME = ACCOUNTNAME(A.NUMBER);
   std::vector<std::string> LINES;
   if (!C.CONNECT(REPLYMS) || !C.READUNTIL("login", LINES, REPLYMS) || !C.SEND(NAME + "\r\n") ||
-      !C.READUNTIL("mot de passe", LINES, REPLYMS) ||
-      !C.SEND(ACCOUNTPASSWORD(A.NUMBER) + "\r\n") || !C.READUNTIL("en jeu", LINES, REPLYMS)) {
+      !C.READUNTIL("mot de passe", LINES, REPLYMS) || !C.SEND(ACCOUNTPASSWORD(A.NUMBER) + "\r\n") ||
+      !C.READUNTIL("en jeu", LINES, REPLYMS)) {
     FWHY = "the login was not answered";
     return false;
   }
@@ -164,8 +164,8 @@ bool cCrashTrial::PLAYACCOUNT(tAccount& A) {
   } else {
     const int X = static_cast<int>(UNIFORM(9)) + 1;
     const int Y = static_cast<int>(UNIFORM(9)) + 1;
-    COMMANDS = {"TURN 1", "ORDER " + A.CHAMPION + " MOVE " + std::to_string(X) + "," +
-                              std::to_string(Y)};
+    COMMANDS = {"TURN 1",
+                "ORDER " + A.CHAMPION + " MOVE " + std::to_string(X) + "," + std::to_string(Y)};
   }
   for (const auto& COMMAND : COMMANDS) {
     LINES.clear();
@@ -197,8 +197,8 @@ void cCrashTrial::PLAY(int N) {
   }
   for (tAccount* A : OLD) {
     if (!PLAYACCOUNT(*A)) {
-      FAIL("account " + ACCOUNTNAME(A->NUMBER) + " could not play on the restarted server: " +
-           FWHY);
+      FAIL("account " + ACCOUNTNAME(A->NUMBER) +
+           " could not play on the restarted server: " + FWHY);
     }
   }
 }
@@ -403,10 +403,22 @@ int cCrashTrial::RUN() {
   SNAPSHOT();
   for (int K = 0; K < FO.KILLS; ++K) {
     switch (K % 8) {
-      case 0: case 2: case 4: case 6: KILLINSAVEPASS(); break;
-      case 1: case 5: KILLINSTOP(); break;
-      case 3: KILLINSTART(); break;
-      default: KILLINFIRSTSTART(); break;
+      case 0:
+      case 2:
+      case 4:
+      case 6:
+        KILLINSAVEPASS();
+        break;
+      case 1:
+      case 5:
+        KILLINSTOP();
+        break;
+      case 3:
+        KILLINSTART();
+        break;
+      default:
+        KILLINFIRSTSTART();
+        break;
     }
     ++FKILLS;
     SNAPSHOT();
@@ -424,8 +436,7 @@ int cCrashTrial::RUN() {
             << " of them new versions (" << FNEWWORLDS
             << " of a world file), 0 neither the previous nor a whole new version; "
             << FTEMPS.size() << " temporary files left by kills (none kept a start from "
-            << "reading its game), " << FSTARTS
-            << " starts, 0 refused" << std::endl;
+            << "reading its game), " << FSTARTS << " starts, 0 refused" << std::endl;
   return 0;
 }
 

@@ -1,8 +1,11 @@
 // royaumes-trial: the crash trial and the soak of the server.
 //
 //   royaumes-trial crash [--kills N] [--players P] [--server PATH] [--game DIR] [--seed S]
+//                        [--port N]
 //   royaumes-trial soak [--seconds S] [--clients N] [--server PATH] [--game DIR] [--seed S]
-//                       [--env NAME=VALUE]...
+//                       [--env NAME=VALUE]... [--port N]
+//
+// The servers listen on --port, by default a port that is free at the start.
 
 #include <csignal>
 #include <iostream>
@@ -10,15 +13,16 @@
 #include <vector>
 
 #include "crash.h"
+#include "net.h"
 #include "soak.h"
 
 namespace {
 
 int USAGE() {
   std::cerr << "usage: royaumes-trial crash [--kills N] [--players P] [--server PATH] [--game DIR]"
-               " [--seed S]\n"
+               " [--seed S] [--port N]\n"
                "       royaumes-trial soak [--seconds S] [--clients N] [--server PATH]"
-               " [--game DIR] [--seed S] [--env NAME=VALUE]...\n";
+               " [--game DIR] [--seed S] [--env NAME=VALUE]... [--port N]\n";
   return 2;
 }
 
@@ -44,6 +48,7 @@ int main(int ARGC, char** ARGV) {
   tSoakOptions SOAK;
   CRASH.SERVER = SOAK.SERVER = ROYAUMES_TRIAL_SERVER;
   CRASH.GAME = SOAK.GAME = ROYAUMES_TRIAL_GAME;
+  long PORT = 0;
   for (int I = 2; I < ARGC; ++I) {
     const std::string A = ARGV[I];
     if (I + 1 >= ARGC) {
@@ -65,11 +70,19 @@ int main(int ARGC, char** ARGV) {
       SOAK.SECONDS = static_cast<int>(N);
     } else if (A == "--clients" && NUMBER(V, 1, 400, N)) {
       SOAK.CLIENTS = static_cast<int>(N);
+    } else if (A == "--port" && NUMBER(V, 0, 65535, N)) {
+      PORT = N;
     } else if (A == "--env" && V.find('=') != std::string::npos) {
       SOAK.ENV.push_back(V);
     } else {
       return USAGE();
     }
+  }
+  try {
+    SETTRIALPORT(static_cast<uint16_t>(PORT));
+  } catch (const std::exception& E) {
+    std::cerr << "royaumes-trial: " << E.what() << "\n";
+    return 1;
   }
   if (MODE == "crash") {
     // Players made along the way: one per kill, up to 300 more.

@@ -19,6 +19,40 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+uint16_t GPORT = 9090;
+}
+
+void SETTRIALPORT(uint16_t PORT) {
+  if (PORT == 0) {
+    // The kernel's choice of a free port, released at once for the server.
+    const int FD = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in A{};
+    A.sin_family = AF_INET;
+    A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t LEN = sizeof A;
+    if (FD < 0 || ::bind(FD, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0 ||
+        ::getsockname(FD, reinterpret_cast<sockaddr*>(&A), &LEN) != 0) {
+      throw std::runtime_error("no free port");
+    }
+    ::close(FD);
+    PORT = ntohs(A.sin_port);
+  }
+  GPORT = PORT;
+}
+
+uint16_t TRIALPORT() {
+  return GPORT;
+}
+
+sockaddr_in TRIALADDRESS() {
+  sockaddr_in A{};
+  A.sin_family = AF_INET;
+  A.sin_port = htons(GPORT);
+  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return A;
+}
+
 int64_t NOWMS() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -43,8 +77,11 @@ cTrialServer::~cTrialServer() {
 }
 
 void cTrialServer::SPAWN() {
+  std::vector<std::string> COMMAND = FCOMMAND;
+  COMMAND.push_back("--port");
+  COMMAND.push_back(std::to_string(TRIALPORT()));
   std::vector<char*> ARGV;
-  for (auto& A : FCOMMAND) {
+  for (auto& A : COMMAND) {
     ARGV.push_back(A.data());
   }
   ARGV.push_back(nullptr);
@@ -163,10 +200,7 @@ bool cLineClient::CONNECT(int MILLIS) {
   if (FFD < 0) {
     return false;
   }
-  sockaddr_in A{};
-  A.sin_family = AF_INET;
-  A.sin_port = htons(9090);
-  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in A = TRIALADDRESS();
   timeval TV{MILLIS / 1000, (MILLIS % 1000) * 1000};
   ::setsockopt(FFD, SOL_SOCKET, SO_SNDTIMEO, &TV, sizeof TV);
   if (::connect(FFD, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {

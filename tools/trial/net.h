@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <netinet/in.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -48,7 +49,14 @@ class cTrialServer {
   int FCODE = -1;
 };
 
-/// A connection to 127.0.0.1:9090 that reads lines (CR LF ends them).
+/// The port the trial's servers listen on (given to them as --port) and its
+/// clients connect to. PORT 0 picks one that no one listens on now.
+void SETTRIALPORT(uint16_t PORT);
+uint16_t TRIALPORT();
+/// 127.0.0.1 on TRIALPORT().
+struct sockaddr_in TRIALADDRESS();
+
+/// A connection to TRIALADDRESS() that reads lines (CR LF ends them).
 class cLineClient {
  public:
   cLineClient() = default;

@@ -4,9 +4,9 @@
 
 #include "soak.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <arpa/inet.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -89,8 +89,7 @@ struct tClient {
 class cSoak {
  public:
   explicit cSoak(const tSoakOptions& O)
-      : FO(O), FGAME(O.GAME, O.CLIENTS), FSERVER({O.SERVER}, FGAME.PATH(), O.ENV),
-        FRANDOM(O.SEED) {
+      : FO(O), FGAME(O.GAME, O.CLIENTS), FSERVER({O.SERVER}, FGAME.PATH(), O.ENV), FRANDOM(O.SEED) {
     for (int I = 0; I < O.CLIENTS; ++I) {
       tClient C;
       C.ACCOUNT = I + 1;
@@ -109,7 +108,9 @@ class cSoak {
 
  private:
   int64_t RANDOM(int64_t N) { return std::uniform_int_distribution<int64_t>(0, N - 1)(FRANDOM); }
-  std::string SQUARE() { return std::to_string(RANDOM(10) + 1) + "," + std::to_string(RANDOM(10) + 1); }
+  std::string SQUARE() {
+    return std::to_string(RANDOM(10) + 1) + "," + std::to_string(RANDOM(10) + 1);
+  }
   void OPEN(tClient& C, int64_t NOW);
   void CLOSE(tClient& C, int64_t NOW, int64_t AGAINMS, bool RESET = false);
   void LOST(tClient& C, const std::string& WHY);
@@ -133,10 +134,7 @@ class cSoak {
 
 void cSoak::OPEN(tClient& C, int64_t NOW) {
   C.FD = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in A{};
-  A.sin_family = AF_INET;
-  A.sin_port = htons(9090);
-  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in A = TRIALADDRESS();
   if (C.FD < 0 || ::connect(C.FD, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {
     ++FBADCONNECTS;
     if (C.FD >= 0) {
@@ -203,7 +201,8 @@ void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
       R += C.POSITION;
     } else if (CH == '$') {
       R += C.CHAMPION;
-    } else if (CH == '#' && (T.find("MOVE") != std::string::npos || T.find("SQUARE ") != std::string::npos)) {
+    } else if (CH == '#' &&
+               (T.find("MOVE") != std::string::npos || T.find("SQUARE ") != std::string::npos)) {
       R += SQUARE();
     } else {
       R += CH;
@@ -361,8 +360,9 @@ int cSoak::RUN() {
     std::cerr << "soak: the server did not start; its console:\n" << FSERVER.CONSOLE() << std::endl;
     return 1;
   }
-  std::cout << "soak: " << FO.CLIENTS << " clients (" << FO.CLIENTS / std::max(FO.MISBEHAVINGEVERY, 1)
-            << " misbehaving) for " << FO.SECONDS << " s against " << FO.SERVER << std::endl;
+  std::cout << "soak: " << FO.CLIENTS << " clients ("
+            << FO.CLIENTS / std::max(FO.MISBEHAVINGEVERY, 1) << " misbehaving) for " << FO.SECONDS
+            << " s against " << FO.SERVER << std::endl;
   std::vector<long> SAMPLES;
   const int64_t START = NOWMS();
   int64_t NEXTSAMPLE = START + 1000;
@@ -464,10 +464,10 @@ int cSoak::RUN() {
   const bool FLAT = MEMORYFLAT(SAMPLES, WHY);
 
   std::cout << "soak: " << RUNSECONDS << " s, " << FANSWERED << " commands answered, " << FLOGINS
-            << " logins, " << FQUITS << " quits; misbehaving connections: " << FMISCONNECTS[kGARBAGE]
-            << " garbage, " << FMISCONNECTS[kLONGLINES] << " over-long lines, "
-            << FMISCONNECTS[kNOREAD] << " never reading, " << FMISCONNECTS[kVANISH]
-            << " vanishing mid-line\n";
+            << " logins, " << FQUITS
+            << " quits; misbehaving connections: " << FMISCONNECTS[kGARBAGE] << " garbage, "
+            << FMISCONNECTS[kLONGLINES] << " over-long lines, " << FMISCONNECTS[kNOREAD]
+            << " never reading, " << FMISCONNECTS[kVANISH] << " vanishing mid-line\n";
   std::cout << "soak: resident memory (KiB), one sample a second:";
   for (std::size_t I = 0; I < SAMPLES.size(); ++I) {
     std::cout << (I % 12 == 0 ? "\n  " : " ") << SAMPLES[I];
@@ -483,8 +483,8 @@ int cSoak::RUN() {
   for (std::size_t I = 0; I < REPORTS.size() && I < 40; ++I) {
     std::cout << "  report: " << REPORTS[I] << "\n";
   }
-  const bool OK = FLOST == 0 && REPORTS.empty() && FLAT && STOPPED && FSERVER.EXITCODE() == 0 &&
-                  FANSWERED > 0;
+  const bool OK =
+      FLOST == 0 && REPORTS.empty() && FLAT && STOPPED && FSERVER.EXITCODE() == 0 && FANSWERED > 0;
   std::cout << (OK ? "soak: passed" : "soak: FAILED") << std::endl;
   return OK ? 0 : 1;
 }
