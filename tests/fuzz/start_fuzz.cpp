@@ -55,7 +55,13 @@ void PLAY(cSession& S, const std::string& LINE) {
 
 void PLAYLOADEDGAME() {
   if (WORLDMAP->ISEMPTY()) {
-    WORLDMAP->CREATEWORLD();
+    // The server's entry stops the start with the reason when the world
+    // cannot be made (no terrain to make it from, a disk that refuses it).
+    try {
+      WORLDMAP->CREATEWORLD();
+    } catch (const std::exception&) {
+      return;
+    }
   }
   std::vector<cJoueur*> PLAYERS;
   for (int32_t I = 0; I < JEUJOUEURS->COUNT(); ++I) {
