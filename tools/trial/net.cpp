@@ -1,11 +1,11 @@
 #include "net.h"
 
+#include "process.h"
+
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,39 +80,11 @@ void cTrialServer::SPAWN() {
   std::vector<std::string> COMMAND = FCOMMAND;
   COMMAND.push_back("--port");
   COMMAND.push_back(std::to_string(TRIALPORT()));
-  std::vector<char*> ARGV;
-  for (auto& A : COMMAND) {
-    ARGV.push_back(A.data());
-  }
-  ARGV.push_back(nullptr);
   const std::string LOG = (FDIR / "console.log").string();
   // The last run's console goes first: its lines must not pass for this run's.
   std::error_code EC;
   fs::remove(LOG, EC);
-  const pid_t PARENT = ::getpid();
-  FPID = ::fork();
-  if (FPID < 0) {
-    throw std::runtime_error("fork failed");
-  }
-  if (FPID == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != PARENT || ::chdir(FDIR.c_str()) != 0) {
-      ::_exit(126);
-    }
-    const int OUT = ::open(LOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int NUL = ::open("/dev/null", O_RDONLY);
-    if (OUT < 0 || NUL < 0) {
-      ::_exit(126);
-    }
-    ::dup2(NUL, 0);
-    ::dup2(OUT, 1);
-    ::dup2(OUT, 2);
-    for (auto& E : FENV) {
-      ::putenv(E.data());
-    }
-    ::execvp(ARGV[0], ARGV.data());
-    ::_exit(127);
-  }
+  FPID = SPAWNINDIR(std::move(COMMAND), FDIR, LOG, FENV);
   FEXITED = false;
   FCODE = -1;
 }
