@@ -15,7 +15,6 @@
 
 #include "fuzz_game.h"
 #include "players/joueur.h"
-#include "protocol/interpreter.h"
 #include "server/nanny.h"
 #include "server/server.h"
 #include "world/world.h"
@@ -29,26 +28,28 @@
 
 namespace {
 
-const std::vector<std::string> QUERIES = {
-    "GET ALL",      "GET GAME RACES", "GET GAME RESSOURCES", "GET GAME LANDS",
-    "GET GAME CLASSES", "GET GAME GRID", "GET GAME TROOP #0", "GET TAVERN",
-    "GET SQUARES",  "GET MAPPED",     "GET TROOPS VISIBLES", "GET CHAMPIONS VISIBLES",
-    "GET ENEMY BUILDINGS", "GET LOG", "TURN 3"};
+const std::vector<std::string> QUERIES = {"GET ALL",
+                                          "GET GAME RACES",
+                                          "GET GAME RESSOURCES",
+                                          "GET GAME LANDS",
+                                          "GET GAME CLASSES",
+                                          "GET GAME GRID",
+                                          "GET GAME TROOP #0",
+                                          "GET TAVERN",
+                                          "GET SQUARES",
+                                          "GET MAPPED",
+                                          "GET TROOPS VISIBLES",
+                                          "GET CHAMPIONS VISIBLES",
+                                          "GET ENEMY BUILDINGS",
+                                          "GET LOG",
+                                          "TURN 3"};
 
 void PLAY(cSession& S, const std::string& LINE) {
   S.RECEIVEBYTES(LINE.data(), LINE.size());
   S.RECEIVEBYTES("\r", 1);
   while (S.TAKELINE(0)) {
-    // As in the server's loop, a line that fails costs that line only.
-    try {
-      if (S.FSTATE != CON_PLAYING) {
-        NANNY(S);
-      } else {
-        INTERPRETER(S);
-      }
-    } catch (const std::exception&) {
-      S.RESETCOMMAND();
-    }
+    std::string WHY;
+    PLAYLINE(S, WHY);
     S.CLEAROUTPUT();
   }
 }
