@@ -11,7 +11,6 @@
 #include "base/console.h"
 #include "base/random.h"
 #include "players/joueur.h"
-#include "protocol/interpreter.h"
 #include "server/nanny.h"
 #include "server/startup.h"
 #include "world/world.h"
@@ -23,25 +22,13 @@ namespace fuzzgame {
 namespace {
 
 // Kept for the whole run: console lines go here, never to the fuzzer's output.
-cConsoleCapture* CAPTURE = nullptr;
-
-void PLAY(cSession& S, const std::string& LINE) {
-  S.RECEIVEBYTES(LINE.data(), LINE.size());
-  S.RECEIVEBYTES("\r", 1);
-  while (S.TAKELINE(0)) {
-    if (S.FSTATE != CON_PLAYING) {
-      NANNY(S);
-    } else {
-      INTERPRETER(S);
-    }
-  }
-}
+std::unique_ptr<cConsoleCapture> CAPTURE;
 
 }  // namespace
 
 void PREPARE(bool PLAYERS) {
   if (CAPTURE == nullptr) {
-    CAPTURE = new cConsoleCapture();
+    CAPTURE = std::make_unique<cConsoleCapture>();
   }
   std::string PATTERN = (fs::temp_directory_path() / "royaumes-fuzz-XXXXXX").string();
   if (::mkdtemp(PATTERN.data()) == nullptr) {
@@ -83,6 +70,16 @@ void PREPARE(bool PLAYERS) {
   }
   FREE();
   QUIETCONSOLE();
+}
+
+void PLAY(cSession& S, const std::string& LINE) {
+  S.RECEIVEBYTES(LINE.data(), LINE.size());
+  S.RECEIVEBYTES("\r", 1);
+  while (S.TAKELINE(0)) {
+    std::string WHY;
+    PLAYLINE(S, WHY);
+    S.CLEAROUTPUT();
+  }
 }
 
 void LOAD() {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol/session.h"
+
 namespace fuzzgame {
 
 /// Copies the shipped game into a fresh temporary directory (once per
@@ -21,6 +23,10 @@ void PREPARE(bool PLAYERS);
 /// always plays the same way. FREE releases it.
 void LOAD();
 void FREE();
+
+/// LINE sent by the client of S and acted on as the server's loop does (a line
+/// that fails costs that line only); the replies are dropped.
+void PLAY(cSession& S, const std::string& LINE);
 
 /// Writes the bytes DATA..DATA+SIZE into PATH (relative to the game copy).
 void WRITEFILE(const std::string& PATH, const uint8_t* DATA, std::size_t SIZE);

@@ -15,7 +15,6 @@
 
 #include "fuzz_game.h"
 #include "players/joueur.h"
-#include "server/nanny.h"
 #include "server/server.h"
 #include "world/world.h"
 
@@ -44,16 +43,6 @@ const std::vector<std::string> QUERIES = {"GET ALL",
                                           "GET LOG",
                                           "TURN 3"};
 
-void PLAY(cSession& S, const std::string& LINE) {
-  S.RECEIVEBYTES(LINE.data(), LINE.size());
-  S.RECEIVEBYTES("\r", 1);
-  while (S.TAKELINE(0)) {
-    std::string WHY;
-    PLAYLINE(S, WHY);
-    S.CLEAROUTPUT();
-  }
-}
-
 void PLAYLOADEDGAME() {
   if (WORLDMAP->ISEMPTY()) {
     // The server's entry stops the start with the reason when the world
@@ -73,12 +62,12 @@ void PLAYLOADEDGAME() {
     S.FJOUEUR = J;
     S.FSTATE = CON_PLAYING;
     for (const auto& Q : QUERIES) {
-      PLAY(S, Q);
+      fuzzgame::PLAY(S, Q);
     }
   }
   cSession NEWCOMER;
   for (const char* LINE : {"demo", "demo", "0", "GET ALL", "TURN 2"}) {
-    PLAY(NEWCOMER, LINE);
+    fuzzgame::PLAY(NEWCOMER, LINE);
   }
   SAVEGAMESTATE();
 }
