@@ -3,11 +3,12 @@
 
 BUILD_DIR ?= build
 TEST_BUILD_DIR ?= build-test
+FUZZ_BUILD_DIR ?= build-fuzz
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build test run bench install clean format
+.PHONY: all deps build test run bench fuzz crashtest soak install clean format
 
 all: build
 
@@ -43,6 +44,39 @@ test: deps
 	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON
 	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
 	cd $(TEST_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS (default 60) each, built with clang,
+# libFuzzer and the sanitizers in build-fuzz/; what they find is kept in
+# fuzz-corpus/ (ignored by git). FUZZ_JOBS=2 runs two at a time; FUZZ_TARGETS
+# picks some. Fails when any target finds something (scripts/fuzz.sh).
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 1
+FUZZ_TARGETS ?=
+fuzz:
+	@bash scripts/ensure-deps.sh fuzz
+	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) \
+	  FUZZ_TARGETS="$(FUZZ_TARGETS)" bash scripts/fuzz.sh
+
+# The crash trial: the optimised server on a copy of game/ with many players,
+# killed with SIGKILL KILLS times (default 100; 1000 for the full trial) at
+# random moments of its saves (a save pass asked for by SIGUSR1, the graceful
+# stop, a start, a new game's first start); after each kill every player file
+# and the world file must be their previous version or a whole new one, and
+# the server must start again. Serves on a port free at its start.
+KILLS ?= 100
+crashtest: build
+	$(BUILD_DIR)/royaumes-trial crash --kills $(KILLS)
+
+# The soak: the sanitizer build of the server for SOAK_SECONDS (default 60;
+# 600 for the full soak) under 50 clients, one in five misbehaving; fails on a
+# sanitizer report, a lost reply or memory that grows. Serves on a port free
+# at its start.
+SOAK_SECONDS ?= 60
+soak: deps
+	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON
+	cmake --build $(TEST_BUILD_DIR) -j $(JOBS) --target royaumes-server royaumes-trial
+	$(TEST_BUILD_DIR)/royaumes-trial soak --seconds $(SOAK_SECONDS) --server $(TEST_BUILD_DIR)/royaumes-server \
+	  --env ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=64
 
 format:
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs to build, test and run.
+# Installs the Debian packages the project needs to build, test and run
+# (with the argument "fuzz", to fuzz as well).
 # As root, missing packages are installed with apt-get; otherwise the exact
 # command to run is printed and the script fails.
 set -euo pipefail
 
 PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev libsdl1.2-dev libsdl-net1.2-dev)
+# "fuzz": also clang and its libFuzzer runtime, for make fuzz.
+if [[ "${1:-}" == fuzz ]]; then
+  PACKAGES+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do

@@ -115,7 +115,7 @@ bool cListeBatiments::LOADBATIMENTS() {
     // Requirements are flags indexed by identifier: identifiers must be exactly
     // 0 .. n - 1, or a flag would stand for the wrong building or none at all.
     std::set<int32_t> SEEN;
-    FOREACHBLOCK(IN, [this, &SEEN](cBuffer& RECORD, const std::string& FIRSTLINE) {
+    FOREACHBLOCK(IN, [&SEEN](cBuffer& RECORD, const std::string& FIRSTLINE) {
       const int32_t UID = STRTOINT(FIRSTLINE.substr(1));
       if (UID < 0 || UID >= ULNBBATIMENTS || !SEEN.insert(UID).second) {
         throw LOADERROR(RECORD, RECORD.GETCURRENT(), FIRSTLINE,

@@ -1,6 +1,7 @@
 #include "server/nanny.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "base/strutils.h"
 #include "entities/race.h"
 #include "players/joueur.h"
+#include "protocol/interpreter.h"
 
 namespace {
 
@@ -143,4 +145,20 @@ void NANNY(cSession& CLIENT) {
       break;
   }
   CLIENT.RESETCOMMAND();
+}
+
+bool PLAYLINE(cSession& CLIENT, std::string& WHY) {
+  try {
+    if (CLIENT.FSTATE != CON_PLAYING) {
+      NANNY(CLIENT);
+    } else {
+      CONSOLE(CLIENT.FCOMMAND);
+      INTERPRETER(CLIENT);
+    }
+    return true;
+  } catch (const std::exception& E) {
+    WHY = E.what();
+    CLIENT.RESETCOMMAND();
+    return false;
+  }
 }

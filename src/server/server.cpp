@@ -20,7 +20,6 @@
 
 #include "base/console.h"
 #include "players/joueur.h"
-#include "protocol/interpreter.h"
 #include "server/nanny.h"
 #include "world/world.h"
 
@@ -379,16 +378,9 @@ bool cServer::HANDLELINES(cClientInfos& C) {
                       C.PENDINGOUTPUT() <= MAXPENDINGOUTPUT && C.TAKELINE(NOW);
        ++N) {
     // A line that makes the game fail costs that line, never the server.
-    try {
-      if (C.FSTATE != CON_PLAYING) {
-        NANNY(C);
-      } else {
-        CONSOLE(C.FCOMMAND);
-        INTERPRETER(C);
-      }
-    } catch (const std::exception& E) {
-      CONSOLE("Client " + std::to_string(C.FNUM) + " line failed: " + E.what());
-      C.RESETCOMMAND();
+    std::string WHY;
+    if (!PLAYLINE(C, WHY)) {
+      CONSOLE("Client " + std::to_string(C.FNUM) + " line failed: " + WHY);
     }
   }
   if (C.FSTATE == CON_CLOSING) {

@@ -5,6 +5,7 @@
 
 #include "base/console.h"
 #include "base/random.h"
+#include "base/safefile.h"
 #include "base/strutils.h"
 #include "entities/ressource.h"
 #include "world/grid.h"
@@ -343,13 +344,6 @@ void cSquaresFile::WRITERECORD(const cSquareMemory& S) {
   }
 }
 
-void cSquaresFile::FLUSH() {
-  FMAP.flush();
-  if (!FMAP) {
-    RAISE("cannot be written");
-  }
-}
-
 void cSquaresFile::SETSQUARE(cSquareMemory& S) {
   WRITERECORD(S);
   // Flushed before the square counts as stored: a square evicted once written
@@ -365,13 +359,47 @@ void cSquaresFile::SAVEWORLD() {
   std::vector<cSquareMemory*> WRITTEN;
   for (const auto& S : CACHE->CACHE) {
     if (S->CHANGED()) {
-      WRITERECORD(*S);
       WRITTEN.push_back(S.get());
     }
   }
-  FLUSH();
+  if (WRITTEN.empty()) {
+    return;
+  }
+  // The whole file is written anew with the changed records and replaces the
+  // old one at once: a save cut short (a crash, a full disk) leaves the
+  // previous world whole, never some squares old and some new.
+  const int64_t SIZE = FILESIZE();
+  std::string DATA(static_cast<std::size_t>(SIZE), '\0');
+  FMAP.clear();
+  FMAP.seekg(0);
+  FMAP.read(DATA.data(), static_cast<std::streamsize>(SIZE));
+  if (FMAP.gcount() != static_cast<std::streamsize>(SIZE)) {
+    RAISE("cannot be read");
+  }
+  for (const cSquareMemory* S : WRITTEN) {
+    const auto AT = static_cast<std::size_t>(static_cast<int64_t>(S->MAPINDEX) * RECORDSIZE());
+    const std::string R = S->RECORD();
+    if (AT + R.size() > DATA.size()) {
+      DATA.resize(AT + R.size(), '\0');
+    }
+    DATA.replace(AT, R.size(), R);
+  }
+  REPLACEFILE(DATA);
   for (cSquareMemory* S : WRITTEN) {
     S->MARKSTORED();
+  }
+}
+
+void cSquaresFile::REPLACEFILE(const std::string& DATA) {
+  std::string ERROR;
+  if (!SAVETEXTATOMIC(DATA, FFILENAME, FFILENAME + ".tmp", ERROR)) {
+    RAISE("cannot be written (" + ERROR + ")");
+  }
+  // The stream still reads the file that was replaced.
+  FMAP.close();
+  FMAP.open(FFILENAME, std::ios::in | std::ios::out | std::ios::binary);
+  if (!FMAP.is_open()) {
+    RAISE("cannot be opened again after it was written");
   }
 }
 
@@ -391,22 +419,18 @@ void cSquaresFile::ROLLSQUARE(cSquare& S) const {
 void cSquaresFile::CREATEWORLD() {
   CONSOLE("Creation du monde : " + std::to_string(TXMAP) + "x" + std::to_string(TYMAP));
   CACHE->CLEAR();
-  FMAP.close();
-  FMAP.open(FFILENAME, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
-  if (!FMAP.is_open()) {
-    RAISE("cannot be created");
-  }
   // Record m lies at byte m * RECORDSIZE: record 0 belongs to no square, and
-  // records 1 to 100 are the squares (1,1) to (10,10).
+  // records 1 to 100 are the squares (1,1) to (10,10). The world is made in
+  // memory and replaces the file whole, so that a start cut short leaves no
+  // half world that the next start would refuse.
   cSquare SCRATCH;
   SCRATCH.RESSDISPO.assign(FNBRESS, 0);
+  std::string DATA;
   for (int64_t M = 0; M <= LASTINDEX; ++M) {
     ROLLSQUARE(SCRATCH);
-    if (!SCRATCH.SAVETOFILE(FMAP)) {
-      RAISE("cannot be written");
-    }
+    DATA += SCRATCH.RECORD();
   }
-  FLUSH();
+  REPLACEFILE(DATA);
   EMPTY = false;
 }
 

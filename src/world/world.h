@@ -161,12 +161,16 @@ class cSquaresFile {
   /// Writes S's record at the place of its map index and flushes the file; S is
   /// then unchanged. Raises cWorldFileError when the write fails.
   void SETSQUARE(cSquareMemory& S);
-  /// Writes every changed cached square back to the file and flushes it; they
-  /// are then unchanged. Raises cWorldFileError when the write fails.
+  /// Writes every changed cached square back to the file; they are then
+  /// unchanged. The file is replaced whole (written beside it, then renamed
+  /// over it), so that it is always either the previous world or the new one.
+  /// Raises cWorldFileError when the write fails: the file and the squares
+  /// then stay as they were.
   void SAVEWORLD();
   /// Fills the file with a new random world: a record for every map index from 0
   /// to 100, terrains drawn from JEUTERRAINS and deposits rolled with their dice.
-  /// Announces it on the console. Empties the cache, whose squares were the old world's.
+  /// Replaces the file whole, as SAVEWORLD does. Announces it on the console.
+  /// Empties the cache, whose squares were the old world's.
   void CREATEWORLD();
 
   /// Size of one record in bytes for the resources the file was opened with.
@@ -186,8 +190,9 @@ class cSquaresFile {
   void CHECKSIZE();
   // Writes S's record at the place of its map index, without flushing.
   void WRITERECORD(const cSquareMemory& S);
-  // Flushes the file; raises when that fails.
-  void FLUSH();
+  // Replaces the file by DATA at once (FILENAME + ".tmp" renamed over it) and
+  // reopens it; raises when that fails, the file then being as it was.
+  void REPLACEFILE(const std::string& DATA);
 
   std::string FFILENAME;
   std::size_t FNBRESS;

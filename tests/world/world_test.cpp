@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <tuple>
@@ -226,4 +227,29 @@ TEST_F(World, RecordSizeFollowsTheNumberOfResources) {
   ASSERT_EQ(BYTES.size(), 101u * 11u);
   EXPECT_EQ(BYTES.substr(11 * 42, 11), std::string("\0\0\0\0\0\0\0\0\0\x02\x01", 11));
   EXPECT_EQ(F.GETSQUARE(42)->RESSDISPO[4], 258);
+}
+
+TEST_F(World, ASaveThatCannotFinishLeavesThePreviousWorldWhole) {
+  cSquaresFile F(PATH, &CACHE);
+  F.CREATEWORLD();
+  const std::string BEFORE = BYTESOF(PATH);
+  F.GETSQUARE(1, 1)->RESSDISPO[0] = 9;
+  F.GETSQUARE(10, 10)->RESSDISPO[0] = 9;
+  // The new world cannot be written beside the file: nothing of it may land.
+  std::filesystem::create_directory(PATH + ".tmp");
+  EXPECT_THROW(F.SAVEWORLD(), cWorldFileError);
+  EXPECT_EQ(BYTESOF(PATH), BEFORE);
+  EXPECT_TRUE(F.GETSQUARE(1, 1)->CHANGED()) << "kept for the next save";
+
+  std::filesystem::remove(PATH + ".tmp");
+  F.SAVEWORLD();
+  EXPECT_FALSE(std::filesystem::exists(PATH + ".tmp"));
+  const std::string AFTER = BYTESOF(PATH);
+  ASSERT_EQ(AFTER.size(), BEFORE.size());
+  EXPECT_EQ(AFTER.substr(7 * 2, 7 * 98), BEFORE.substr(7 * 2, 7 * 98)) << "squares 2 to 99";
+  EXPECT_EQ(AFTER.substr(7 + 1, 2), std::string("\x09\x00", 2));
+  EXPECT_EQ(AFTER.substr(700 + 1, 2), std::string("\x09\x00", 2));
+  // What is read next comes from the file that replaced the old one.
+  CACHE.CLEAR();
+  EXPECT_EQ(F.GETSQUARE(10, 10)->RESSDISPO[0], 9);
 }

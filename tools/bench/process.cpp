@@ -98,6 +98,42 @@ void INSTALLINTERRUPTHANDLERS() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
+pid_t SPAWNINDIR(std::vector<std::string> COMMAND, const fs::path& DIR, const std::string& LOG,
+                 std::vector<std::string> ENV) {
+  // Everything the child needs is built before the fork.
+  std::vector<char*> ARGV;
+  for (std::string& A : COMMAND) {
+    ARGV.push_back(A.data());
+  }
+  ARGV.push_back(nullptr);
+  const pid_t PARENT = ::getpid();
+  const pid_t PID = ::fork();
+  if (PID < 0) {
+    throw cBenchError("cannot start the server (fork failed)");
+  }
+  if (PID == 0) {
+    // A server left running after its client dies would hold the port.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != PARENT || ::chdir(DIR.c_str()) != 0) {
+      ::_exit(126);
+    }
+    const int OUT = ::open(LOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int NUL = ::open("/dev/null", O_RDONLY);
+    if (OUT < 0 || NUL < 0) {
+      ::_exit(126);
+    }
+    ::dup2(NUL, 0);
+    ::dup2(OUT, 1);
+    ::dup2(OUT, 2);
+    for (std::string& E : ENV) {
+      ::putenv(E.data());
+    }
+    ::execvp(ARGV[0], ARGV.data());
+    ::_exit(127);
+  }
+  return PID;
+}
+
 cServerProcess::cServerProcess(std::vector<std::string> COMMAND, fs::path DIR)
     : FCOMMAND(std::move(COMMAND)), FDIR(std::move(DIR)) {
   if (FCOMMAND.empty()) {
@@ -124,35 +160,7 @@ void cServerProcess::START() {
       std::this_thread::sleep_for(250ms);
     }
 
-    // Everything the child needs is built before the fork.
-    std::vector<char*> ARGV;
-    for (std::string& A : FCOMMAND) {
-      ARGV.push_back(A.data());
-    }
-    ARGV.push_back(nullptr);
-    const std::string LOG = (FDIR / "console.log").string();
-    const pid_t PARENT = ::getpid();
-    FPID = ::fork();
-    if (FPID < 0) {
-      throw cBenchError("cannot start the server (fork failed)");
-    }
-    if (FPID == 0) {
-      // A server left running after the load client dies would hold the port.
-      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-      if (::getppid() != PARENT || ::chdir(FDIR.c_str()) != 0) {
-        ::_exit(126);
-      }
-      const int OUT = ::open(LOG.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int NUL = ::open("/dev/null", O_RDONLY);
-      if (OUT < 0 || NUL < 0) {
-        ::_exit(126);
-      }
-      ::dup2(NUL, 0);
-      ::dup2(OUT, 1);
-      ::dup2(OUT, 2);
-      ::execvp(ARGV[0], ARGV.data());
-      ::_exit(127);
-    }
+    FPID = SPAWNINDIR(FCOMMAND, FDIR, (FDIR / "console.log").string());
     FEXITED = false;
     FSIGNAL = 0;
 

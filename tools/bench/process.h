@@ -18,6 +18,14 @@ void INSTALLINTERRUPTHANDLERS();
 /// The port every server of this protocol listens on.
 constexpr uint16_t GAMEPORT = 9090;
 
+/// Starts COMMAND (its program found on the PATH when it names no folder) in
+/// DIR with its standard output and error in LOG, its input from /dev/null and
+/// the variables of ENV ("NAME=VALUE") added, and returns its process id. The
+/// child dies with the calling process, so no server outlives its client.
+/// Throws when the fork fails; the child exits 126 or 127 when it cannot run.
+pid_t SPAWNINDIR(std::vector<std::string> COMMAND, const std::filesystem::path& DIR,
+                 const std::string& LOG, std::vector<std::string> ENV = {});
+
 /// The server program running in a game directory, its console in
 /// console.log there. Stopped (SIGTERM, then SIGKILL) with the object.
 class cServerProcess {
