@@ -1,5 +1,6 @@
 #include "base/buffer.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -51,6 +52,11 @@ void cBuffer::WRITELN(const std::string& S) {
   }
   FLINES.insert(FLINES.begin() + FCURRENT, S);
   ++FCURRENT;
+  if (FMAXLINES > 0 && READCOUNT() > FMAXLINES) {
+    const int32_t EXTRA = READCOUNT() - FMAXLINES;
+    FLINES.erase(FLINES.begin(), FLINES.begin() + EXTRA);
+    FCURRENT = std::max(FCURRENT - EXTRA, 0);
+  }
 }
 
 std::string cBuffer::PREVIOUS() {

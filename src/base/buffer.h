@@ -39,8 +39,12 @@ class cBuffer {
   std::string READLN();
   /// The next line's text after its first CAR (the whole line when it has none).
   std::string READAFTERTOKEN(char CAR = ':');
-  /// Inserts S at the cursor and moves the cursor after it.
+  /// Inserts S at the cursor and moves the cursor after it. Beyond the line
+  /// limit, the first lines go.
   void WRITELN(const std::string& S);
+  /// Keeps at most N lines (0: no limit): a line written beyond the limit
+  /// drops the buffer's first line, and the cursor follows its line.
+  void SETMAXLINES(int32_t N) { FMAXLINES = N; }
   /// WRITELN of FORMAT(FMT, ARGS...): "%d" for integers, "%s" for texts.
   template <class FMTTYPE, class... A>
   requires(sizeof...(A) > 0 && !std::is_arithmetic_v<FMTTYPE> &&
@@ -68,6 +72,7 @@ class cBuffer {
   std::string FFILENAME;
   std::vector<std::string> FLINES;
   int32_t FCURRENT = 0;
+  int32_t FMAXLINES = 0;
   bool FLOADFAILED = false;
 };
 

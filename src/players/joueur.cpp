@@ -43,6 +43,9 @@ cJoueur::cJoueur(int32_t UID, std::string_view NAME)
       RECRUTEMENTS(std::make_unique<cListeCreaturesEnCours>(this)),
       CIMETIERE(std::make_unique<cListeChampionsPosition>("")),
       CHAMPIONS(std::make_unique<cListeChampionsPosition>("")) {
+  // Every TURN and GET LOG answers the whole log: its newest lines only, so
+  // that neither the player's memory nor its replies grow without end.
+  OUTPUT.SETMAXLINES(MAXLOGLINES);
   // Once players exist, the champion catalogue writes and reads its owners by name.
   CHAMPIONLINKS.NAMEOFPLAYER = NAMEOFPLAYER;
   CHAMPIONLINKS.FINDPLAYER = FINDJOUEUR;

@@ -25,6 +25,10 @@ class cListeMobilesEnCours;
 /// champions, buildings. sNone lists nothing.
 enum sTypeMobile : uint8_t { sNone = 0, sCreature = 1, sChampion = 2, sVille = 3 };
 
+/// The lines a player's log keeps: some thirty battle reports, or five turns
+/// for each of its 200. TURN and GET LOG answer all of them.
+constexpr int32_t MAXLOGLINES = 1000;
+
 /// One person's side in the game: its stock of resources, its towns, what it
 /// builds and recruits, its troops, its champions and their dead, what it knows
 /// of the map, and the messages its operations write for it.
@@ -120,6 +124,7 @@ class cJoueur : public cMobile {
   int32_t NBTURNS = 0;
   int32_t AVAILTURNS = 0;
   cBuffer INPUT;
+  /// The player's messages (its log), at most MAXLOGLINES, the oldest going first.
   cBuffer OUTPUT;
   cArrayRessources CAPITAL;
   std::unique_ptr<cListeBatimentsPosition> VILLES;

@@ -93,6 +93,24 @@ TEST(Buffer, DumpInsertsEveryLineAtTheCursor) {
   EXPECT_EQ(SELF.LINES(), (Lines{"x", "y", "x", "y"}));
 }
 
+TEST(Buffer, ALineLimitDropsTheFirstLinesAndTheCursorFollowsItsLine) {
+  cBuffer B = Of({"a", "b", "c"});
+  B.SETMAXLINES(3);
+  B.READLN();
+  B.WRITELN("x");  // a x b c -> x b c, cursor after x
+  EXPECT_EQ(B.LINES(), (Lines{"x", "b", "c"}));
+  EXPECT_EQ(B.GETCURRENT(), 1);
+  B.WRITELN("y");  // x y b c -> y b c
+  B.REWIND();
+  B.WRITELN("z");  // z y b c -> y b c: the line written first goes at once
+  EXPECT_EQ(B.LINES(), (Lines{"y", "b", "c"}));
+  EXPECT_EQ(B.GETCURRENT(), 0);
+  B.LAST();
+  B.DUMP(B);  // y b c y b c, three lines at a time
+  EXPECT_EQ(B.LINES(), (Lines{"y", "b", "c"}));
+  EXPECT_TRUE(B.ISEOF());
+}
+
 TEST(Buffer, FilesLoadWithEitherLineEndAndSaveWithCrLf) {
   testsupport::cTempDir DIR;
   cBuffer B(DIR.WRITE("in.txt", "one\r\ntwo\n\nlast \xE9t\xE9"));

@@ -260,33 +260,6 @@ TEST_F(Server, ASecondServerOnTheSamePortFailsWithExitCode1) {
   auto C = Connect();
 }
 
-TEST_F(Server, AReplyLongerThanTheOutputBoundReachesAClientThatReads) {
-  auto C = Play();
-  // Every refused construction is a line of the player's log: 12 000 of them
-  // make a log reply of about half a megabyte, twice the output bound.
-  std::string MANY;
-  for (int I = 0; I < 12000; ++I) {
-    MANY += "BUILD BOURG 99,99\r\n";
-  }
-  std::thread WRITER([&C, &MANY] { C->SEND(MANY + "GET LOG\r\n"); });
-  int ECHOED = 0;
-  for (int I = 0; I < 12000; ++I) {
-    ECHOED += C->LINES(3) == Lines{"RETURN BUILD BATIMENT", "BUILD BOURG AT 99,99", "END RETURN"};
-  }
-  WRITER.join();
-  EXPECT_EQ(ECHOED, 12000);
-  EXPECT_EQ(C->LINE(), "RETURN LOG");
-  int REFUSALS = 0;
-  std::string L;
-  for (L = C->LINE(); L != "END RETURN" && L != "<timeout>"; L = C->LINE()) {
-    REFUSALS += L == "#INFO: construction bourg impossible \xE0 99,99";
-  }
-  EXPECT_EQ(L, "END RETURN");
-  EXPECT_EQ(REFUSALS, 12000);
-  C->SEND("server whoami\r\n");
-  EXPECT_EQ(C->LINE(), "Alice");
-}
-
 TEST_F(Server, ABurstOfConnectAndCloseDoesNotKeepTheNextPlayerWaiting) {
   for (int I = 0; I < 2000; ++I) {
     cConnection C;

@@ -284,3 +284,30 @@ TEST_F(Game, AnotherPlayersChampionIsSeenOnlyOnASquareThePlayerKnows) {
     EXPECT_TRUE(UID != OWNUID && UID != NEARUID && UID != FARUID) << UID;
   }
 }
+
+TEST_F(Game, AReplyLongerThanTheOutputBoundReachesAClientThatReads) {
+  // 5000 constructions waiting for their payments list as some 370 KB, more
+  // than the output bound of 256 KB.
+  const int N = 5000;
+  std::string MANY;
+  for (int I = 0; I < N; ++I) {
+    MANY += "BUILD BOURG " + AT() + "\r\n";
+  }
+  std::thread WRITER([this, &MANY] { C->SEND(MANY + "GET CONSTRUCTIONS\r\n"); });
+  int ECHOED = 0;
+  for (int I = 0; I < N; ++I) {
+    ECHOED += C->LINES(3) == Lines{"RETURN BUILD BATIMENT", "BUILD BOURG AT " + AT(), "END RETURN"};
+  }
+  WRITER.join();
+  EXPECT_EQ(ECHOED, N);
+  EXPECT_EQ(C->LINE(), "RETURN CONSTRUCTIONS");
+  int LISTED = 0;
+  std::string L;
+  for (L = C->LINE(); L != "END RETURN" && L != "<timeout>"; L = C->LINE()) {
+    LISTED += L == "position:" + AT();
+  }
+  EXPECT_EQ(L, "END RETURN");
+  EXPECT_EQ(LISTED, N);
+  C->SEND("server whoami\r\n");
+  EXPECT_EQ(C->LINE(), "Alice");
+}

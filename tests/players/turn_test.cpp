@@ -211,6 +211,17 @@ TEST_F(Turns, TurnPassesTheTurnsLeftAndRefusesOnceWhenThereAreNoMore) {
     }
     EXPECT_EQ(S.OUTPUT(), REPLY + "END RETURN\r\n") << T.COMMAND;
   }
+  // A player that keeps asking once its turns are spent: the log keeps its
+  // newest lines, and every reply stays that size.
+  for (int32_t I = 0; I < MAXLOGLINES + 10; ++I) {
+    S.CLEAROUTPUT();
+    S.FCOMMAND = "TURN 1";
+    INTERPRETER(S);
+  }
+  EXPECT_EQ(J->OUTPUT.READCOUNT(), MAXLOGLINES);
+  EXPECT_EQ(J->OUTPUT.LINES().front(), NOTURN) << "the turn lines were the oldest";
+  EXPECT_EQ(S.OUTPUT().size(), std::string("TURN PASSED\r\nEND RETURN\r\n").size() +
+                                   MAXLOGLINES * (std::string(NOTURN).size() + 2));
   // Beyond the turns of a new player: all of them, then one refusal.
   cJoueur* BOB = NewPlayer("bob");
   const int32_t BEFORE = BOB->OUTPUT.READCOUNT();

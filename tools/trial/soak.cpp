@@ -84,6 +84,7 @@ struct tClient {
   std::string CHAMPION = "X";
   std::string PREVIOUS;
   int SENT = 0;
+  int64_t NEXTGROW = 0;  // when the next BUILD or RECRUIT of troops may go
 };
 
 class cSoak {
@@ -195,6 +196,13 @@ void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
     PICK -= MIX[I++].WEIGHT;
   }
   std::string T = MIX[I].TEXT;
+  if (T.rfind("BUILD ", 0) == 0 || T.rfind("RECRUIT 1", 0) == 0) {
+    if (NOW < C.NEXTGROW) {
+      T = T[0] == 'B' ? "GET CONSTRUCTIONS" : "GET RECRUITMENTS";
+    } else {
+      C.NEXTGROW = NOW + FO.GROWMS;
+    }
+  }
   std::string R;
   for (const char CH : T) {
     if (CH == '@') {

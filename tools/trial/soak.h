@@ -16,6 +16,12 @@ struct tSoakOptions {
   int MISBEHAVINGEVERY = 5;
   /// Mean pause of a well-behaved client between a reply and its next command.
   int THINKMS = 100;
+  /// The least time between two commands of one client that add to its game
+  /// (BUILD, RECRUIT of troops). The rules let a player queue constructions it
+  /// cannot pay for without end, so at full speed the game itself would grow
+  /// and hide what the server keeps; at this pace it grows a few hundred
+  /// bytes a second.
+  int GROWMS = 10000;
   /// The longest wait for a reply before it counts as lost.
   int REPLYMS = 30000;
   uint64_t SEED = 1;
