@@ -33,16 +33,7 @@ void REQUIRE(bool LOADED, const std::string& FILENAME) {
 
 }  // namespace
 
-void INITGAME(std::optional<uint64_t> SEED) {
-  if (SEED) {
-    RANDOMGEN().SEED(*SEED);
-  } else {
-    RANDOMGEN().RANDOMIZE();
-  }
-
-  JEUACCOUNTS = std::make_unique<cListeAccounts>("players/accounts.zrk");
-  JEUACCOUNTS->LOADACCOUNTS();
-
+void LOADRULES() {
   JEURESSOURCES = std::make_unique<cListeRessources>("data/ressources.zrk");
   REQUIRE(JEURESSOURCES->LOADRESSOURCES(), JEURESSOURCES->NMINIFILE);
 
@@ -63,9 +54,9 @@ void INITGAME(std::optional<uint64_t> SEED) {
 
   JEUCLASSES = std::make_unique<cListeClasses>("data/Classes.zrk");
   JEUCLASSES->LOADCLASSES();
+}
 
-  OPENWORLD();
-
+void LOADFORCES() {
   JEUCREATURES = std::make_unique<cListeCreatures>("data/Creatures.zrk");
   JEUCREATURES->LOADCREATURES();
 
@@ -74,6 +65,23 @@ void INITGAME(std::optional<uint64_t> SEED) {
 
   JEUCHAMPIONS = std::make_unique<cListeChampions>("data/inGameHeros.zrk", "data/heros.zrk");
   JEUCHAMPIONS->LOADCHAMPIONS();
+}
+
+void INITGAME(std::optional<uint64_t> SEED) {
+  if (SEED) {
+    RANDOMGEN().SEED(*SEED);
+  } else {
+    RANDOMGEN().RANDOMIZE();
+  }
+
+  JEUACCOUNTS = std::make_unique<cListeAccounts>("players/accounts.zrk");
+  JEUACCOUNTS->LOADACCOUNTS();
+
+  LOADRULES();
+
+  OPENWORLD();
+
+  LOADFORCES();
 
   JEUTAVERN = std::make_unique<cTavern>();
   JEUTAVERN->BUILDTAVERN();

@@ -16,5 +16,12 @@
 /// With SEED the random generator starts from it rather than from the clock.
 void INITGAME(std::optional<uint64_t> SEED = std::nullopt);
 
+/// The catalogues INITGAME loads before the world: resources, terrains, races,
+/// the three characteristic catalogues and classes (cLoadError as INITGAME).
+void LOADRULES();
+/// The catalogues INITGAME loads after the world: creatures, buildings and
+/// champions.
+void LOADFORCES();
+
 /// Releases what INITGAME created, in the reverse order. Safe after a partial INITGAME.
 void FREEGAME();

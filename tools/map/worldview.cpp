@@ -54,36 +54,6 @@ struct cCatalogues {
   cCatalogues& operator=(const cCatalogues&) = delete;
 };
 
-void REQUIRE(bool LOADED, const std::string& FILENAME) {
-  if (!LOADED) {
-    throw cLoadError("Cannot open " + FILENAME);
-  }
-}
-
-void LOADCATALOGUES() {
-  JEURESSOURCES = std::make_unique<cListeRessources>("data/ressources.zrk");
-  REQUIRE(JEURESSOURCES->LOADRESSOURCES(), JEURESSOURCES->NMINIFILE);
-  JEUTERRAINS = std::make_unique<cListeTerrains>("data/terrains.zrk");
-  REQUIRE(JEUTERRAINS->LOADTERRAINS(), JEUTERRAINS->NMINIFILE);
-  JEURACES = std::make_unique<cListeRaces>("data/races.zrk");
-  JEURACES->LOADRACES();
-  CARACTSCHAMPIONS = std::make_unique<cListeCaracts>("data/caractHeros.zrk");
-  CARACTSCREATURES = std::make_unique<cListeCaracts>("data/caractMonst.zrk");
-  CARACTSBATIMENTS = std::make_unique<cListeCaracts>("data/caractBat.zrk");
-  for (cListeCaracts* C :
-       {CARACTSCHAMPIONS.get(), CARACTSCREATURES.get(), CARACTSBATIMENTS.get()}) {
-    REQUIRE(C->LOADCARACTS(), C->NMINIFILE);
-  }
-  JEUCLASSES = std::make_unique<cListeClasses>("data/Classes.zrk");
-  JEUCLASSES->LOADCLASSES();
-  JEUCREATURES = std::make_unique<cListeCreatures>("data/Creatures.zrk");
-  JEUCREATURES->LOADCREATURES();
-  JEUBATIMENTS = std::make_unique<cListeBatiments>("data/Batiments.zrk");
-  JEUBATIMENTS->LOADBATIMENTS();
-  JEUCHAMPIONS = std::make_unique<cListeChampions>("data/inGameHeros.zrk", "data/heros.zrk");
-  JEUCHAMPIONS->LOADCHAMPIONS();
-}
-
 // The squares of data/world.wld, opened for reading only.
 void READSQUARES(tWorldView& W) {
   const std::string PATH = WORLDFILENAME;
@@ -231,7 +201,8 @@ std::optional<tWorldView> READWORLD(const std::string& DIR, std::string& ERROR) 
   try {
     cInDir HERE(DIR);
     cCatalogues FREED;
-    LOADCATALOGUES();
+    LOADRULES();
+    LOADFORCES();
     tWorldView W;
     for (int32_t I = 0; I < JEURESSOURCES->COUNT(); ++I) {
       const cMobile* R = JEURESSOURCES->SEARCH(I);
