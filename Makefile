@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build test run bench fuzz crashtest soak install clean format
+.PHONY: all deps build test run bench fuzz crashtest soak mutants share install clean format
 
 all: build
 
@@ -79,8 +79,18 @@ soak: deps
 	$(TEST_BUILD_DIR)/royaumes-trial soak --seconds $(SOAK_SECONDS) --server $(TEST_BUILD_DIR)/royaumes-server \
 	  --env ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=8
 
+# Plants every fault of scripts/mutants.txt in turn in a copy of the tree
+# (build-mutants/), builds it and runs the tests: each fault must be caught.
+# MUTANTS="id ..." picks some. A developer's check, not part of CI's run.
+mutants: deps
+	bash scripts/mutants.sh
+
+# The size of the tests against the code's (CI fails above 35 %).
+share:
+	@bash scripts/test-share.sh --max 35
+
 format:
 	find src tests tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) build-mutants
