@@ -5,14 +5,14 @@
 
 #include "forces/batiment.h"
 #include "forces/creature.h"
+#include "forces/proprietaire.h"
 #include "forces/ville.h"
-#include "players/joueur.h"
 #include "world/grid.h"
 
 namespace {
 
 /// The message buffer of PLAYER, or nullptr for a list that has no player.
-cBuffer* PLAYEROUTPUT(cJoueur* PLAYER) {
+cBuffer* PLAYEROUTPUT(cProprietaire* PLAYER) {
   return PLAYER != nullptr ? &PLAYER->OUTPUT : nullptr;
 }
 
@@ -84,7 +84,7 @@ void cCreaturePosition::FROMBUFFER(cBuffer& INPUT, cListeMobiles* MODELES) {
 // ---------------------------------------------------------------------------
 // cListeCreaturesPosition
 
-cListeCreaturesPosition::cListeCreaturesPosition(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
+cListeCreaturesPosition::cListeCreaturesPosition(cProprietaire* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 std::unique_ptr<cMobilePosition> cListeCreaturesPosition::NEW(int32_t UID) {
   return NEWPIECE<cCreaturePosition>(UID);
@@ -135,7 +135,7 @@ void cCreatureEnCours::FROMBUFFER(cBuffer& INPUT, cListeMobiles* MODELES) {
 // ---------------------------------------------------------------------------
 // cListeCreaturesEnCours
 
-cListeCreaturesEnCours::cListeCreaturesEnCours(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
+cListeCreaturesEnCours::cListeCreaturesEnCours(cProprietaire* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 bool cListeCreaturesEnCours::TESTCREATURESPRESENTS(const cCreature* MOB, tcoordMap POSITION) {
   // A square off the map has no index of its own (11,1 would be read as 1,2):

@@ -13,7 +13,7 @@
 #include "forces/buildresult.h"
 
 class cCreature;
-class cJoueur;
+class cProprietaire;
 
 /// A troop: a stack of creatures of one kind owned by a player, standing on a
 /// square (the player's TROUPES) or in a champion's army (square (-1, -1)).
@@ -56,7 +56,7 @@ class cCreaturePosition : public cMobilePosition {
 /// A player's troops standing on the map, in square order. Owns them.
 class cListeCreaturesPosition : public tListeOf<cCreaturePosition, cListeMobilesPosition> {
  public:
-  explicit cListeCreaturesPosition(cJoueur* PMJOUEUR);
+  explicit cListeCreaturesPosition(cProprietaire* PMJOUEUR);
 
   /// A troop with identifier UID, named "dummy", without creature.
   std::unique_ptr<cMobilePosition> NEW(int32_t UID) override;
@@ -69,7 +69,7 @@ class cListeCreaturesPosition : public tListeOf<cCreaturePosition, cListeMobiles
   /// record's name (none when there is no such creature).
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
 
-  cJoueur* FJOUEUR;
+  cProprietaire* FJOUEUR;
 };
 
 /// One recruitment: NB troops of a creature paid by installments and delivered
@@ -95,7 +95,7 @@ class cCreatureEnCours : public cMobileEnCours {
 /// its square. Refusals and deliveries are written to the player's OUTPUT.
 class cListeCreaturesEnCours : public tListeOf<cCreatureEnCours, cListeMobilesEnCours> {
  public:
-  explicit cListeCreaturesEnCours(cJoueur* PMJOUEUR);
+  explicit cListeCreaturesEnCours(cProprietaire* PMJOUEUR);
 
   /// Whether one of the player's buildings standing on POSITION recruits MOB.
   bool TESTCREATURESPRESENTS(const cCreature* MOB, tcoordMap POSITION);
@@ -113,6 +113,6 @@ class cListeCreaturesEnCours : public tListeOf<cCreatureEnCours, cListeMobilesEn
   /// the record's name. Capital and destination are attached by the player.
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
 
-  cJoueur* FJOUEUR;
+  cProprietaire* FJOUEUR;
   cBuffer BUFFERRECRUTEMENT;
 };

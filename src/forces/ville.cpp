@@ -2,7 +2,7 @@
 
 #include "forces/batiment.h"
 #include "forces/championpos.h"
-#include "players/joueur.h"
+#include "forces/proprietaire.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ cBatiment* cBatimentPosition::BATIMENT() const {
 // ---------------------------------------------------------------------------
 // cListeBatimentsPosition
 
-cListeBatimentsPosition::cListeBatimentsPosition(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
+cListeBatimentsPosition::cListeBatimentsPosition(cProprietaire* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 cBatimentPosition* cListeBatimentsPosition::WIZARDBATIMENT(cBatiment* MOB, tcoordMap POSITION) {
   auto BATIMENT = std::make_unique<cBatimentPosition>(MOB);
@@ -70,7 +70,7 @@ cBatimentEnCours::~cBatimentEnCours() = default;
 // ---------------------------------------------------------------------------
 // cListeBatimentsEnCours
 
-cListeBatimentsEnCours::cListeBatimentsEnCours(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
+cListeBatimentsEnCours::cListeBatimentsEnCours(cProprietaire* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 bool cListeBatimentsEnCours::TESTBATIMENTSPRESENTS(const cBatiment* MOB, tcoordMap POSITION) {
   BUFFERCONSTRUCTION.CLEAR();

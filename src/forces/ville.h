@@ -11,7 +11,7 @@
 #include "forces/buildresult.h"
 
 class cBatiment;
-class cJoueur;
+class cProprietaire;
 
 /// A building standing on a square of a player's town.
 class cBatimentPosition : public cMobilePosition {
@@ -30,7 +30,7 @@ class cBatimentPosition : public cMobilePosition {
 /// A player's standing buildings (its towns), in square order. Owns them.
 class cListeBatimentsPosition : public tListeOf<cBatimentPosition, cListeMobilesPosition> {
  public:
-  explicit cListeBatimentsPosition(cJoueur* PMJOUEUR);
+  explicit cListeBatimentsPosition(cProprietaire* PMJOUEUR);
 
   /// Puts a finished building of MOB on POSITION at once, with no cost: a free
   /// identifier of this list, added to it.
@@ -42,7 +42,7 @@ class cListeBatimentsPosition : public tListeOf<cBatimentPosition, cListeMobiles
   /// record's name (none when there is no such building).
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
 
-  cJoueur* FJOUEUR;
+  cProprietaire* FJOUEUR;
 };
 
 /// A building under construction, paid by installments and delivered to the
@@ -61,7 +61,7 @@ class cBatimentEnCours : public cMobileEnCours {
 /// building. Refusals and deliveries are written to the player's OUTPUT.
 class cListeBatimentsEnCours : public tListeOf<cBatimentEnCours, cListeMobilesEnCours> {
  public:
-  explicit cListeBatimentsEnCours(cJoueur* PMJOUEUR);
+  explicit cListeBatimentsEnCours(cProprietaire* PMJOUEUR);
 
   /// Whether MOB may be built on POSITION: a champion of the player there when
   /// MOB has "hernec", and every building MOB requires standing there. The
@@ -80,7 +80,7 @@ class cListeBatimentsEnCours : public tListeOf<cBatimentEnCours, cListeMobilesEn
   /// by the player.
   std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
 
-  cJoueur* FJOUEUR;
+  cProprietaire* FJOUEUR;
   /// The reasons found by the last requirement test, one line each.
   cBuffer BUFFERCONSTRUCTION;
 };
