@@ -1,6 +1,8 @@
 #include "protocol/get.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "base/coords.h"
@@ -81,6 +83,146 @@ void WRITEENEMIES(const std::string& HEADER, sTypeMobile KIND, const cJoueur& P)
   });
 }
 
+// How a query's text is told in the command: the same text, the same words
+// whatever the spaces between them, or a pattern whose values it fills.
+enum sMatch : uint8_t { sSameText, sSameWords, sPattern };
+
+// One query of a GET family: its text, how it is matched, and what it writes
+// for SUBJECT (the client's player, or the session for the rule catalogues)
+// with the values a pattern took.
+template <class SUBJECT>
+struct tQuery {
+  std::string_view TEXT;
+  sMatch MATCH;
+  void (*ANSWER)(SUBJECT& S, const tParams& VALUES);
+};
+
+template <class SUBJECT>
+bool MATCHES(const tQuery<SUBJECT>& Q, const std::string& COMMAND, tParams& VALUES) {
+  switch (Q.MATCH) {
+    case sSameText:
+      return COMMAND == Q.TEXT;
+    case sSameWords:
+      return TESTPATTERN(COMMAND, std::string(Q.TEXT));
+    case sPattern:
+      return GETPARAM(COMMAND, std::string(Q.TEXT), VALUES);
+  }
+  return false;
+}
+
+// Tests every query of QUERIES against COMMAND on its own, in table order, and
+// answers each that matches.
+template <class SUBJECT, std::size_t N>
+void ANSWERQUERIES(const std::array<tQuery<SUBJECT>, N>& QUERIES, const std::string& COMMAND,
+                   SUBJECT& S) {
+  for (const auto& Q : QUERIES) {
+    tParams VALUES;
+    if (MATCHES(Q, COMMAND, VALUES)) {
+      Q.ANSWER(S, VALUES);
+    }
+  }
+}
+
+// The queries about the client's own player.
+const std::array<tQuery<cJoueur>, 19> PLAYERQUERIES{{
+    {"ALL", sSameText,
+     [](cJoueur& P, const tParams&) {
+       WRITEBLOCK("RETURN PLAYER INFOS", [&P](cBuffer& B) { P.TOBUFFER(B); });
+     }},
+    {"TROOPS VISIBLES", sSameText,
+     [](cJoueur& P, const tParams&) { WRITEVISIBLE("RETURN VISIBLE TROOPS", sCreature, P); }},
+    {"TROOPS", sSameText,
+     [](cJoueur& P, const tParams&) { WRITECATALOGUE("RETURN TROOPS", P.TROUPES.get()); }},
+    {"BUILDINGS", sSameText,
+     [](cJoueur& P, const tParams&) { WRITECATALOGUE("RETURN BUILDINGS", P.VILLES.get()); }},
+    {"BUILDINGS VISIBLES", sSameText,
+     [](cJoueur& P, const tParams&) { WRITEVISIBLE("RETURN VISIBLE BUILDINGS", sVille, P); }},
+    {"RECRUITMENTS", sSameText,
+     [](cJoueur& P, const tParams&) {
+       WRITECATALOGUE("RETURN RECRUITMENTS", P.RECRUTEMENTS.get());
+     }},
+    {"CONSTRUCTIONS", sSameText,
+     [](cJoueur& P, const tParams&) {
+       WRITECATALOGUE("RETURN CONSTRUCTIONS", P.CONSTRUCTIONS.get());
+     }},
+    {"CHAMPIONS VISIBLES", sSameText,
+     [](cJoueur& P, const tParams&) { WRITEVISIBLE("RETURN VISIBLE CHAMPIONS", sChampion, P); }},
+    {"CHAMPIONS", sSameText,
+     [](cJoueur& P, const tParams&) { WRITECATALOGUE("RETURN CHAMPIONS", P.CHAMPIONS.get()); }},
+    {"MAP", sSameText,
+     [](cJoueur& P, const tParams&) {
+       WRITEBLOCK("RETURN MAP", [&P](cBuffer& B) { P.CARTE.TOBUFFER(B); });
+     }},
+    {"RESSOURCES", sSameText,
+     [](cJoueur& P, const tParams&) {
+       WRITEBLOCK("RETURN PLAYER RESSOURCES",
+                  [&P](cBuffer& B) { B.WRITELN(P.CAPITAL.TOSTRING()); });
+     }},
+    {"TAVERN", sSameText,
+     [](cJoueur&, const tParams&) { WRITECATALOGUE("RETURN TAVERN", JEUTAVERN.get()); }},
+    {"SQUARES", sSameText,
+     [](cJoueur& P, const tParams&) {
+       WRITEBLOCK("RETURN KNOWN SQUARES", [&P](cBuffer& B) { P.SQUARESTOBUFFER(B); });
+     }},
+    {"SQUARE %int,%int", sPattern,
+     [](cJoueur& P, const tParams& VALUES) {
+       const tcoordMap AT = COORDMAP(PARAMINT(VALUES, 0), PARAMINT(VALUES, 1));
+       WRITEBLOCK("RETURN KNOWN SQUARES", [&P, AT](cBuffer& B) { P.SQUARETOBUFFER(B, AT); });
+     }},
+    {"MAPPED", sSameText,
+     [](cJoueur& P, const tParams&) {
+       WRITEBLOCK("RETURN KNOWN MAPPED SQUARES", [&P](cBuffer& B) { P.MAPPEDSQUARESTOBUFFER(B); });
+     }},
+    {"ENEMY CHAMPIONS", sSameWords,
+     [](cJoueur& P, const tParams&) {
+       WRITEENEMIES("RETURN VISIBLE ENEMIES CHAMPIONS", sChampion, P);
+     }},
+    {"ENEMY TROOPS", sSameWords,
+     [](cJoueur& P, const tParams&) {
+       WRITEENEMIES("RETURN VISIBLE ENEMIES TROOPS", sCreature, P);
+     }},
+    {"ENEMY BUILDINGS", sSameWords,
+     [](cJoueur& P, const tParams&) {
+       WRITEENEMIES("RETURN VISIBLE ENEMIES BUILDINGS", sVille, P);
+     }},
+    {"LOG", sSameWords,
+     [](cJoueur& P, const tParams&) {
+       WRITEBLOCK("RETURN LOG", [&P](cBuffer& B) { B.DUMP(P.OUTPUT); });
+     }},
+}};
+
+// The rule catalogues.
+const std::array<tQuery<cSession>, 6> GAMEQUERIES{{
+    {"RESSOURCES", sSameText,
+     [](cSession&, const tParams&) {
+       WRITECATALOGUE("RETURN GAME RESSOURCES", JEURESSOURCES.get());
+     }},
+    {"RACES", sSameText,
+     [](cSession&, const tParams&) { WRITECATALOGUE("RETURN GAME RACES", JEURACES.get()); }},
+    {"GRID", sSameText,
+     [](cSession&, const tParams&) {
+       // The grid answers under the races' header; clients tell it by "WIDTH:".
+       WRITEBLOCK("RETURN GAME RACES", [](cBuffer& B) {
+         B.WRITELN("WIDTH:%d", TXMAP);
+         B.WRITELN("HEIGHT:%d", TYMAP);
+       });
+     }},
+    {"LANDS", sSameText,
+     [](cSession&, const tParams&) { WRITECATALOGUE("RETURN GAME LANDS", JEUTERRAINS.get()); }},
+    {"CLASSES", sSameText,
+     [](cSession&, const tParams&) { WRITECATALOGUE("RETURN GAME CLASSES", JEUCLASSES.get()); }},
+    {"TROOP #%int", sPattern,
+     [](cSession&, const tParams& VALUES) {
+       // An identifier that no creature has gives the block with nothing inside.
+       WRITEBLOCK("RETURN TROOP INFOS", [&VALUES](cBuffer& B) {
+         cMobile* CREATURE = JEUCREATURES ? JEUCREATURES->SEARCH(PARAMINT(VALUES, 0)) : nullptr;
+         if (CREATURE != nullptr) {
+           CREATURE->TOBUFFER(B);
+         }
+       });
+     }},
+}};
+
 }  // namespace
 
 void INTERPRET_GET(cSession& C, const std::string& COMMAND) {
@@ -98,101 +240,14 @@ void INTERPRET_GET(cSession& C, const std::string& COMMAND) {
   if (C.FJOUEUR == nullptr) {
     return;
   }
-  cJoueur& P = *C.FJOUEUR;
-  if (REST == "ALL") {
-    WRITEBLOCK("RETURN PLAYER INFOS", [&P](cBuffer& B) { P.TOBUFFER(B); });
-  }
-  if (REST == "TROOPS VISIBLES") {
-    WRITEVISIBLE("RETURN VISIBLE TROOPS", sCreature, P);
-  }
-  if (REST == "TROOPS") {
-    WRITECATALOGUE("RETURN TROOPS", P.TROUPES.get());
-  }
-  if (REST == "BUILDINGS") {
-    WRITECATALOGUE("RETURN BUILDINGS", P.VILLES.get());
-  }
-  if (REST == "BUILDINGS VISIBLES") {
-    WRITEVISIBLE("RETURN VISIBLE BUILDINGS", sVille, P);
-  }
-  if (REST == "RECRUITMENTS") {
-    WRITECATALOGUE("RETURN RECRUITMENTS", P.RECRUTEMENTS.get());
-  }
-  if (REST == "CONSTRUCTIONS") {
-    WRITECATALOGUE("RETURN CONSTRUCTIONS", P.CONSTRUCTIONS.get());
-  }
-  if (REST == "CHAMPIONS VISIBLES") {
-    WRITEVISIBLE("RETURN VISIBLE CHAMPIONS", sChampion, P);
-  }
-  if (REST == "CHAMPIONS") {
-    WRITECATALOGUE("RETURN CHAMPIONS", P.CHAMPIONS.get());
-  }
-  if (REST == "MAP") {
-    WRITEBLOCK("RETURN MAP", [&P](cBuffer& B) { P.CARTE.TOBUFFER(B); });
-  }
-  if (REST == "RESSOURCES") {
-    WRITEBLOCK("RETURN PLAYER RESSOURCES", [&P](cBuffer& B) { B.WRITELN(P.CAPITAL.TOSTRING()); });
-  }
-  if (REST == "TAVERN") {
-    WRITECATALOGUE("RETURN TAVERN", JEUTAVERN.get());
-  }
-  if (REST == "SQUARES") {
-    WRITEBLOCK("RETURN KNOWN SQUARES", [&P](cBuffer& B) { P.SQUARESTOBUFFER(B); });
-  }
-  tParams VALUES;
-  if (GETPARAM(REST, "SQUARE %int,%int", VALUES)) {
-    const tcoordMap AT = COORDMAP(PARAMINT(VALUES, 0), PARAMINT(VALUES, 1));
-    WRITEBLOCK("RETURN KNOWN SQUARES", [&P, AT](cBuffer& B) { P.SQUARETOBUFFER(B, AT); });
-  }
-  if (REST == "MAPPED") {
-    WRITEBLOCK("RETURN KNOWN MAPPED SQUARES", [&P](cBuffer& B) { P.MAPPEDSQUARESTOBUFFER(B); });
-  }
-  if (TESTPATTERN(REST, "ENEMY CHAMPIONS")) {
-    WRITEENEMIES("RETURN VISIBLE ENEMIES CHAMPIONS", sChampion, P);
-  }
-  if (TESTPATTERN(REST, "ENEMY TROOPS")) {
-    WRITEENEMIES("RETURN VISIBLE ENEMIES TROOPS", sCreature, P);
-  }
-  if (TESTPATTERN(REST, "ENEMY BUILDINGS")) {
-    WRITEENEMIES("RETURN VISIBLE ENEMIES BUILDINGS", sVille, P);
-  }
-  if (TESTPATTERN(REST, "LOG")) {
-    WRITEBLOCK("RETURN LOG", [&P](cBuffer& B) { B.DUMP(P.OUTPUT); });
-  }
+  ANSWERQUERIES(PLAYERQUERIES, REST, *C.FJOUEUR);
 }
 
-void INTERPRET_GET_GAME(cSession& /*C*/, const std::string& COMMAND) {
+void INTERPRET_GET_GAME(cSession& C, const std::string& COMMAND) {
   if (COMMAND.empty() || COMMAND == "HELP") {
     WRITELINES(GETGAMEHELP);
     return;
   }
   // Every row is tested on its own; at most one matches.
-  if (COMMAND == "RESSOURCES") {
-    WRITECATALOGUE("RETURN GAME RESSOURCES", JEURESSOURCES.get());
-  }
-  if (COMMAND == "RACES") {
-    WRITECATALOGUE("RETURN GAME RACES", JEURACES.get());
-  }
-  if (COMMAND == "GRID") {
-    // The grid answers under the races' header; clients tell it by "WIDTH:".
-    WRITEBLOCK("RETURN GAME RACES", [](cBuffer& B) {
-      B.WRITELN("WIDTH:%d", TXMAP);
-      B.WRITELN("HEIGHT:%d", TYMAP);
-    });
-  }
-  if (COMMAND == "LANDS") {
-    WRITECATALOGUE("RETURN GAME LANDS", JEUTERRAINS.get());
-  }
-  if (COMMAND == "CLASSES") {
-    WRITECATALOGUE("RETURN GAME CLASSES", JEUCLASSES.get());
-  }
-  tParams VALUES;
-  if (GETPARAM(COMMAND, "TROOP #%int", VALUES)) {
-    // An identifier that no creature has gives the block with nothing inside.
-    WRITEBLOCK("RETURN TROOP INFOS", [&VALUES](cBuffer& B) {
-      cMobile* CREATURE = JEUCREATURES ? JEUCREATURES->SEARCH(PARAMINT(VALUES, 0)) : nullptr;
-      if (CREATURE != nullptr) {
-        CREATURE->TOBUFFER(B);
-      }
-    });
-  }
+  ANSWERQUERIES(GAMEQUERIES, COMMAND, C);
 }
