@@ -20,7 +20,7 @@
 
 #include "base/console.h"
 #include "players/joueur.h"
-#include "server/nanny.h"
+#include "protocol/nanny.h"
 #include "world/world.h"
 
 std::unique_ptr<cServer> ZRKSERVER;
