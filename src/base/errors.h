@@ -1,9 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
-
-#include "base/buffer.h"
 
 /// Raised when a text that should spell a number does not.
 class cConversionError : public std::runtime_error {
@@ -30,20 +29,4 @@ inline cLoadError LOADERROR(const std::string& FILENAME, int32_t LINE, const std
                             const std::string& WHY) {
   return cLoadError(FILENAME + ", line " + std::to_string(LINE < 1 ? 1 : LINE) + ": '" + BADTEXT +
                     "' " + WHY);
-}
-/// The same for the file held in B.
-inline cLoadError LOADERROR(const cBuffer& B, int32_t LINE, const std::string& BADTEXT,
-                            const std::string& WHY) {
-  return LOADERROR(B.FILENAME(), LINE, BADTEXT, WHY);
-}
-
-/// Runs READ(B), a reader of the file loaded into B. A number that does not
-/// parse becomes a cLoadError naming the file, the line last read and the bad text.
-template <class READER>
-void READWITHCONTEXT(cBuffer& B, READER&& READ) {
-  try {
-    READ(B);
-  } catch (const cConversionError& E) {
-    throw LOADERROR(B, B.GETCURRENT(), E.BADTEXT(), "is not a valid number");
-  }
 }

@@ -5,7 +5,26 @@
 #include "base/buffer.h"
 #include "base/errors.h"
 
-// The two shapes of the rules files, and how every loader opens its file.
+// How every loader opens its file and names what is wrong in it, and the two
+// shapes of the rules files.
+
+/// The error that stops the load of the file held in B at line LINE, as
+/// LOADERROR of its file name does.
+inline cLoadError LOADERROR(const cBuffer& B, int32_t LINE, const std::string& BADTEXT,
+                            const std::string& WHY) {
+  return LOADERROR(B.FILENAME(), LINE, BADTEXT, WHY);
+}
+
+/// Runs READ(B), a reader of the file loaded into B. A number that does not
+/// parse becomes a cLoadError naming the file, the line last read and the bad text.
+template <class READER>
+void READWITHCONTEXT(cBuffer& B, READER&& READ) {
+  try {
+    READ(B);
+  } catch (const cConversionError& E) {
+    throw LOADERROR(B, B.GETCURRENT(), E.BADTEXT(), "is not a valid number");
+  }
+}
 
 /// Loads FILENAME and runs READ(buffer) on it; a number that does not parse
 /// becomes a cLoadError naming the file, the line and the text. False, without

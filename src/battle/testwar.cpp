@@ -77,7 +77,7 @@ void TESTWAR(cListeJoueurs& JOUEURS, cChampionPosition& CHAMPION) {
     return;
   }
   const tNested NESTED;
-  cJoueur* P0 = CHAMPION.JOUEUR();
+  cJoueur* P0 = JOUEUROF(CHAMPION.JOUEUR());
   const tcoordMap HERE = CHAMPION.FPOSITION;
   if (P0 == nullptr || !INMAP(HERE) || P0->CHAMPIONS->INDEXOF(&CHAMPION) < 0) {
     return;

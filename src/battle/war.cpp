@@ -24,7 +24,7 @@ std::string PLAYERNAME(const cJoueur* J) {
 }
 
 std::string PLAYERNAME(const cChampionPosition& C) {
-  return PLAYERNAME(C.JOUEUR());
+  return PLAYERNAME(JOUEUROF(C.JOUEUR()));
 }
 
 std::string CREATURENAME(const cCreaturePosition& T) {
@@ -84,7 +84,10 @@ bool COMPAREVITESSE(const cCreaturePosition& C1, const cCreaturePosition& C2) {
 }
 
 cWar::cWar(cChampionPosition& C1, cChampionPosition& C2)
-    : ATTAQUANT(C1), DEFENDANT(C2), JATTAQUANT(C1.JOUEUR()), JDEFENDANT(C2.JOUEUR()) {}
+    : ATTAQUANT(C1),
+      DEFENDANT(C2),
+      JATTAQUANT(JOUEUROF(C1.JOUEUR())),
+      JDEFENDANT(JOUEUROF(C2.JOUEUR())) {}
 
 void cWar::WRITEBOTH(const std::string& S) {
   WRITEATT(S);

@@ -5,6 +5,7 @@
 
 #include "base/console.h"
 #include "base/errors.h"
+#include "base/loader.h"
 #include "base/strutils.h"
 
 std::unique_ptr<cListeAccounts> JEUACCOUNTS;

@@ -135,7 +135,8 @@ void cListeChampions::TOBUFFER(cBuffer& OUTPUT) {
   }
 }
 
-cChampion* cListeChampions::ASSIGN(std::unique_ptr<cChampion> MOBCHAMPION, cJoueur* PMJOUEUR) {
+cChampion* cListeChampions::ASSIGN(std::unique_ptr<cChampion> MOBCHAMPION,
+                                   cProprietaire* PMJOUEUR) {
   MOBCHAMPION->FJOUEUR = PMJOUEUR;
   cChampion* C = MOBCHAMPION.get();
   ADD(std::move(MOBCHAMPION));

@@ -11,7 +11,7 @@
 #include "entities/race.h"
 #include "entities/ressource.h"
 
-class cJoueur;
+class cProprietaire;
 class cChampion;
 
 /// Game state of a catalogue champion.
@@ -49,8 +49,8 @@ enum sStateChampionLoading : uint8_t { stLoadLev0 = 0, stLoadInGame = 1 };
 /// written; writing a champion that has a player without NAMEOFPLAYER is a
 /// wiring fault and raises std::logic_error rather than dropping the owner.
 struct tChampionLinks {
-  std::string (*NAMEOFPLAYER)(const cJoueur& JOUEUR) = nullptr;
-  cJoueur* (*FINDPLAYER)(std::string_view NAME) = nullptr;
+  std::string (*NAMEOFPLAYER)(const cProprietaire& JOUEUR) = nullptr;
+  cProprietaire* (*FINDPLAYER)(std::string_view NAME) = nullptr;
   void (*TAVERNLINES)(cChampion& CHAMPION, cBuffer& OUTPUT) = nullptr;
 };
 extern tChampionLinks CHAMPIONLINKS;
@@ -90,7 +90,7 @@ class cChampion : public cMobileCaracts {
   int32_t NIVEAU = 0;
   int32_t WIMPY = 0;
   /// The player who has the champion (not owned); see tChampionLinks.
-  cJoueur* FJOUEUR = nullptr;
+  cProprietaire* FJOUEUR = nullptr;
   sStateChampion STATE = sChampionCreated;
 };
 
@@ -113,7 +113,7 @@ class cListeChampions : public tListeOf<cChampion> {
   /// champion on offer followed by the tavern's lines for it.
   void TOBUFFER(cBuffer& OUTPUT) override;
   /// Gives the champion to PMJOUEUR and appends it to the list, which owns it.
-  cChampion* ASSIGN(std::unique_ptr<cChampion> MOBCHAMPION, cJoueur* PMJOUEUR);
+  cChampion* ASSIGN(std::unique_ptr<cChampion> MOBCHAMPION, cProprietaire* PMJOUEUR);
 
   std::string NMINIFILE;
   sStateChampionLoading STLOADING = stLoadLev0;

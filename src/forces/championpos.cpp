@@ -7,10 +7,11 @@
 
 #include "base/console.h"
 #include "base/errors.h"
+#include "base/loader.h"
 #include "base/random.h"
 #include "base/strutils.h"
+#include "forces/proprietaire.h"
 #include "forces/troupe.h"
-#include "players/joueur.h"
 #include "world/grid.h"
 #include "world/terrain.h"
 #include "world/world.h"
@@ -44,7 +45,7 @@ cChampionPosition::cChampionPosition(cChampion* MODELE)
 
 cChampionPosition::~cChampionPosition() = default;
 
-cJoueur* cChampionPosition::JOUEUR() const {
+cProprietaire* cChampionPosition::JOUEUR() const {
   return MODELE() != nullptr ? MODELE()->FJOUEUR : nullptr;
 }
 
@@ -93,7 +94,7 @@ int64_t cChampionPosition::WIDEPUISSANCE() const {
 }
 
 void cChampionPosition::TELL(const std::string& LINE) const {
-  if (cJoueur* J = JOUEUR()) {
+  if (cProprietaire* J = JOUEUR()) {
     J->OUTPUT.WRITELN(LINE);
   }
 }
@@ -137,7 +138,7 @@ sResultMove cChampionPosition::MOVE() {
     MVCURCAPITAL = static_cast<int16_t>(MVCURCAPITAL - MVNECEXIT);
     const tcoordMap FROM = FPOSITION;
     const tcoordMap TO = *GETNEXTMOVE();
-    cJoueur* J = JOUEUR();
+    cProprietaire* J = JOUEUR();
     const bool INPLAY = J != nullptr && J->CHAMPIONS != nullptr && J->CHAMPIONS->INDEXOF(this) >= 0;
     RELOCATE(TO, true);
     TELL(FORMAT("Deplacement de %s : %s -> %s", FNAME, COORDTOSTRING(FROM), COORDTOSTRING(TO)));
@@ -156,7 +157,7 @@ sResultMove cChampionPosition::MOVE() {
 }
 
 std::unique_ptr<cChampionPosition> cChampionPosition::FROMMAP() {
-  cJoueur* J = JOUEUR();
+  cProprietaire* J = JOUEUR();
   if (J == nullptr || J->CHAMPIONS == nullptr || J->CHAMPIONS->INDEXOF(this) < 0) {
     return nullptr;
   }
@@ -170,7 +171,7 @@ cChampionPosition* cChampionPosition::TOMAP(std::unique_ptr<cChampionPosition>& 
   }
   cChampionPosition* C = CHAMPION.get();
   C->SETPOSITION(POSITION);
-  cJoueur* J = C->JOUEUR();
+  cProprietaire* J = C->JOUEUR();
   if (J != nullptr && J->CHAMPIONS != nullptr) {
     J->CHAMPIONS->ADD(std::move(CHAMPION));
   }
@@ -199,7 +200,7 @@ void cChampionPosition::RELOCATE(tcoordMap POSITION, bool TESTWAR) {
 
 void cChampionPosition::RUNCARACTS(std::string_view NAMECARACT) {
   const cCaractMob* C = GETCARACT(NAMECARACT);
-  cJoueur* J = JOUEUR();
+  cProprietaire* J = JOUEUR();
   if (C == nullptr || C->CARACT == nullptr || C->CARACT->ABCARACT != "scout" || J == nullptr) {
     return;
   }
@@ -218,7 +219,7 @@ void cChampionPosition::RUNCARACTS(std::string_view NAMECARACT) {
   }
 }
 
-std::unique_ptr<cChampionPosition> cChampionPosition::ASSIGNPLAYER(cJoueur* JOUEUR) {
+std::unique_ptr<cChampionPosition> cChampionPosition::ASSIGNPLAYER(cProprietaire* JOUEUR) {
   if (MODELE() == nullptr) {
     return nullptr;
   }
@@ -238,7 +239,7 @@ std::unique_ptr<cChampionPosition> cChampionPosition::ASSIGNPLAYER(cJoueur* JOUE
 }
 
 void cChampionPosition::DROPTROUPES() {
-  cJoueur* J = JOUEUR();
+  cProprietaire* J = JOUEUR();
   if (J == nullptr || J->TROUPES == nullptr) {
     return;
   }

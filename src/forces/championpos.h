@@ -14,7 +14,7 @@
 #include "forces/armee.h"
 #include "forces/champion.h"
 
-class cJoueur;
+class cProprietaire;
 class cChampionPosition;
 
 /// Result of one turn of movement.
@@ -56,7 +56,7 @@ class cChampionPosition : public cMobilePosition {
   /// The catalogue champion, or nullptr.
   cChampion* MODELE() const { return static_cast<cChampion*>(FMODELE); }
   /// The owner (the model's player), or nullptr.
-  cJoueur* JOUEUR() const;
+  cProprietaire* JOUEUR() const;
 
   /// The model's values; without a model attack 1 and the others 0.
   int32_t GETATTACK() const;
@@ -109,7 +109,7 @@ class cChampionPosition : public cMobilePosition {
   /// for JOUEUR, without battle. Does nothing without a model. Returns the
   /// champion when the old owner's list held it and no list of JOUEUR can take
   /// it (JOUEUR null): the caller then owns it. Otherwise nullptr.
-  [[nodiscard]] std::unique_ptr<cChampionPosition> ASSIGNPLAYER(cJoueur* JOUEUR);
+  [[nodiscard]] std::unique_ptr<cChampionPosition> ASSIGNPLAYER(cProprietaire* JOUEUR);
   /// Puts every troop of the army (line 1, 2, 3, front first) on the champion's
   /// square in the owner's TROUPES. Without an owner the army is kept.
   void DROPTROUPES();

@@ -5,19 +5,15 @@
 
 #include "forces/batiment.h"
 #include "forces/creature.h"
+#include "forces/proprietaire.h"
 #include "forces/ville.h"
-#include "players/joueur.h"
 #include "world/grid.h"
 
 namespace {
 
 /// The message buffer of PLAYER, or nullptr for a list that has no player.
-cBuffer* PLAYEROUTPUT(cJoueur* PLAYER) {
+cBuffer* PLAYEROUTPUT(cProprietaire* PLAYER) {
   return PLAYER != nullptr ? &PLAYER->OUTPUT : nullptr;
-}
-
-cCreature* CREATURENAMED(const std::string& NAME) {
-  return JEUCREATURES != nullptr ? JEUCREATURES->SEARCHCREATURE(NAME) : nullptr;
 }
 
 }  // namespace
@@ -84,8 +80,6 @@ void cCreaturePosition::FROMBUFFER(cBuffer& INPUT, cListeMobiles* MODELES) {
 // ---------------------------------------------------------------------------
 // cListeCreaturesPosition
 
-cListeCreaturesPosition::cListeCreaturesPosition(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
-
 std::unique_ptr<cMobilePosition> cListeCreaturesPosition::NEW(int32_t UID) {
   return NEWPIECE<cCreaturePosition>(UID);
 }
@@ -95,14 +89,6 @@ cCreaturePosition* cListeCreaturesPosition::WIZARD(cCreature* MOB, int32_t NB,
   auto* TROUPE =
       static_cast<cCreaturePosition*>(cListeMobilesPosition::WIZARD(MOB, MODELES, POSITION));
   TROUPE->FNBTROUPES = NB;
-  return TROUPE;
-}
-
-std::unique_ptr<cMobile> cListeCreaturesPosition::INPUTMOBILE(cBuffer& INPUT) {
-  auto TROUPE = std::make_unique<cCreaturePosition>();
-  TROUPE->FROMBUFFER(INPUT);
-  TROUPE->LSTMODELES = JEUCREATURES.get();
-  TROUPE->FMODELE = CREATURENAMED(TROUPE->FNAME);
   return TROUPE;
 }
 
@@ -134,8 +120,6 @@ void cCreatureEnCours::FROMBUFFER(cBuffer& INPUT, cListeMobiles* MODELES) {
 
 // ---------------------------------------------------------------------------
 // cListeCreaturesEnCours
-
-cListeCreaturesEnCours::cListeCreaturesEnCours(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 bool cListeCreaturesEnCours::TESTCREATURESPRESENTS(const cCreature* MOB, tcoordMap POSITION) {
   // A square off the map has no index of its own (11,1 would be read as 1,2):
@@ -222,12 +206,4 @@ sResultTransfert cListeCreaturesEnCours::TRANSFERT(cMobileEnCours* MOB) {
   DEST->ADD(std::move(TROUPE));
   REMOVE(RECRUE);
   return sTransfered;
-}
-
-std::unique_ptr<cMobile> cListeCreaturesEnCours::INPUTMOBILE(cBuffer& INPUT) {
-  auto RECRUE = std::make_unique<cCreatureEnCours>();
-  RECRUE->FROMBUFFER(INPUT);
-  RECRUE->LSTMODELES = JEUCREATURES.get();
-  RECRUE->FMODELE = CREATURENAMED(RECRUE->FNAME);
-  return RECRUE;
 }

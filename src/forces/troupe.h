@@ -11,9 +11,8 @@
 #include "entities/mobile_list.h"
 #include "entities/ressource.h"
 #include "forces/buildresult.h"
-
-class cCreature;
-class cJoueur;
+#include "forces/creature.h"
+#include "forces/pieces.h"
 
 /// A troop: a stack of creatures of one kind owned by a player, standing on a
 /// square (the player's TROUPES) or in a champion's army (square (-1, -1)).
@@ -54,9 +53,10 @@ class cCreaturePosition : public cMobilePosition {
 };
 
 /// A player's troops standing on the map, in square order. Owns them.
-class cListeCreaturesPosition : public tListeOf<cCreaturePosition, cListeMobilesPosition> {
+class cListeCreaturesPosition
+    : public tListePieces<cCreaturePosition, cListeMobilesPosition, JEUCREATURES> {
  public:
-  explicit cListeCreaturesPosition(cJoueur* PMJOUEUR);
+  using tListePieces::tListePieces;
 
   /// A troop with identifier UID, named "dummy", without creature.
   std::unique_ptr<cMobilePosition> NEW(int32_t UID) override;
@@ -64,12 +64,6 @@ class cListeCreaturesPosition : public tListeOf<cCreaturePosition, cListeMobiles
   /// Puts NB creatures of MOB on POSITION at once, with no cost nor delay: a
   /// new troop of MOB (models MODELES) with a free identifier, added to the list.
   cCreaturePosition* WIZARD(cCreature* MOB, int32_t NB, cListeMobiles* MODELES, tcoordMap POSITION);
-
-  /// Reads a troop record; its creature is the one of JEUCREATURES with the
-  /// record's name (none when there is no such creature).
-  std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
-
-  cJoueur* FJOUEUR;
 };
 
 /// One recruitment: NB troops of a creature paid by installments and delivered
@@ -93,9 +87,10 @@ class cCreatureEnCours : public cMobileEnCours {
 
 /// A player's recruitments. Owns them; a finished one becomes a new troop on
 /// its square. Refusals and deliveries are written to the player's OUTPUT.
-class cListeCreaturesEnCours : public tListeOf<cCreatureEnCours, cListeMobilesEnCours> {
+class cListeCreaturesEnCours
+    : public tListePieces<cCreatureEnCours, cListeMobilesEnCours, JEUCREATURES> {
  public:
-  explicit cListeCreaturesEnCours(cJoueur* PMJOUEUR);
+  using tListePieces::tListePieces;
 
   /// Whether one of the player's buildings standing on POSITION recruits MOB.
   bool TESTCREATURESPRESENTS(const cCreature* MOB, tcoordMap POSITION);
@@ -109,10 +104,5 @@ class cListeCreaturesEnCours : public tListeOf<cCreatureEnCours, cListeMobilesEn
   /// (the player's TROUPES), then removes and destroys MOB.
   sResultTransfert TRANSFERT(cMobileEnCours* MOB) override;
 
-  /// Reads a recruitment record; its creature is the one of JEUCREATURES with
-  /// the record's name. Capital and destination are attached by the player.
-  std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
-
-  cJoueur* FJOUEUR;
   cBuffer BUFFERRECRUTEMENT;
 };

@@ -2,15 +2,7 @@
 
 #include "forces/batiment.h"
 #include "forces/championpos.h"
-#include "players/joueur.h"
-
-namespace {
-
-cBatiment* BATIMENTNAMED(const std::string& NAME) {
-  return JEUBATIMENTS != nullptr ? JEUBATIMENTS->SEARCHBATIMENT(NAME) : nullptr;
-}
-
-}  // namespace
+#include "forces/proprietaire.h"
 
 // ---------------------------------------------------------------------------
 // cBatimentPosition
@@ -30,8 +22,6 @@ cBatiment* cBatimentPosition::BATIMENT() const {
 // ---------------------------------------------------------------------------
 // cListeBatimentsPosition
 
-cListeBatimentsPosition::cListeBatimentsPosition(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
-
 cBatimentPosition* cListeBatimentsPosition::WIZARDBATIMENT(cBatiment* MOB, tcoordMap POSITION) {
   auto BATIMENT = std::make_unique<cBatimentPosition>(MOB);
   BATIMENT->FUID = FINDAVAILUID();
@@ -41,14 +31,6 @@ cBatimentPosition* cListeBatimentsPosition::WIZARDBATIMENT(cBatiment* MOB, tcoor
 
 std::unique_ptr<cMobilePosition> cListeBatimentsPosition::NEW(int32_t UID) {
   return NEWPIECE<cBatimentPosition>(UID);
-}
-
-std::unique_ptr<cMobile> cListeBatimentsPosition::INPUTMOBILE(cBuffer& INPUT) {
-  auto BATIMENT = std::make_unique<cBatimentPosition>();
-  BATIMENT->FROMBUFFER(INPUT);
-  BATIMENT->LSTMODELES = JEUBATIMENTS.get();
-  BATIMENT->FMODELE = BATIMENTNAMED(BATIMENT->FNAME);
-  return BATIMENT;
 }
 
 // ---------------------------------------------------------------------------
@@ -69,8 +51,6 @@ cBatimentEnCours::~cBatimentEnCours() = default;
 
 // ---------------------------------------------------------------------------
 // cListeBatimentsEnCours
-
-cListeBatimentsEnCours::cListeBatimentsEnCours(cJoueur* PMJOUEUR) : FJOUEUR(PMJOUEUR) {}
 
 bool cListeBatimentsEnCours::TESTBATIMENTSPRESENTS(const cBatiment* MOB, tcoordMap POSITION) {
   BUFFERCONSTRUCTION.CLEAR();
@@ -160,12 +140,4 @@ sResultTransfert cListeBatimentsEnCours::TRANSFERT(cMobileEnCours* MOB) {
   DEST->ADD(std::move(BATIMENT));
   REMOVE(CHANTIER);
   return sTransfered;
-}
-
-std::unique_ptr<cMobile> cListeBatimentsEnCours::INPUTMOBILE(cBuffer& INPUT) {
-  auto CHANTIER = std::make_unique<cBatimentEnCours>();
-  CHANTIER->FROMBUFFER(INPUT);
-  CHANTIER->LSTMODELES = JEUBATIMENTS.get();
-  CHANTIER->FMODELE = BATIMENTNAMED(CHANTIER->FNAME);
-  return CHANTIER;
 }

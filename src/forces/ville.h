@@ -8,10 +8,9 @@
 #include "entities/encours.h"
 #include "entities/mobile_list.h"
 #include "entities/ressource.h"
+#include "forces/batiment.h"
 #include "forces/buildresult.h"
-
-class cBatiment;
-class cJoueur;
+#include "forces/pieces.h"
 
 /// A building standing on a square of a player's town.
 class cBatimentPosition : public cMobilePosition {
@@ -28,21 +27,16 @@ class cBatimentPosition : public cMobilePosition {
 };
 
 /// A player's standing buildings (its towns), in square order. Owns them.
-class cListeBatimentsPosition : public tListeOf<cBatimentPosition, cListeMobilesPosition> {
+class cListeBatimentsPosition
+    : public tListePieces<cBatimentPosition, cListeMobilesPosition, JEUBATIMENTS> {
  public:
-  explicit cListeBatimentsPosition(cJoueur* PMJOUEUR);
+  using tListePieces::tListePieces;
 
   /// Puts a finished building of MOB on POSITION at once, with no cost: a free
   /// identifier of this list, added to it.
   cBatimentPosition* WIZARDBATIMENT(cBatiment* MOB, tcoordMap POSITION);
   /// A building with identifier UID, named "dummy", without model.
   std::unique_ptr<cMobilePosition> NEW(int32_t UID) override;
-
-  /// Reads a placed record; its model is the building of JEUBATIMENTS with the
-  /// record's name (none when there is no such building).
-  std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
-
-  cJoueur* FJOUEUR;
 };
 
 /// A building under construction, paid by installments and delivered to the
@@ -59,9 +53,10 @@ class cBatimentEnCours : public cMobileEnCours {
 
 /// A player's constructions. Owns them; a finished one becomes a standing
 /// building. Refusals and deliveries are written to the player's OUTPUT.
-class cListeBatimentsEnCours : public tListeOf<cBatimentEnCours, cListeMobilesEnCours> {
+class cListeBatimentsEnCours
+    : public tListePieces<cBatimentEnCours, cListeMobilesEnCours, JEUBATIMENTS> {
  public:
-  explicit cListeBatimentsEnCours(cJoueur* PMJOUEUR);
+  using tListePieces::tListePieces;
 
   /// Whether MOB may be built on POSITION: a champion of the player there when
   /// MOB has "hernec", and every building MOB requires standing there. The
@@ -75,12 +70,6 @@ class cListeBatimentsEnCours : public tListeOf<cBatimentEnCours, cListeMobilesEn
   /// destroys MOB.
   sResultTransfert TRANSFERT(cMobileEnCours* MOB) override;
 
-  /// Reads a work-in-progress record; its model is the building of
-  /// JEUBATIMENTS with the record's name. Capital and destination are attached
-  /// by the player.
-  std::unique_ptr<cMobile> INPUTMOBILE(cBuffer& INPUT) override;
-
-  cJoueur* FJOUEUR;
   /// The reasons found by the last requirement test, one line each.
   cBuffer BUFFERCONSTRUCTION;
 };

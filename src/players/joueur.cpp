@@ -8,6 +8,7 @@
 
 #include "base/console.h"
 #include "base/errors.h"
+#include "base/loader.h"
 #include "base/random.h"
 #include "base/safefile.h"
 #include "entities/account.h"
@@ -23,8 +24,12 @@ namespace {
 
 const std::string PLAYERSDIR = "players/";
 
-std::string NAMEOFPLAYER(const cJoueur& JOUEUR) {
-  return JOUEUR.FNAME;
+std::string NAMEOFPLAYER(const cProprietaire& JOUEUR) {
+  return JOUEUROF(JOUEUR).FNAME;
+}
+
+cProprietaire* FINDOWNER(std::string_view NAME) {
+  return FINDJOUEUR(NAME);
 }
 
 }  // namespace
@@ -35,20 +40,13 @@ cJoueur* FINDJOUEUR(std::string_view NAME) {
 
 cJoueur::cJoueur() : cJoueur(-1, "") {}
 
-cJoueur::cJoueur(int32_t UID, std::string_view NAME)
-    : cMobile(UID, NAME),
-      VILLES(std::make_unique<cListeBatimentsPosition>(this)),
-      CONSTRUCTIONS(std::make_unique<cListeBatimentsEnCours>(this)),
-      TROUPES(std::make_unique<cListeCreaturesPosition>(this)),
-      RECRUTEMENTS(std::make_unique<cListeCreaturesEnCours>(this)),
-      CIMETIERE(std::make_unique<cListeChampionsPosition>("")),
-      CHAMPIONS(std::make_unique<cListeChampionsPosition>("")) {
+cJoueur::cJoueur(int32_t UID, std::string_view NAME) : cMobile(UID, NAME) {
   // Every TURN and GET LOG answers the whole log: its newest lines only, so
   // that neither the player's memory nor its replies grow without end.
   OUTPUT.SETMAXLINES(MAXLOGLINES);
   // Once players exist, the champion catalogue writes and reads its owners by name.
   CHAMPIONLINKS.NAMEOFPLAYER = NAMEOFPLAYER;
-  CHAMPIONLINKS.FINDPLAYER = FINDJOUEUR;
+  CHAMPIONLINKS.FINDPLAYER = FINDOWNER;
 }
 
 cJoueur::~cJoueur() {

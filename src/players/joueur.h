@@ -10,15 +10,11 @@
 #include "base/coords.h"
 #include "entities/mobile_list.h"
 #include "entities/ressource.h"
+#include "forces/proprietaire.h"
 #include "world/knownmap.h"
 
 class cRace;
 class cChampionPosition;
-class cListeBatimentsPosition;
-class cListeBatimentsEnCours;
-class cListeCreaturesPosition;
-class cListeCreaturesEnCours;
-class cListeChampionsPosition;
 class cListeMobilesEnCours;
 
 /// The kind of pieces a visibility report lists: troops standing on the map,
@@ -31,8 +27,9 @@ constexpr int32_t MAXLOGLINES = 1000;
 
 /// One person's side in the game: its stock of resources, its towns, what it
 /// builds and recruits, its troops, its champions and their dead, what it knows
-/// of the map, and the messages its operations write for it.
-class cJoueur : public cMobile {
+/// of the map, and the messages its operations write for it (its log, at most
+/// MAXLOGLINES, the oldest going first).
+class cJoueur : public cMobile, public cProprietaire {
  public:
   /// Identifier -1 and an empty name.
   cJoueur();
@@ -124,16 +121,6 @@ class cJoueur : public cMobile {
   int32_t NBTURNS = 0;
   int32_t AVAILTURNS = 0;
   cBuffer INPUT;
-  /// The player's messages (its log), at most MAXLOGLINES, the oldest going first.
-  cBuffer OUTPUT;
-  cArrayRessources CAPITAL;
-  std::unique_ptr<cListeBatimentsPosition> VILLES;
-  std::unique_ptr<cListeBatimentsEnCours> CONSTRUCTIONS;
-  std::unique_ptr<cListeCreaturesPosition> TROUPES;
-  std::unique_ptr<cListeCreaturesEnCours> RECRUTEMENTS;
-  std::unique_ptr<cListeChampionsPosition> CIMETIERE;
-  std::unique_ptr<cListeChampionsPosition> CHAMPIONS;
-  cMAT CARTE;
   cRace* RACE = nullptr;
   int32_t LEVELINFO = -1;
 
@@ -200,3 +187,11 @@ extern std::unique_ptr<cListeJoueurs> JEUJOUEURS;
 
 /// The player named NAME (case ignored), or nullptr (also before JEUJOUEURS exists).
 cJoueur* FINDJOUEUR(std::string_view NAME);
+
+/// The player OWNER is (every owner of pieces is a player), or nullptr.
+inline cJoueur* JOUEUROF(cProprietaire* OWNER) {
+  return static_cast<cJoueur*>(OWNER);
+}
+inline const cJoueur& JOUEUROF(const cProprietaire& OWNER) {
+  return static_cast<const cJoueur&>(OWNER);
+}

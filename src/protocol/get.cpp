@@ -1,6 +1,8 @@
 #include "protocol/get.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "base/coords.h"
@@ -45,41 +47,140 @@ constexpr std::array<std::string_view, 7> GETGAMEHELP{
     "RETURN GET GAME HELP", "GET GAME RESSOURCES",       "GET GAME RACES", "GET GAME LANDS",
     "GET GAME CLASSES",     "GET GAME TROOP [ID_TROOP]", "END RETURN"};
 
-// One framed block: the header, what REPORT writes, "END RETURN".
-template <class REPORTER>
-void WRITEBLOCK(const std::string& HEADER, REPORTER&& REPORT) {
-  BUF->WRITELN(HEADER);
-  REPORT(*BUF);
-  BUF->WRITELN("END RETURN");
-}
-
-// A catalogue's list record, or nothing when the catalogue does not exist.
+// A list's record, or nothing when the list does not exist.
 template <class LIST>
-void WRITECATALOGUE(const std::string& HEADER, LIST* CATALOGUE) {
-  WRITEBLOCK(HEADER, [CATALOGUE](cBuffer& B) {
-    if (CATALOGUE != nullptr) {
-      CATALOGUE->TOBUFFER(B);
-    }
-  });
+void WRITELIST(LIST* L, cBuffer& B) {
+  if (L != nullptr) {
+    L->TOBUFFER(B);
+  }
 }
 
 // What P sees of one kind of piece, its own included.
-void WRITEVISIBLE(const std::string& HEADER, sTypeMobile KIND, const cJoueur& P) {
-  WRITEBLOCK(HEADER, [KIND, &P](cBuffer& B) {
-    if (JEUJOUEURS != nullptr) {
-      JEUJOUEURS->VISIBLEMOBILES(KIND, B, P, false);
-    }
-  });
+void WRITEVISIBLE(sTypeMobile KIND, const cJoueur& P, cBuffer& B) {
+  if (JEUJOUEURS != nullptr) {
+    JEUJOUEURS->VISIBLEMOBILES(KIND, B, P, false);
+  }
 }
 
 // What P sees of the other players' pieces of one kind.
-void WRITEENEMIES(const std::string& HEADER, sTypeMobile KIND, const cJoueur& P) {
-  WRITEBLOCK(HEADER, [KIND, &P](cBuffer& B) {
-    if (JEUJOUEURS != nullptr) {
-      JEUJOUEURS->ENEMIESMOBILES(KIND, B, P);
-    }
-  });
+void WRITEENEMIES(sTypeMobile KIND, const cJoueur& P, cBuffer& B) {
+  if (JEUJOUEURS != nullptr) {
+    JEUJOUEURS->ENEMIESMOBILES(KIND, B, P);
+  }
 }
+
+// How a query's text is told in the command: the same text, the same words
+// whatever the spaces between them, or a pattern whose values it fills.
+enum sMatch : uint8_t { sSameText, sSameWords, sPattern };
+
+// One query of a GET family: its text and how it is matched, then its answer:
+// a block of HEADER, what BODY writes for SUBJECT (the client's player, or the
+// session for the rule catalogues) with the values a pattern took, and "END RETURN".
+template <class SUBJECT>
+struct tQuery {
+  std::string_view TEXT;
+  sMatch MATCH;
+  std::string_view HEADER;
+  void (*BODY)(SUBJECT& S, const tParams& VALUES, cBuffer& B);
+};
+
+template <class SUBJECT>
+bool MATCHES(const tQuery<SUBJECT>& Q, const std::string& COMMAND, tParams& VALUES) {
+  switch (Q.MATCH) {
+    case sSameText:
+      return COMMAND == Q.TEXT;
+    case sSameWords:
+      return TESTPATTERN(COMMAND, std::string(Q.TEXT));
+    case sPattern:
+      return GETPARAM(COMMAND, std::string(Q.TEXT), VALUES);
+  }
+  return false;
+}
+
+// Tests every query of QUERIES against COMMAND on its own, in table order, and
+// answers each that matches.
+template <class SUBJECT, std::size_t N>
+void ANSWERQUERIES(const std::array<tQuery<SUBJECT>, N>& QUERIES, const std::string& COMMAND,
+                   SUBJECT& S) {
+  for (const auto& Q : QUERIES) {
+    tParams VALUES;
+    if (MATCHES(Q, COMMAND, VALUES)) {
+      BUF->WRITELN(std::string(Q.HEADER));
+      Q.BODY(S, VALUES, *BUF);
+      BUF->WRITELN("END RETURN");
+    }
+  }
+}
+
+// The queries about the client's own player.
+const std::array<tQuery<cJoueur>, 19> PLAYERQUERIES{{
+    {"ALL", sSameText, "RETURN PLAYER INFOS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { P.TOBUFFER(B); }},
+    {"TROOPS VISIBLES", sSameText, "RETURN VISIBLE TROOPS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITEVISIBLE(sCreature, P, B); }},
+    {"TROOPS", sSameText, "RETURN TROOPS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITELIST(P.TROUPES.get(), B); }},
+    {"BUILDINGS", sSameText, "RETURN BUILDINGS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITELIST(P.VILLES.get(), B); }},
+    {"BUILDINGS VISIBLES", sSameText, "RETURN VISIBLE BUILDINGS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITEVISIBLE(sVille, P, B); }},
+    {"RECRUITMENTS", sSameText, "RETURN RECRUITMENTS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITELIST(P.RECRUTEMENTS.get(), B); }},
+    {"CONSTRUCTIONS", sSameText, "RETURN CONSTRUCTIONS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITELIST(P.CONSTRUCTIONS.get(), B); }},
+    {"CHAMPIONS VISIBLES", sSameText, "RETURN VISIBLE CHAMPIONS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITEVISIBLE(sChampion, P, B); }},
+    {"CHAMPIONS", sSameText, "RETURN CHAMPIONS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITELIST(P.CHAMPIONS.get(), B); }},
+    {"MAP", sSameText, "RETURN MAP",
+     [](cJoueur& P, const tParams&, cBuffer& B) { P.CARTE.TOBUFFER(B); }},
+    {"RESSOURCES", sSameText, "RETURN PLAYER RESSOURCES",
+     [](cJoueur& P, const tParams&, cBuffer& B) { B.WRITELN(P.CAPITAL.TOSTRING()); }},
+    {"TAVERN", sSameText, "RETURN TAVERN",
+     [](cJoueur&, const tParams&, cBuffer& B) { WRITELIST(JEUTAVERN.get(), B); }},
+    {"SQUARES", sSameText, "RETURN KNOWN SQUARES",
+     [](cJoueur& P, const tParams&, cBuffer& B) { P.SQUARESTOBUFFER(B); }},
+    {"SQUARE %int,%int", sPattern, "RETURN KNOWN SQUARES",
+     [](cJoueur& P, const tParams& VALUES, cBuffer& B) {
+       P.SQUARETOBUFFER(B, COORDMAP(PARAMINT(VALUES, 0), PARAMINT(VALUES, 1)));
+     }},
+    {"MAPPED", sSameText, "RETURN KNOWN MAPPED SQUARES",
+     [](cJoueur& P, const tParams&, cBuffer& B) { P.MAPPEDSQUARESTOBUFFER(B); }},
+    {"ENEMY CHAMPIONS", sSameWords, "RETURN VISIBLE ENEMIES CHAMPIONS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITEENEMIES(sChampion, P, B); }},
+    {"ENEMY TROOPS", sSameWords, "RETURN VISIBLE ENEMIES TROOPS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITEENEMIES(sCreature, P, B); }},
+    {"ENEMY BUILDINGS", sSameWords, "RETURN VISIBLE ENEMIES BUILDINGS",
+     [](cJoueur& P, const tParams&, cBuffer& B) { WRITEENEMIES(sVille, P, B); }},
+    {"LOG", sSameWords, "RETURN LOG",
+     [](cJoueur& P, const tParams&, cBuffer& B) { B.DUMP(P.OUTPUT); }},
+}};
+
+// The rule catalogues.
+const std::array<tQuery<cSession>, 6> GAMEQUERIES{{
+    {"RESSOURCES", sSameText, "RETURN GAME RESSOURCES",
+     [](cSession&, const tParams&, cBuffer& B) { WRITELIST(JEURESSOURCES.get(), B); }},
+    {"RACES", sSameText, "RETURN GAME RACES",
+     [](cSession&, const tParams&, cBuffer& B) { WRITELIST(JEURACES.get(), B); }},
+    // The grid answers under the races' header; clients tell it by "WIDTH:".
+    {"GRID", sSameText, "RETURN GAME RACES",
+     [](cSession&, const tParams&, cBuffer& B) {
+       B.WRITELN("WIDTH:%d", TXMAP);
+       B.WRITELN("HEIGHT:%d", TYMAP);
+     }},
+    {"LANDS", sSameText, "RETURN GAME LANDS",
+     [](cSession&, const tParams&, cBuffer& B) { WRITELIST(JEUTERRAINS.get(), B); }},
+    {"CLASSES", sSameText, "RETURN GAME CLASSES",
+     [](cSession&, const tParams&, cBuffer& B) { WRITELIST(JEUCLASSES.get(), B); }},
+    // An identifier that no creature has gives the block with nothing inside.
+    {"TROOP #%int", sPattern, "RETURN TROOP INFOS",
+     [](cSession&, const tParams& VALUES, cBuffer& B) {
+       cMobile* CREATURE = JEUCREATURES ? JEUCREATURES->SEARCH(PARAMINT(VALUES, 0)) : nullptr;
+       if (CREATURE != nullptr) {
+         CREATURE->TOBUFFER(B);
+       }
+     }},
+}};
 
 }  // namespace
 
@@ -98,101 +199,14 @@ void INTERPRET_GET(cSession& C, const std::string& COMMAND) {
   if (C.FJOUEUR == nullptr) {
     return;
   }
-  cJoueur& P = *C.FJOUEUR;
-  if (REST == "ALL") {
-    WRITEBLOCK("RETURN PLAYER INFOS", [&P](cBuffer& B) { P.TOBUFFER(B); });
-  }
-  if (REST == "TROOPS VISIBLES") {
-    WRITEVISIBLE("RETURN VISIBLE TROOPS", sCreature, P);
-  }
-  if (REST == "TROOPS") {
-    WRITECATALOGUE("RETURN TROOPS", P.TROUPES.get());
-  }
-  if (REST == "BUILDINGS") {
-    WRITECATALOGUE("RETURN BUILDINGS", P.VILLES.get());
-  }
-  if (REST == "BUILDINGS VISIBLES") {
-    WRITEVISIBLE("RETURN VISIBLE BUILDINGS", sVille, P);
-  }
-  if (REST == "RECRUITMENTS") {
-    WRITECATALOGUE("RETURN RECRUITMENTS", P.RECRUTEMENTS.get());
-  }
-  if (REST == "CONSTRUCTIONS") {
-    WRITECATALOGUE("RETURN CONSTRUCTIONS", P.CONSTRUCTIONS.get());
-  }
-  if (REST == "CHAMPIONS VISIBLES") {
-    WRITEVISIBLE("RETURN VISIBLE CHAMPIONS", sChampion, P);
-  }
-  if (REST == "CHAMPIONS") {
-    WRITECATALOGUE("RETURN CHAMPIONS", P.CHAMPIONS.get());
-  }
-  if (REST == "MAP") {
-    WRITEBLOCK("RETURN MAP", [&P](cBuffer& B) { P.CARTE.TOBUFFER(B); });
-  }
-  if (REST == "RESSOURCES") {
-    WRITEBLOCK("RETURN PLAYER RESSOURCES", [&P](cBuffer& B) { B.WRITELN(P.CAPITAL.TOSTRING()); });
-  }
-  if (REST == "TAVERN") {
-    WRITECATALOGUE("RETURN TAVERN", JEUTAVERN.get());
-  }
-  if (REST == "SQUARES") {
-    WRITEBLOCK("RETURN KNOWN SQUARES", [&P](cBuffer& B) { P.SQUARESTOBUFFER(B); });
-  }
-  tParams VALUES;
-  if (GETPARAM(REST, "SQUARE %int,%int", VALUES)) {
-    const tcoordMap AT = COORDMAP(PARAMINT(VALUES, 0), PARAMINT(VALUES, 1));
-    WRITEBLOCK("RETURN KNOWN SQUARES", [&P, AT](cBuffer& B) { P.SQUARETOBUFFER(B, AT); });
-  }
-  if (REST == "MAPPED") {
-    WRITEBLOCK("RETURN KNOWN MAPPED SQUARES", [&P](cBuffer& B) { P.MAPPEDSQUARESTOBUFFER(B); });
-  }
-  if (TESTPATTERN(REST, "ENEMY CHAMPIONS")) {
-    WRITEENEMIES("RETURN VISIBLE ENEMIES CHAMPIONS", sChampion, P);
-  }
-  if (TESTPATTERN(REST, "ENEMY TROOPS")) {
-    WRITEENEMIES("RETURN VISIBLE ENEMIES TROOPS", sCreature, P);
-  }
-  if (TESTPATTERN(REST, "ENEMY BUILDINGS")) {
-    WRITEENEMIES("RETURN VISIBLE ENEMIES BUILDINGS", sVille, P);
-  }
-  if (TESTPATTERN(REST, "LOG")) {
-    WRITEBLOCK("RETURN LOG", [&P](cBuffer& B) { B.DUMP(P.OUTPUT); });
-  }
+  ANSWERQUERIES(PLAYERQUERIES, REST, *C.FJOUEUR);
 }
 
-void INTERPRET_GET_GAME(cSession& /*C*/, const std::string& COMMAND) {
+void INTERPRET_GET_GAME(cSession& C, const std::string& COMMAND) {
   if (COMMAND.empty() || COMMAND == "HELP") {
     WRITELINES(GETGAMEHELP);
     return;
   }
   // Every row is tested on its own; at most one matches.
-  if (COMMAND == "RESSOURCES") {
-    WRITECATALOGUE("RETURN GAME RESSOURCES", JEURESSOURCES.get());
-  }
-  if (COMMAND == "RACES") {
-    WRITECATALOGUE("RETURN GAME RACES", JEURACES.get());
-  }
-  if (COMMAND == "GRID") {
-    // The grid answers under the races' header; clients tell it by "WIDTH:".
-    WRITEBLOCK("RETURN GAME RACES", [](cBuffer& B) {
-      B.WRITELN("WIDTH:%d", TXMAP);
-      B.WRITELN("HEIGHT:%d", TYMAP);
-    });
-  }
-  if (COMMAND == "LANDS") {
-    WRITECATALOGUE("RETURN GAME LANDS", JEUTERRAINS.get());
-  }
-  if (COMMAND == "CLASSES") {
-    WRITECATALOGUE("RETURN GAME CLASSES", JEUCLASSES.get());
-  }
-  tParams VALUES;
-  if (GETPARAM(COMMAND, "TROOP #%int", VALUES)) {
-    // An identifier that no creature has gives the block with nothing inside.
-    WRITEBLOCK("RETURN TROOP INFOS", [&VALUES](cBuffer& B) {
-      cMobile* CREATURE = JEUCREATURES ? JEUCREATURES->SEARCH(PARAMINT(VALUES, 0)) : nullptr;
-      if (CREATURE != nullptr) {
-        CREATURE->TOBUFFER(B);
-      }
-    });
-  }
+  ANSWERQUERIES(GAMEQUERIES, COMMAND, C);
 }

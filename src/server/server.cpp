@@ -11,36 +11,20 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstring>
-#include <exception>
 #include <string>
-#include <unordered_map>
 
 #include "base/console.h"
-#include "players/joueur.h"
-#include "server/nanny.h"
-#include "world/world.h"
+#include "protocol/nanny.h"
+#include "server/serverparts.h"
+
+// The loop: opening the server, the events of its sockets, the turns of the
+// clients' lines, and the passes of the clock with what falls due in them.
 
 std::unique_ptr<cServer> ZRKSERVER;
-volatile std::sig_atomic_t cServer::FSTOPREQUESTED = 0;
-volatile std::sig_atomic_t cServer::FSAVEREQUESTED = 0;
-int cServer::FWAKEPIPE[2] = {-1, -1};
 
 namespace {
-
-// What the event watch names its sockets by: clients by their FID (from 1).
-constexpr uint64_t LISTENID = 0;
-constexpr uint64_t WAKEID = UINT64_MAX;
-constexpr uint64_t CONSOLEID = UINT64_MAX - 1;
-
-// Most connections accepted in one turn of the loop before the clients are
-// served again.
-constexpr int32_t ACCEPTSPERTURN = 256;
-// How long the listen queue is left alone when the process has no descriptor
-// left for a new connection.
-constexpr uint32_t NODESCRIPTORPAUSE = 100;
 
 // The library gives no public access to a socket's descriptor. Its private
 // socket structure begins with an int "ready" flag followed by the descriptor;
@@ -71,75 +55,12 @@ bool SETNONBLOCKING(int FD) {
   return FLAGS >= 0 && fcntl(FD, F_SETFL, FLAGS | O_NONBLOCK) == 0;
 }
 
-// A fixed kernel send buffer: what a client does not read then waits in its
-// own bounded queue (MAXPENDINGOUTPUT) rather than in megabytes of kernel memory.
-bool LIMITSENDBUFFER(int FD) {
-  const int SIZE = 64 * 1024;
-  return setsockopt(FD, SOL_SOCKET, SO_SNDBUF, &SIZE, sizeof SIZE) == 0;
-}
-
-std::string CLIENTLINE(const cClientInfos& C, const char* ENDING) {
-  return "Client " + std::to_string(C.FNUM) + ENDING;
-}
-
-bool WATCHFD(int EPOLL, int OP, int FD, uint32_t EVENTS, uint64_t ID) {
-  epoll_event EV{};
-  EV.events = EVENTS;
-  EV.data.u64 = ID;
-  return epoll_ctl(EPOLL, OP, FD, &EV) == 0;
-}
-
 // Whether a multiple of K lies in (FROM, TO].
 bool CROSSES(uint64_t FROM, uint64_t TO, uint64_t K) {
   return TO / K != FROM / K;
 }
 
-int64_t MICROSECONDSSINCE(std::chrono::steady_clock::time_point START) {
-  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
-                                                               START)
-      .count();
-}
-
-// The deposits that exploitation changes live in the cached squares: written
-// back, the world survives a restart. A world that cannot be written (a full
-// disk) is said, and the players are saved all the same.
-void SAVEWORLDSQUARES() {
-  if (WORLDMAP) {
-    try {
-      WORLDMAP->SAVEWORLD();
-    } catch (const std::exception& E) {
-      CONSOLE(E.what());
-    }
-  }
-}
-
 }  // namespace
-
-void SAVEGAMESTATE() {
-  SAVEWORLDSQUARES();
-  if (JEUJOUEURS) {
-    JEUJOUEURS->SAVEPLAYERS();
-  }
-}
-
-void cServer::WAKE() {
-  if (FWAKEPIPE[1] >= 0) {
-    const char BYTE = 0;
-    if (::write(FWAKEPIPE[1], &BYTE, 1) < 0) {
-      // Full: the loop has a wake-up waiting already.
-    }
-  }
-}
-
-void cServer::REQUESTSTOP() {
-  FSTOPREQUESTED = 1;
-  WAKE();
-}
-
-void cServer::REQUESTSAVE() {
-  FSAVEREQUESTED = 1;
-  WAKE();
-}
 
 std::unique_ptr<cServer> cServer::CREATE(const tServerOptions& OPTIONS) {
   auto S = std::make_unique<cServer>();
@@ -201,143 +122,6 @@ bool cServer::OPENSERVER() {
     return false;
   }
   return true;
-}
-
-bool cServer::FREESLOT() {
-  // The address that holds the most clients not in play gives up its oldest:
-  // no host can keep the slots that others need by never logging in.
-  std::unordered_map<uint32_t, int32_t> HELD;
-  uint32_t WORST = 0;
-  int32_t MOST = 0;
-  for (int32_t I = 0; I < CLIENTS->GETCOUNT(); ++I) {
-    const cClientInfos& C = *CLIENTS->GETCLIENT(I);
-    if (C.FSTATE != CON_PLAYING) {
-      const int32_t N = ++HELD[C.FHOST];
-      if (N > MOST) {
-        MOST = N;
-        WORST = C.FHOST;
-      }
-    }
-  }
-  for (int32_t I = 0; MOST > 0 && I < CLIENTS->GETCOUNT(); ++I) {
-    cClientInfos& C = *CLIENTS->GETCLIENT(I);
-    if (C.FSTATE != CON_PLAYING && C.FHOST == WORST) {
-      DROP(C, " gives its slot to a newcomer: every slot is taken");
-      return true;
-    }
-  }
-  return false;
-}
-
-bool cServer::ACCEPTCLIENT(uint32_t NOW) {
-  sockaddr_in ADDR{};
-  socklen_t LEN = sizeof ADDR;
-  const int FD =
-      accept4(FLISTENFD, reinterpret_cast<sockaddr*>(&ADDR), &LEN, SOCK_NONBLOCK | SOCK_CLOEXEC);
-  if (FD < 0) {
-    if (errno == EINTR || errno == ECONNABORTED) {
-      return true;
-    }
-    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-      // The connection stays in the queue; trying again at once would only spin.
-      CONSOLE("Client refused: no descriptor left");
-      WATCHFD(FEPOLL, EPOLL_CTL_DEL, FLISTENFD, 0, LISTENID);
-      FLISTENING = false;
-      FLISTENAGAIN = NOW + NODESCRIPTORPAUSE;
-    }
-    return false;
-  }
-  CONSOLE("Incoming connection");
-  if (CLIENTS->GETCOUNT() >= MAXCLIENTS && !FREESLOT()) {
-    CONSOLE("Client refused: too many clients");
-    ::close(FD);
-    return true;
-  }
-  if (!LIMITSENDBUFFER(FD)) {
-    CONSOLE("Client refused: unusable socket");
-    ::close(FD);
-    return true;
-  }
-  auto NEW = std::make_unique<cClientInfos>(FD, NOW, ADDR.sin_addr.s_addr);
-  cClientInfos& C = *NEW;
-  C.FNUM = 1;
-  C.FID = FNEXTID++;
-  CLIENTS->ADD(std::move(NEW));
-  if (!WATCHFD(FEPOLL, EPOLL_CTL_ADD, FD, EPOLLIN, C.FID)) {
-    DROP(C, " refused: its socket cannot be watched");
-    return true;
-  }
-  C.FEVENTS = EPOLLIN;
-  // A newcomer is not in play: the checks of the idle limits and of the
-  // deadline must wake the loop for it, even when nothing else happens.
-  ++FOUTSIDEPLAY;
-  C.SEND("Welcome");
-  C.SEND("login");
-  FLUSHCLIENT(C, NOW);
-  return true;
-}
-
-void cServer::ACCEPTCLIENTS(uint32_t NOW) {
-  for (int32_t N = 0; N < ACCEPTSPERTURN && FLISTENING && ACCEPTCLIENT(NOW); ++N) {
-  }
-}
-
-uint32_t cServer::IDLE(const cClientInfos& CLIENT, uint32_t NOW) const {
-  return NOW - CLIENT.FIDLE;
-}
-
-void cServer::DROP(cClientInfos& C, const char* ENDING) {
-  CONSOLE(CLIENTLINE(C, ENDING));
-  // Closing the socket ends its watch; events already reported for it find no
-  // client with its FID.
-  CLIENTS->DEL(&C);
-}
-
-void cServer::CHECKCLIENTSDATA(uint32_t NOW) {
-  int32_t I = 0;
-  int32_t OUTSIDE = 0;
-  while (I < CLIENTS->GETCOUNT()) {
-    cClientInfos& C = *CLIENTS->GETCLIENT(I);
-    if (C.FSTATE != CON_PLAYING && C.FSTATE != CON_CLOSING && IDLE(C, NOW) > FIDLEBUSY) {
-      DROP(C, " idle disconnect");
-      continue;
-    }
-    if (C.FSTATE == CON_CLOSING) {
-      DROP(C, " quitting");
-      continue;
-    }
-    OUTSIDE += C.FSTATE != CON_PLAYING ? 1 : 0;
-    ++I;
-  }
-  FOUTSIDEPLAY = OUTSIDE;
-}
-
-void cServer::CONTROLTIMEOUTSESSION(uint32_t NOW) {
-  // After a removal the next client moves into position I and is skipped
-  // until the next quiet check, 50 ms later.
-  for (int32_t I = 0; I < CLIENTS->GETCOUNT(); ++I) {
-    cClientInfos& C = *CLIENTS->GETCLIENT(I);
-    if (C.FSTATE != CON_PLAYING && IDLE(C, NOW) > FIDLEQUIET) {
-      CONSOLE("Idle deconnect");
-      CLIENTS->DEL(I);
-    }
-  }
-}
-
-void cServer::CONTROLDEADLINE(uint32_t NOW) {
-  int32_t I = 0;
-  int32_t OUTSIDE = 0;
-  while (I < CLIENTS->GETCOUNT()) {
-    cClientInfos& C = *CLIENTS->GETCLIENT(I);
-    const bool LOGGINGIN = C.FSTATE != CON_PLAYING && C.FSTATE != CON_CLOSING;
-    if (LOGGINGIN && NOW - C.FCREATED > FDEADLINE) {
-      DROP(C, " login deadline disconnect");
-      continue;
-    }
-    OUTSIDE += C.FSTATE != CON_PLAYING ? 1 : 0;
-    ++I;
-  }
-  FOUTSIDEPLAY = OUTSIDE;
 }
 
 void cServer::CLIENTEVENT(uint64_t ID, uint32_t EVENTS, uint32_t NOW) {
@@ -423,81 +207,6 @@ void cServer::SERVELINES(uint32_t NOW) {
       FHELD.push_back(ID);
     }
     WATCH(*C);
-  }
-}
-
-void cServer::FLUSHCLIENT(cClientInfos& C, uint32_t NOW) {
-  if (C.FLUSH() > 0) {
-    C.FLASTSENT = NOW;
-  }
-  if (C.PENDINGOUTPUT() > MAXPENDINGOUTPUT && !C.FOVERFULL) {
-    C.FOVERFULL = true;
-    C.FLASTSENT = NOW;
-    FOVERFULL.push_back(C.FID);
-  }
-}
-
-void cServer::CONTROLSTALLS(uint32_t NOW) {
-  for (std::size_t I = 0; I < FOVERFULL.size();) {
-    cClientInfos* C = CLIENTS->FINDID(FOVERFULL[I]);
-    const bool STALLED = C != nullptr && C->PENDINGOUTPUT() > MAXPENDINGOUTPUT;
-    if (STALLED && NOW - C->FLASTSENT <= OUTPUTSTALL) {
-      ++I;
-      continue;
-    }
-    FOVERFULL[I] = FOVERFULL.back();
-    FOVERFULL.pop_back();
-    if (STALLED) {
-      DROP(*C, " output overflow disconnect");
-    } else if (C != nullptr) {
-      C->FOVERFULL = false;
-    }
-  }
-}
-
-void cServer::WATCH(cClientInfos& C) {
-  uint32_t WANT = 0;
-  if (C.FSTATE != CON_CLOSING && C.FSTATE != CON_DISCONNECT && C.WAITINGLINES() < MAXWAITINGLINES &&
-      C.PENDINGOUTPUT() <= MAXPENDINGOUTPUT) {
-    WANT |= EPOLLIN;
-  }
-  if (C.PENDINGOUTPUT() > 0) {
-    WANT |= EPOLLOUT;
-  }
-  if (WANT != C.FEVENTS && WATCHFD(FEPOLL, EPOLL_CTL_MOD, C.SOCK, WANT, C.FID)) {
-    C.FEVENTS = WANT;
-  }
-}
-
-void cServer::STARTSAVE(bool ASKED) {
-  const auto START = std::chrono::steady_clock::now();
-  SAVEWORLDSQUARES();
-  if (JEUJOUEURS) {
-    JEUJOUEURS->STARTSAVEPASS();
-  }
-  FSAVING = true;
-  FSAVEASKED = ASKED;
-  FSAVEWRITTEN = 0;
-  FSAVELONGESTUS = MICROSECONDSSINCE(START);
-  SAVESTEP();
-}
-
-void cServer::SAVESTEP() {
-  if (!FSAVING) {
-    return;
-  }
-  const auto START = std::chrono::steady_clock::now();
-  if (JEUJOUEURS && JEUJOUEURS->SAVING()) {
-    FSAVEWRITTEN += JEUJOUEURS->SAVESTEP(SAVESTEPUS);
-  }
-  FSAVELONGESTUS = std::max(FSAVELONGESTUS, MICROSECONDSSINCE(START));
-  if (JEUJOUEURS && JEUJOUEURS->SAVING()) {
-    return;
-  }
-  FSAVING = false;
-  if (FSAVEWRITTEN > 0 || FSAVEASKED) {
-    CONSOLE("Save pass: " + std::to_string(FSAVEWRITTEN) + " players written, longest pause " +
-            std::to_string(FSAVELONGESTUS) + " us");
   }
 }
 

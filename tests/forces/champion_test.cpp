@@ -78,14 +78,14 @@ TEST_F(ChampionsTest, InGameFileKeepsDescriptionsAndSkipsTheTavernLines) {
 
 TEST_F(ChampionsTest, OwnerAndStateLinesReadBackOrFailLoudly) {
   static int OWNER = 0;  // any address stands for a player: only the links read it
-  cJoueur* J = reinterpret_cast<cJoueur*>(&OWNER);
+  cProprietaire* J = reinterpret_cast<cProprietaire*>(&OWNER);
   L.ITEM(0)->FJOUEUR = J;
   L.ITEM(0)->STATE = sChampionNotAssigned;
   cBuffer OUT;
   EXPECT_THROW(L.ITEM(0)->INGAMEVARIABLETOBUFFER(OUT), std::logic_error) << "owner lost";
-  CHAMPIONLINKS.NAMEOFPLAYER = [](const cJoueur&) { return std::string("bob"); };
+  CHAMPIONLINKS.NAMEOFPLAYER = [](const cProprietaire&) { return std::string("bob"); };
   CHAMPIONLINKS.FINDPLAYER = [](std::string_view NAME) {
-    return NAME == "bob" ? reinterpret_cast<cJoueur*>(&OWNER) : nullptr;
+    return NAME == "bob" ? reinterpret_cast<cProprietaire*>(&OWNER) : nullptr;
   };
   OUT.CLEAR();
   L.ITEM(0)->INGAMEVARIABLETOBUFFER(OUT);

@@ -11,7 +11,7 @@
 #include "base/console.h"
 #include "base/random.h"
 #include "players/joueur.h"
-#include "server/nanny.h"
+#include "protocol/nanny.h"
 #include "server/startup.h"
 #include "world/world.h"
 

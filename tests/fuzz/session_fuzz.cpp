@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_game.h"
-#include "server/nanny.h"
+#include "protocol/nanny.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzzgame::PREPARE(true);

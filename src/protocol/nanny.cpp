@@ -1,4 +1,4 @@
-#include "server/nanny.h"
+#include "protocol/nanny.h"
 
 #include <algorithm>
 #include <exception>
