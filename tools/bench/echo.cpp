@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "gamecopy.h"
+#include "process.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ cEchoServer::cEchoServer() {
     if (FLISTEN >= 0) {
       ::close(FLISTEN);
     }
-    throw cBenchError("cannot start the echo server on 127.0.0.1: " + WHY);
+    throw cClientError("cannot start the echo server on 127.0.0.1: " + WHY);
   }
   FPORT = ntohs(A.sin_port);
   // The interruption signals are for the thread that measures, whose waits

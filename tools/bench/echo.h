@@ -10,7 +10,7 @@
 /// receives straight back, on each connection. Stops with the object.
 class cEchoServer {
  public:
-  /// Throws cBenchError when it cannot listen.
+  /// Throws cClientError when it cannot listen.
   cEchoServer();
   ~cEchoServer();
   cEchoServer(const cEchoServer&) = delete;

@@ -4,13 +4,9 @@
 
 #include "soak.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <iostream>
@@ -19,7 +15,7 @@
 #include <sstream>
 
 #include "gamecopy.h"
-#include "net.h"
+#include "line.h"
 
 namespace {
 
@@ -67,12 +63,14 @@ const std::vector<tCommand> MIX = {
 };
 
 enum sKind { kWELL, kGARBAGE, kLONGLINES, kNOREAD, kVANISH };
-enum sStage { stIDLE, stGREETING, stNAME, stPASSWORD, stENTER, stTHINK, stREPLY, stQUIT, stBUSY };
+enum sStage { stIDLE, stLOGIN, stENTER, stTHINK, stREPLY, stQUIT, stBUSY };
 
 struct tClient {
   sKind KIND = kWELL;
   int ACCOUNT = 0;
+  cLineConnection LINK;
   int FD = -1;
+  std::optional<cLogin> DIALOGUE;
   sStage STAGE = stIDLE;
   std::string IN;
   std::string OUT;
@@ -90,14 +88,17 @@ struct tClient {
 class cSoak {
  public:
   explicit cSoak(const tSoakOptions& O)
-      : FO(O), FGAME(O.GAME, O.CLIENTS), FSERVER({O.SERVER}, FGAME.PATH(), O.ENV), FRANDOM(O.SEED) {
+      : FO(O),
+        FGAME(O.GAME, O.CLIENTS),
+        FSERVER({O.SERVER, "--port", std::to_string(O.PORT)}, FGAME.PATH(), O.PORT, O.ENV),
+        FRANDOM(O.SEED),
+        FCLIENTS(static_cast<std::size_t>(O.CLIENTS)) {
     for (int I = 0; I < O.CLIENTS; ++I) {
-      tClient C;
+      tClient& C = FCLIENTS[static_cast<std::size_t>(I)];
       C.ACCOUNT = I + 1;
       if (O.MISBEHAVINGEVERY > 0 && I % O.MISBEHAVINGEVERY == O.MISBEHAVINGEVERY - 1) {
         C.KIND = static_cast<sKind>(1 + (I / O.MISBEHAVINGEVERY) % 4);
       }
-      FCLIENTS.push_back(C);
     }
     int64_t TOTAL = 0;
     for (const auto& M : MIX) {
@@ -122,7 +123,7 @@ class cSoak {
 
   const tSoakOptions& FO;
   cGameCopy FGAME;
-  cTrialServer FSERVER;
+  cServerProcess FSERVER;
   std::mt19937_64 FRANDOM;
   std::vector<tClient> FCLIENTS;
   int64_t FMIXTOTAL = 0;
@@ -134,23 +135,20 @@ class cSoak {
 };
 
 void cSoak::OPEN(tClient& C, int64_t NOW) {
-  C.FD = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in A = TRIALADDRESS();
-  if (C.FD < 0 || ::connect(C.FD, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {
+  if (!C.LINK.OPEN(FO.PORT, 1000)) {
     ++FBADCONNECTS;
-    if (C.FD >= 0) {
-      ::close(C.FD);
-    }
+    C.LINK.CLOSE();
     C.FD = -1;
     C.AT = NOW + 100;
     return;
   }
-  ::fcntl(C.FD, F_SETFL, ::fcntl(C.FD, F_GETFL) | O_NONBLOCK);
+  C.FD = C.LINK.FD();
+  C.DIALOGUE.emplace(ACCOUNTNAME(C.ACCOUNT), ACCOUNTPASSWORD(C.ACCOUNT), cLogin::ANY);
   C.IN.clear();
   C.OUT.clear();
   C.SENT = 0;
   ++FMISCONNECTS[C.KIND];
-  C.STAGE = C.KIND == kWELL ? stGREETING : stBUSY;
+  C.STAGE = C.KIND == kWELL ? stLOGIN : stBUSY;
   C.DEADLINE = NOW + FO.REPLYMS;
   C.AT = NOW;
   if (C.KIND == kNOREAD) {
@@ -164,13 +162,10 @@ void cSoak::OPEN(tClient& C, int64_t NOW) {
 }
 
 void cSoak::CLOSE(tClient& C, int64_t NOW, int64_t AGAINMS, bool RESET) {
-  if (C.FD >= 0) {
-    if (RESET) {
-      linger L{1, 0};
-      ::setsockopt(C.FD, SOL_SOCKET, SO_LINGER, &L, sizeof L);
-    }
-    ::close(C.FD);
+  if (RESET) {
+    C.LINK.RESET();
   }
+  C.LINK.CLOSE();
   C.FD = -1;
   C.STAGE = stIDLE;
   C.AT = NOW + AGAINMS;
@@ -226,30 +221,16 @@ void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
 void cSoak::ONLINE(tClient& C, const std::string& LINE, int64_t NOW) {
   const std::string NAME = ACCOUNTNAME(C.ACCOUNT);
   switch (C.STAGE) {
-    case stGREETING:
-      if (LINE == "login") {
-        C.OUT += NAME + "\r\n";
-        C.STAGE = stNAME;
-        C.DEADLINE = NOW + FO.REPLYMS;
-      }
-      break;
-    case stNAME:
-      if (LINE == "mot de passe") {
-        C.OUT += ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n";
-        C.STAGE = stPASSWORD;
-        C.DEADLINE = NOW + FO.REPLYMS;
-      }
-      break;
-    case stPASSWORD:
-      if (LINE == "en jeu") {
-        // A new player answers the race question; in play "0" is no command.
-        C.OUT += "0\r\nGET CHAMPIONS\r\nSERVER WHOAMI\r\n";
+    case stLOGIN:
+      C.OUT += C.DIALOGUE->FEED(LINE);
+      if (C.DIALOGUE->FAILED()) {
+        LOST(C, "the login failed: " + C.DIALOGUE->ERROR());
+        CLOSE(C, NOW, 500);
+      } else if (C.DIALOGUE->DONE()) {
+        C.OUT += "GET CHAMPIONS\r\nSERVER WHOAMI\r\n";
         C.STAGE = stENTER;
         C.LINES = 0;
         C.DEADLINE = NOW + FO.REPLYMS;
-      } else {
-        LOST(C, "the password was answered by \"" + LINE + "\"");
-        CLOSE(C, NOW, 500);
       }
       break;
     case stENTER:
@@ -383,7 +364,7 @@ int cSoak::RUN() {
       break;
     }
     if (NOW >= NEXTSAMPLE) {
-      SAMPLES.push_back(FSERVER.RSSKIB());
+      SAMPLES.push_back(FSERVER.MEMORYKIB("VmRSS"));
       NEXTSAMPLE += 1000;
     }
     if (!FENDING && NOW >= END) {
