@@ -151,7 +151,7 @@ const char* cLogin::STEP() const {
   return "in play";
 }
 
-std::string cLogin::FAIL(const std::string& WHY) {
+std::string cLogin::REFUSE(const std::string& WHY) {
   FERROR = WHY;
   return {};
 }
@@ -162,7 +162,7 @@ std::string cLogin::FEED(const std::string& LINE) {
     return {};
   }
   if (FSTAGE <= stPASSWORD && LINE != EXPECTED[FSTAGE]) {
-    return FAIL(std::string("expected \"") + EXPECTED[FSTAGE] + "\", got \"" + LINE + "\"");
+    return REFUSE(std::string("expected \"") + EXPECTED[FSTAGE] + "\", got \"" + LINE + "\"");
   }
   switch (FSTAGE) {
     case stWELCOME:
@@ -183,13 +183,13 @@ std::string cLogin::FEED(const std::string& LINE) {
       } else if (FPLAYER == ANY) {
         FSTAGE = stDONE;  // a player in play: the line is WHOAMI's answer
       } else {
-        return FAIL("expected \"Race :\", got \"" + LINE + "\"");
+        return REFUSE("expected \"Race :\", got \"" + LINE + "\"");
       }
       return {};
     case stMENU:
       FMENU.FEED(LINE);
       if (!FMENU.ERROR().empty()) {
-        return FAIL(FMENU.ERROR());
+        return REFUSE(FMENU.ERROR());
       }
       if (!FMENU.COMPLETE()) {
         return {};
@@ -200,7 +200,7 @@ std::string cLogin::FEED(const std::string& LINE) {
       FRECORDLINES.push_back(LINE);
       FRECORD.FEED(LINE);
       if (!FRECORD.ERROR().empty()) {
-        return FAIL(FRECORD.ERROR());
+        return REFUSE(FRECORD.ERROR());
       }
       if (FRECORD.COMPLETE()) {
         FSTAGE = FPLAYER == ANY ? stWHOAMI : stDONE;

@@ -104,7 +104,7 @@ class cLogin {
     stWHOAMI,
     stDONE
   };
-  std::string FAIL(const std::string& WHY);
+  std::string REFUSE(const std::string& WHY);
 
   std::string FNAME, FPASSWORD, FRACE;
   sPlayer FPLAYER;
