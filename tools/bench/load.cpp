@@ -71,36 +71,8 @@ void cLoadRun::OPEN(tConnection& C) {
 }
 
 void cLoadRun::FLUSH(tConnection& C) {
-  while (!C.FOUT.empty()) {
-    const ssize_t N = ::send(C.FD, C.FOUT.data(), C.FOUT.size(), MSG_NOSIGNAL);
-    if (N > 0) {
-      C.FOUT.erase(0, static_cast<std::size_t>(N));
-    } else if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      return;  // the rest goes when poll says the socket can take it
-    } else if (N < 0 && errno == EINTR) {
-      continue;
-    } else {
-      FAIL(C, std::string("cannot send: ") + std::strerror(errno));
-    }
-  }
-}
-
-bool cLoadRun::RECEIVE(tConnection& C) {
-  char DATA[16384];
-  for (;;) {
-    const ssize_t N = ::recv(C.FD, DATA, sizeof DATA, 0);
-    if (N > 0) {
-      C.FIN.append(DATA, static_cast<std::size_t>(N));
-      if (static_cast<std::size_t>(N) < sizeof DATA) {
-        return true;
-      }
-    } else if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      return true;
-    } else if (N < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return false;
-    }
+  if (!C.LINK.FLUSH()) {
+    FAIL(C, std::string("cannot send: ") + std::strerror(errno));
   }
 }
 
@@ -116,7 +88,7 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
       continue;
     }
     short EVENTS = POLLIN;
-    if (C.STAGE == stCONNECTING || !C.FOUT.empty()) {
+    if (C.STAGE == stCONNECTING || C.LINK.PENDING()) {
       EVENTS = static_cast<short>(EVENTS | POLLOUT);
     }
     FDS.push_back({C.FD, EVENTS, 0});
@@ -157,21 +129,15 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
     if ((EV & (POLLIN | POLLHUP | POLLERR)) == 0) {
       continue;
     }
-    const bool OPEN = RECEIVE(C);
+    const bool OPEN = C.LINK.RECEIVE();
     const long long NOW = NOWUS();
-    std::size_t START = 0;
-    for (auto END = C.FIN.find('\n'); END != std::string::npos; END = C.FIN.find('\n', START)) {
-      std::string LINE = C.FIN.substr(START, END - START);
-      if (!LINE.empty() && LINE.back() == '\r') {
-        LINE.pop_back();
-      }
-      START = END + 1;
-      FLINEHANDLER(C, LINE, NOW);
+    while (const auto LINE = C.LINK.NEXTLINE()) {
+      FLINEHANDLER(C, *LINE, NOW);
     }
-    C.FIN.erase(0, START);
     if (!OPEN) {
-      FAIL(C, "the server closed the connection" +
-                  (C.FIN.empty() ? std::string() : " after \"" + C.FIN + "\""));
+      FAIL(C,
+           "the server closed the connection" +
+               (C.LINK.PARTIAL().empty() ? std::string() : " after \"" + C.LINK.PARTIAL() + "\""));
     }
   }
   const long long NOW = NOWUS();
@@ -184,7 +150,8 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
                   " ms: the server could not create the player (its console may say why)");
     }
     FAIL(C, "no complete reply within " + std::to_string(FOPTIONS.REPLYTIMEOUTMS) + " ms" +
-                (C.FIN.empty() ? std::string() : " (partial line \"" + C.FIN + "\")"));
+                (C.LINK.PARTIAL().empty() ? std::string()
+                                          : " (partial line \"" + C.LINK.PARTIAL() + "\")"));
   }
 }
 
@@ -204,7 +171,7 @@ void cLoadRun::LOGINLINE(tConnection& C, const std::string& LINE, long long NOW)
     }
     C.SENTUS = NOW;
     C.DEADLINEUS = NOW + FTIMEOUTUS;
-    C.FOUT += ANSWER;
+    C.LINK.QUEUE(ANSWER);
   }
   if (DIALOGUE.DONE()) {
     C.STAGE = stINPLAY;
@@ -249,7 +216,7 @@ void cLoadRun::SENDNEXTCOMMAND(tConnection& C, long long NOW) {
       (static_cast<std::size_t>(C.ACCOUNT - 1) + static_cast<std::size_t>(C.SENTCOMMANDS)) %
       FOPTIONS.MIX.size();
   C.INFLIGHT.push_back({INDEX, NOW, cReplyReader(FOPTIONS.MIX[INDEX].ENDBLOCKS)});
-  C.FOUT += FOPTIONS.MIX[INDEX].COMMAND + "\r\n";
+  C.LINK.QUEUE(FOPTIONS.MIX[INDEX].COMMAND + "\r\n");
   ++C.SENTCOMMANDS;
 }
 

@@ -64,8 +64,6 @@ class cLoadRun {
     int FD = -1;
     int ACCOUNT = 0;
     sStage STAGE = stUNOPENED;
-    std::string FIN;
-    std::string FOUT;
     /// When the last line of the login was sent (0: none yet).
     long long SENTUS = 0;
     long long DEADLINEUS = 0;
@@ -76,8 +74,6 @@ class cLoadRun {
 
   void OPEN(tConnection& C);
   void FLUSH(tConnection& C);
-  /// Reads what arrived; false when the peer closed or failed.
-  bool RECEIVE(tConnection& C);
   void LOGINLINE(tConnection& C, const std::string& LINE, long long NOW);
   void COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW);
   void SENDNEXTCOMMAND(tConnection& C, long long NOW);

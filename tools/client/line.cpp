@@ -129,26 +129,11 @@ cLogin::cLogin(std::string NAME, std::string PASSWORD, sPlayer PLAYER, std::stri
       FPLAYER(PLAYER) {}
 
 const char* cLogin::STEP() const {
-  switch (FSTAGE) {
-    case stWELCOME:
-    case stLOGIN:
-      return "waiting for the greeting";
-    case stNAME:
-      return "sent its account name";
-    case stPASSWORD:
-      return "sent its password";
-    case stRACE:
-      return "waiting for the race menu";
-    case stMENU:
-      return "reading the race menu";
-    case stRECORD:
-      return "chose its race";
-    case stWHOAMI:
-      return "waiting for its name";
-    case stDONE:
-      break;
-  }
-  return "in play";
+  static const char* const STEPS[] = {
+      "waiting for the greeting", "waiting for the greeting",  "sent its account name",
+      "sent its password",        "waiting for the race menu", "reading the race menu",
+      "chose its race",           "waiting for its name",      "in play"};
+  return STEPS[FSTAGE];
 }
 
 std::string cLogin::REFUSE(const std::string& WHY) {
@@ -266,31 +251,61 @@ bool cLineConnection::SEND(const std::string& BYTES, int MILLIS) {
   return DONE == BYTES.size();
 }
 
-void cLineConnection::FILL(int MILLIS) {
+bool cLineConnection::FLUSH() {
+  while (!FOUT.empty()) {
+    const ssize_t N = ::send(FFD, FOUT.data(), FOUT.size(), MSG_NOSIGNAL);
+    if (N > 0) {
+      FOUT.erase(0, static_cast<std::size_t>(N));
+    } else if (N < 0 && errno != EINTR) {
+      return errno == EAGAIN || errno == EWOULDBLOCK;
+    }
+  }
+  return true;
+}
+
+bool cLineConnection::RECEIVE(bool KEEP) {
+  char DATA[65536];
+  for (;;) {
+    const ssize_t N = ::recv(FFD, DATA, sizeof DATA, 0);
+    if (N > 0 && KEEP) {
+      FIN.append(DATA, static_cast<std::size_t>(N));
+    }
+    if (N < 0 && errno == EINTR) {
+      continue;
+    }
+    if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      return true;
+    }
+    if (N <= 0) {
+      FCLOSED = true;
+      return false;
+    }
+  }
+}
+
+std::optional<std::string> cLineConnection::NEXTLINE() {
+  const auto END = FIN.find("\r\n");
+  if (END == std::string::npos) {
+    return std::nullopt;
+  }
+  std::string LINE = FIN.substr(0, END);
+  FIN.erase(0, END + 2);
+  return LINE;
+}
+
+void cLineConnection::FILL(int MILLIS, bool KEEP) {
   pollfd P{FFD, POLLIN, 0};
   if (FFD < 0) {
     FCLOSED = true;
-    return;
-  }
-  if (::poll(&P, 1, MILLIS) != 1) {
-    return;
-  }
-  char DATA[65536];
-  const ssize_t N = ::recv(FFD, DATA, sizeof DATA, 0);
-  if (N > 0) {
-    FIN.append(DATA, static_cast<std::size_t>(N));
-  } else if (N == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-    FCLOSED = true;
+  } else if (::poll(&P, 1, MILLIS) == 1) {
+    RECEIVE(KEEP);
   }
 }
 
 std::optional<std::string> cLineConnection::READLINE(int MILLIS) {
   const int64_t DEADLINE = NOWMS() + MILLIS;
   for (;;) {
-    const auto END = FIN.find("\r\n");
-    if (END != std::string::npos) {
-      std::string LINE = FIN.substr(0, END);
-      FIN.erase(0, END + 2);
+    if (auto LINE = NEXTLINE()) {
       return LINE;
     }
     if (FCLOSED || NOWMS() >= DEADLINE) {
@@ -345,8 +360,7 @@ bool cLineConnection::QUIET(int MILLIS) {
 
 bool cLineConnection::WAITCLOSE(int MILLIS) {
   for (const int64_t DEADLINE = NOWMS() + MILLIS; !FCLOSED && NOWMS() < DEADLINE;) {
-    FILL(std::min(LEFTMS(DEADLINE), 50));
-    FIN.clear();
+    FILL(std::min(LEFTMS(DEADLINE), 50), false);
   }
   return FCLOSED;
 }
@@ -367,5 +381,6 @@ void cLineConnection::CLOSE() {
     FFD = -1;
   }
   FIN.clear();
+  FOUT.clear();
   FCLOSED = false;
 }

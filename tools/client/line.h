@@ -145,6 +145,20 @@ class cLineConnection {
   /// Whether the peer closes within MILLIS (what comes before is dropped).
   bool WAITCLOSE(int MILLIS);
   bool CLOSED() const { return FCLOSED; }
+
+  // Without waiting, for a caller that polls many connections on FD():
+  /// Queues BYTES behind those waiting to be sent.
+  void QUEUE(const std::string& BYTES) { FOUT += BYTES; }
+  bool PENDING() const { return !FOUT.empty(); }
+  /// Sends what the socket takes now of the queued bytes; false on a failure.
+  bool FLUSH();
+  /// Takes what has arrived (dropped unless KEEP); false once the peer has
+  /// closed or failed.
+  bool RECEIVE(bool KEEP = true);
+  /// The next complete line received.
+  std::optional<std::string> NEXTLINE();
+  /// What came after the last complete line.
+  const std::string& PARTIAL() const { return FIN; }
   void SHUTDOWNWRITE();
   /// Closes with a reset rather than an orderly end.
   void RESET();
@@ -152,10 +166,11 @@ class cLineConnection {
   int FD() const { return FFD; }
 
  private:
-  /// Waits at most MILLIS for bytes and appends them.
-  void FILL(int MILLIS);
+  /// Waits at most MILLIS for bytes and takes them (see RECEIVE).
+  void FILL(int MILLIS, bool KEEP = true);
 
   int FFD = -1;
   std::string FIN;
+  std::string FOUT;
   bool FCLOSED = false;
 };

@@ -6,7 +6,6 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <iostream>
@@ -72,8 +71,6 @@ struct tClient {
   int FD = -1;
   std::optional<cLogin> DIALOGUE;
   sStage STAGE = stIDLE;
-  std::string IN;
-  std::string OUT;
   int64_t AT = 0;        // when the next step is due (idle, think, misbehaving)
   int64_t DEADLINE = 0;  // when the awaited reply is lost
   std::string COMMAND;
@@ -144,8 +141,6 @@ void cSoak::OPEN(tClient& C, int64_t NOW) {
   }
   C.FD = C.LINK.FD();
   C.DIALOGUE.emplace(ACCOUNTNAME(C.ACCOUNT), ACCOUNTPASSWORD(C.ACCOUNT), cLogin::ANY);
-  C.IN.clear();
-  C.OUT.clear();
   C.SENT = 0;
   ++FMISCONNECTS[C.KIND];
   C.STAGE = C.KIND == kWELL ? stLOGIN : stBUSY;
@@ -153,9 +148,9 @@ void cSoak::OPEN(tClient& C, int64_t NOW) {
   C.AT = NOW;
   if (C.KIND == kNOREAD) {
     // Logs in and asks for a great deal without ever reading.
-    C.OUT = ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n";
+    C.LINK.QUEUE(ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n");
     for (int I = 0; I < 400; ++I) {
-      C.OUT += "GET GAME GRID\r\nGET ALL\r\nGET SQUARES\r\n";
+      C.LINK.QUEUE("GET GAME GRID\r\nGET ALL\r\nGET SQUARES\r\n");
     }
     C.AT = NOW + 30000;
   }
@@ -180,7 +175,7 @@ void cSoak::LOST(tClient& C, const std::string& WHY) {
 
 void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
   if (RANDOM(100) == 0) {
-    C.OUT += "SERVER QUIT\r\n";
+    C.LINK.QUEUE("SERVER QUIT\r\n");
     C.STAGE = stQUIT;
     C.DEADLINE = NOW + FO.REPLYMS;
     return;
@@ -213,7 +208,7 @@ void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
   }
   C.COMMAND = R;
   C.LINES = 0;
-  C.OUT += R + "\r\nSERVER WHOAMI\r\n";
+  C.LINK.QUEUE(R + "\r\nSERVER WHOAMI\r\n");
   C.STAGE = stREPLY;
   C.DEADLINE = NOW + FO.REPLYMS;
 }
@@ -222,12 +217,12 @@ void cSoak::ONLINE(tClient& C, const std::string& LINE, int64_t NOW) {
   const std::string NAME = ACCOUNTNAME(C.ACCOUNT);
   switch (C.STAGE) {
     case stLOGIN:
-      C.OUT += C.DIALOGUE->FEED(LINE);
+      C.LINK.QUEUE(C.DIALOGUE->FEED(LINE));
       if (C.DIALOGUE->FAILED()) {
         LOST(C, "the login failed: " + C.DIALOGUE->ERROR());
         CLOSE(C, NOW, 500);
       } else if (C.DIALOGUE->DONE()) {
-        C.OUT += "GET CHAMPIONS\r\nSERVER WHOAMI\r\n";
+        C.LINK.QUEUE("GET CHAMPIONS\r\nSERVER WHOAMI\r\n");
         C.STAGE = stENTER;
         C.LINES = 0;
         C.DEADLINE = NOW + FO.REPLYMS;
@@ -283,11 +278,12 @@ void cSoak::MISBEHAVE(tClient& C, int64_t NOW) {
   switch (C.KIND) {
     case kGARBAGE: {
       // Random bytes, CR and LF among them, a few hundred at a time.
-      const int64_t N = 50 + RANDOM(400);
-      for (int64_t I = 0; I < N; ++I) {
+      std::string BYTES(static_cast<std::size_t>(50 + RANDOM(400)), ' ');
+      for (char& B : BYTES) {
         const int64_t K = RANDOM(20);
-        C.OUT += K == 0 ? '\r' : K == 1 ? '\n' : static_cast<char>(RANDOM(256));
+        B = K == 0 ? '\r' : K == 1 ? '\n' : static_cast<char>(RANDOM(256));
       }
+      C.LINK.QUEUE(BYTES);
       C.AT = NOW + 50;
       if (++C.SENT > 20) {
         CLOSE(C, NOW, 200, C.SENT % 2 == 0);
@@ -296,12 +292,13 @@ void cSoak::MISBEHAVE(tClient& C, int64_t NOW) {
     }
     case kLONGLINES:
       if (C.SENT == 0) {
-        C.OUT += ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n";
+        C.LINK.QUEUE(ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n");
       }
-      C.OUT += std::string(static_cast<std::size_t>(257 + RANDOM(4000)), 'A') + "\r\nGET ALL\r\n";
+      C.LINK.QUEUE(std::string(static_cast<std::size_t>(257 + RANDOM(4000)), 'A') +
+                   "\r\nGET ALL\r\n");
       C.AT = NOW + 100;
       if (++C.SENT > 30) {
-        C.OUT += "SERVER QUIT\r\n";
+        C.LINK.QUEUE("SERVER QUIT\r\n");
         CLOSE(C, NOW + 0, 300);
       }
       break;
@@ -309,9 +306,9 @@ void cSoak::MISBEHAVE(tClient& C, int64_t NOW) {
       CLOSE(C, NOW, 200, true);
       break;
     case kVANISH:
-      C.OUT = ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\nGET AL";
-      ::send(C.FD, C.OUT.data(), C.OUT.size(), MSG_NOSIGNAL);
-      C.OUT.clear();
+      C.LINK.QUEUE(ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) +
+                   "\r\n0\r\nGET AL");
+      C.LINK.FLUSH();
       CLOSE(C, NOW, 100 + RANDOM(300), RANDOM(2) == 0);
       break;
     default:
@@ -390,7 +387,7 @@ int cSoak::RUN() {
         continue;
       }
       short EV = C.KIND == kNOREAD ? 0 : POLLIN;
-      if (!C.OUT.empty()) {
+      if (C.LINK.PENDING()) {
         EV |= POLLOUT;
       }
       P.push_back(pollfd{C.FD, EV, 0});
@@ -403,18 +400,21 @@ int cSoak::RUN() {
       if (C.FD != P[I].fd) {
         continue;
       }
-      if ((P[I].revents & POLLOUT) != 0 && !C.OUT.empty()) {
-        const ssize_t N = ::send(C.FD, C.OUT.data(), C.OUT.size(), MSG_NOSIGNAL);
-        if (N > 0) {
-          C.OUT.erase(0, static_cast<std::size_t>(N));
-        }
+      if ((P[I].revents & POLLOUT) != 0) {
+        C.LINK.FLUSH();
       }
       if ((P[I].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
         continue;
       }
-      char B[65536];
-      const ssize_t N = ::recv(C.FD, B, sizeof B, 0);
-      if (N <= 0) {
+      const bool OPEN = C.LINK.RECEIVE(C.KIND == kWELL);
+      while (C.FD >= 0 && C.KIND == kWELL) {
+        const auto LINE = C.LINK.NEXTLINE();
+        if (!LINE) {
+          break;
+        }
+        ONLINE(C, *LINE, AFTER);
+      }
+      if (!OPEN && C.FD >= 0) {
         if (C.KIND == kWELL && C.STAGE != stQUIT && C.STAGE != stTHINK) {
           LOST(C, "the server closed the connection while \"" + C.COMMAND + "\" waited (stage " +
                       std::to_string(C.STAGE) + ")");
@@ -422,19 +422,6 @@ int cSoak::RUN() {
           LOST(C, "the server closed the connection of a client in play");
         }
         CLOSE(C, AFTER, 200);
-        continue;
-      }
-      if (C.KIND != kWELL) {
-        continue;
-      }
-      C.IN.append(B, static_cast<std::size_t>(N));
-      std::size_t POS = 0;
-      for (std::size_t E; C.FD >= 0 && (E = C.IN.find("\r\n", POS)) != std::string::npos;
-           POS = E + 2) {
-        ONLINE(C, C.IN.substr(POS, E - POS), AFTER);
-      }
-      if (C.FD >= 0) {
-        C.IN.erase(0, POS);
       }
     }
   }
