@@ -72,56 +72,6 @@ bool cReplyReader::FEED(const std::string& LINE) {
   return FCOMPLETE;
 }
 
-bool cCountedReader::FEED(const std::string& LINE) {
-  if (FSTAGE == stCOUNT) {
-    FLEFT = COUNTAFTER(LINE, "nbLines:");
-    if (FLEFT < 0) {
-      FSTAGE = stFAILED;
-      FERROR = "expected \"nbLines:N\", got \"" + LINE + "\"";
-    } else {
-      FSTAGE = FLEFT == 0 ? stDONE : stLINES;
-    }
-  } else if (FSTAGE == stLINES && --FLEFT == 0) {
-    FSTAGE = stDONE;
-  }
-  return FSTAGE == stDONE;
-}
-
-bool cRecordReader::FEED(const std::string& LINE) {
-  switch (FSTAGE) {
-    case stBODY:
-      if (LINE == "[MAP]") {
-        FSTAGE = stCOUNT;
-      } else if (++FLINES > MAXRECORDLINES) {
-        FSTAGE = stFAILED;
-        FERROR = "no \"[MAP]\" line in the first " + std::to_string(MAXRECORDLINES) + " lines";
-      }
-      break;
-    case stCOUNT:
-      FLEFT = COUNTAFTER(LINE, "count:");
-      if (FLEFT < 0) {
-        FSTAGE = stFAILED;
-        FERROR = "expected \"count:K\" after \"[MAP]\", got \"" + LINE + "\"";
-      } else {
-        FSTAGE = FLEFT == 0 ? stEND : stRUNS;
-      }
-      break;
-    case stRUNS:
-      FSTAGE = --FLEFT == 0 ? stEND : stRUNS;
-      break;
-    case stEND:
-      FSTAGE = LINE.empty() ? stDONE : stFAILED;
-      if (!LINE.empty()) {
-        FERROR = "expected the empty line that ends the record, got \"" + LINE + "\"";
-      }
-      break;
-    case stDONE:
-    case stFAILED:
-      break;
-  }
-  return FSTAGE == stDONE;
-}
-
 cLogin::cLogin(std::string NAME, std::string PASSWORD, sPlayer PLAYER, std::string RACE)
     : FNAME(std::move(NAME)),
       FPASSWORD(std::move(PASSWORD)),
@@ -129,10 +79,19 @@ cLogin::cLogin(std::string NAME, std::string PASSWORD, sPlayer PLAYER, std::stri
       FPLAYER(PLAYER) {}
 
 const char* cLogin::STEP() const {
-  static const char* const STEPS[] = {
-      "waiting for the greeting", "waiting for the greeting",  "sent its account name",
-      "sent its password",        "waiting for the race menu", "reading the race menu",
-      "chose its race",           "waiting for its name",      "in play"};
+  static const char* const STEPS[] = {"waiting for the greeting",
+                                      "waiting for the greeting",
+                                      "sent its account name",
+                                      "sent its password",
+                                      "waiting for the race menu",
+                                      "reading the race menu",
+                                      "reading the race menu",
+                                      "chose its race",
+                                      "chose its race",
+                                      "chose its race",
+                                      "chose its race",
+                                      "waiting for its name",
+                                      "in play"};
   return STEPS[FSTAGE];
 }
 
@@ -149,6 +108,11 @@ std::string cLogin::FEED(const std::string& LINE) {
   if (FSTAGE <= stPASSWORD && LINE != EXPECTED[FSTAGE]) {
     return REFUSE(std::string("expected \"") + EXPECTED[FSTAGE] + "\", got \"" + LINE + "\"");
   }
+  if (FSTAGE >= stRECORD && FSTAGE <= stEND) {
+    FRECORDLINES.push_back(LINE);
+  }
+  // The race is sent once the question has come whole, to a NEW player.
+  const std::string RACE = FPLAYER == NEW ? FRACE + "\r\n" : std::string();
   switch (FSTAGE) {
     case stWELCOME:
       FSTAGE = stLOGIN;
@@ -163,33 +127,43 @@ std::string cLogin::FEED(const std::string& LINE) {
       FSTAGE = stRACE;
       return FPLAYER == ANY ? FRACE + "\r\nSERVER WHOAMI\r\n" : std::string();
     case stRACE:
-      if (LINE == "Race :") {
-        FSTAGE = stMENU;
-      } else if (FPLAYER == ANY) {
-        FSTAGE = stDONE;  // a player in play: the line is WHOAMI's answer
-      } else {
+      if (LINE != "Race :" && FPLAYER == NEW) {
         return REFUSE("expected \"Race :\", got \"" + LINE + "\"");
       }
+      // Otherwise a player in play: the line is WHOAMI's answer.
+      FSTAGE = LINE == "Race :" ? stMENUCOUNT : stDONE;
       return {};
+    case stMENUCOUNT:
+      FLEFT = COUNTAFTER(LINE, "nbLines:");
+      if (FLEFT < 0) {
+        return REFUSE("expected \"nbLines:N\", got \"" + LINE + "\"");
+      }
+      FSTAGE = FLEFT == 0 ? stRECORD : stMENU;
+      return FSTAGE == stRECORD ? RACE : std::string();
     case stMENU:
-      FMENU.FEED(LINE);
-      if (!FMENU.ERROR().empty()) {
-        return REFUSE(FMENU.ERROR());
-      }
-      if (!FMENU.COMPLETE()) {
-        return {};
-      }
-      FSTAGE = stRECORD;
-      return FPLAYER == NEW ? FRACE + "\r\n" : std::string();
+      FSTAGE = --FLEFT == 0 ? stRECORD : stMENU;
+      return FSTAGE == stRECORD ? RACE : std::string();
     case stRECORD:
-      FRECORDLINES.push_back(LINE);
-      FRECORD.FEED(LINE);
-      if (!FRECORD.ERROR().empty()) {
-        return REFUSE(FRECORD.ERROR());
+      FSTAGE = LINE == "[MAP]" ? stMAPCOUNT : stRECORD;
+      if (FRECORDLINES.size() > MAXRECORDLINES) {
+        return REFUSE("no \"[MAP]\" line in the record's first lines");
       }
-      if (FRECORD.COMPLETE()) {
-        FSTAGE = FPLAYER == ANY ? stWHOAMI : stDONE;
+      return {};
+    case stMAPCOUNT:
+      FLEFT = COUNTAFTER(LINE, "count:");
+      if (FLEFT < 0) {
+        return REFUSE("expected \"count:K\" after \"[MAP]\", got \"" + LINE + "\"");
       }
+      FSTAGE = FLEFT == 0 ? stEND : stRUNS;
+      return {};
+    case stRUNS:
+      FSTAGE = --FLEFT == 0 ? stEND : stRUNS;
+      return {};
+    case stEND:
+      if (!LINE.empty()) {
+        return REFUSE("expected the empty line that ends the record, got \"" + LINE + "\"");
+      }
+      FSTAGE = FPLAYER == ANY ? stWHOAMI : stDONE;
       return {};
     case stWHOAMI:
       FSTAGE = stDONE;

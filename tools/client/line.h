@@ -36,43 +36,11 @@ class cReplyReader {
   bool FCOMPLETE = false;
 };
 
-/// A length-prefixed list: a "nbLines:N" line, then N lines.
-class cCountedReader {
- public:
-  /// Takes the next line; true once the list is complete.
-  bool FEED(const std::string& LINE);
-  bool COMPLETE() const { return FSTAGE == stDONE; }
-  /// Why the lines are not such a list; empty while they are.
-  const std::string& ERROR() const { return FERROR; }
-
- private:
-  enum sStage { stCOUNT, stLINES, stDONE, stFAILED };
-  sStage FSTAGE = stCOUNT;
-  long FLEFT = 0;
-  std::string FERROR;
-};
-
-/// A player's record: lines up to "[MAP]", a "count:K" line, K lines, then the
-/// empty line that ends it.
-class cRecordReader {
- public:
-  /// Takes the next line; true once the record is complete.
-  bool FEED(const std::string& LINE);
-  bool COMPLETE() const { return FSTAGE == stDONE; }
-  /// Why the lines are not such a record; empty while they are.
-  const std::string& ERROR() const { return FERROR; }
-
- private:
-  enum sStage { stBODY, stCOUNT, stRUNS, stEND, stDONE, stFAILED };
-  sStage FSTAGE = stBODY;
-  long FLEFT = 0;
-  std::size_t FLINES = 0;
-  std::string FERROR;
-};
-
 /// The login dialogue of one account, driven by the server's lines: the
 /// greeting ("Welcome", "login"), the name, the password, and for a new
-/// player the race question, answered with RACE, and the player's record.
+/// player the race question ("Race :", "nbLines:N", N races), answered with
+/// RACE, and the player's record (lines up to "[MAP]", "count:K", K runs and
+/// the empty line that ends it).
 class cLogin {
  public:
   /// NEW: the account has no player yet; its race is sent when the question
@@ -99,8 +67,12 @@ class cLogin {
     stNAME,
     stPASSWORD,
     stRACE,
+    stMENUCOUNT,
     stMENU,
     stRECORD,
+    stMAPCOUNT,
+    stRUNS,
+    stEND,
     stWHOAMI,
     stDONE
   };
@@ -109,8 +81,8 @@ class cLogin {
   std::string FNAME, FPASSWORD, FRACE;
   sPlayer FPLAYER;
   sStage FSTAGE = stWELCOME;
-  cCountedReader FMENU;
-  cRecordReader FRECORD;
+  /// Lines left of the race menu or of the record's map.
+  long FLEFT = 0;
   std::vector<std::string> FRECORDLINES;
   std::string FERROR;
 };
