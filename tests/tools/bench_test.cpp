@@ -1,5 +1,5 @@
-// The load client's own logic: its options over the shared reader, the
-// figures of its table, and the save pass it reads on the console.
+// The load client's own logic: the figures of its table, and the save pass it
+// reads on the console.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,30 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "options.h"
 #include "serverlog.h"
 #include "stats.h"
-
-TEST(Bench, OptionsWithinTheirBoundsAndAMixWithItsReplyShapes) {
-  tOptions D;
-  D.SERVERCMD = {"server"};
-  D.GAMEDIR = "game";
-  std::string WHY;
-  const auto O =
-      PARSEOPTIONS({"--clients", "1, 500", "--mix=get game ressources;HELP;X=0"}, D, WHY);
-  ASSERT_TRUE(O) << WHY;
-  EXPECT_EQ(O->CLIENTS, (std::vector<int>{1, 500}));
-  EXPECT_EQ(O->MIX, (std::vector<tMixEntry>{{"get game ressources", 2}, {"HELP", 1}, {"X", 0}}));
-  for (const std::vector<std::string>& BAD : {std::vector<std::string>{"--clients", "1,,2"},
-                                              {"--clients", "501"},
-                                              {"--timeout", "99"},
-                                              {"--mix", "HELP=10"},
-                                              {"--mix", ";"},
-                                              {"--mix", "server  quit"},
-                                              {"extra"}}) {
-    EXPECT_FALSE(PARSEOPTIONS(BAD, D, WHY)) << BAD.back();
-  }
-}
 
 TEST(Bench, NearestRankRatiosAndTheRoundTripsOfAWindow) {
   // 90 % of 7 samples is 6.3: the 7th covers it; 50 % is 3.5: the 4th.

@@ -1,5 +1,5 @@
-// What the trials judge: a player or world file whole or not, memory that
-// grows, and the sanitizer's reports on the console.
+// What the trials judge: a player or world file whole or not, and memory
+// that grows.
 
 #include <gtest/gtest.h>
 
@@ -56,9 +56,4 @@ TEST(TrialChecks, MemoryGrowsOnlyPastTheSecondQuartersMeanPlusTenPercentAndFourM
   for (const auto& C : CASES) {
     EXPECT_EQ(MEMORYFLAT(C.SAMPLES, WHY), C.FLAT) << WHY;
   }
-  EXPECT_EQ(SANITIZERREPORTS("Server is listening\n==12==ERROR: AddressSanitizer: x\n"
-                             "a.cpp:3:5: runtime error: y\nSUMMARY: AddressSanitizer: x\nGET ALL\n"
-                             "==9==ERROR: LeakSanitizer: detected memory leaks\n")
-                .size(),
-            4u);
 }
