@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -28,25 +29,19 @@ void ONINTERRUPT(int /*SIG*/) {
   GINTERRUPTED = 1;
 }
 
-// The inodes of the sockets listening on PORT, from the kernel's tables.
+// The inodes of the sockets listening on PORT, from the kernel's tables: each
+// line gives the local address and port in hexadecimal, the state (0A is
+// LISTEN) and, six fields later, the inode.
 std::set<unsigned long> LISTENERS(uint16_t PORT) {
   std::set<unsigned long> INODES;
   for (const char* TABLE : {"/proc/net/tcp", "/proc/net/tcp6"}) {
     std::ifstream IN(TABLE);
-    std::string LINE;
-    std::getline(IN, LINE);  // the column titles
-    while (std::getline(IN, LINE)) {
-      std::istringstream FIELDS(LINE);
-      std::string SLOT, LOCAL, REMOTE, STATE, QUEUES, TIMER, RETRANSMITS, UID, TIMEOUT;
+    for (std::string LINE; std::getline(IN, LINE);) {
+      unsigned LOCALPORT = 0, STATE = 0;
       unsigned long INODE = 0;
-      if (!(FIELDS >> SLOT >> LOCAL >> REMOTE >> STATE >> QUEUES >> TIMER >> RETRANSMITS >> UID >>
-            TIMEOUT >> INODE)) {
-        continue;
-      }
-      const auto COLON = LOCAL.rfind(':');
-      // State 0A is LISTEN; the port is in hexadecimal after the address.
-      if (STATE == "0A" && COLON != std::string::npos &&
-          std::strtoul(LOCAL.c_str() + COLON + 1, nullptr, 16) == PORT) {
+      if (std::sscanf(LINE.c_str(), " %*s %*[0-9A-Fa-f]:%x %*s %x %*s %*s %*s %*s %*s %lu",
+                      &LOCALPORT, &STATE, &INODE) == 3 &&
+          STATE == 0x0A && LOCALPORT == PORT) {
         INODES.insert(INODE);
       }
     }
