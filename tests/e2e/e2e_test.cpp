@@ -316,11 +316,11 @@ TEST_F(Server, AfterARestartTheWorldAndThePlayerAreTheOnesSaved) {
   EXPECT_EQ(SERVER->CONSOLE().find("Creation du monde"), std::string::npos);
   auto AGAIN = std::make_unique<cConnection>();
   ASSERT_TRUE(AGAIN->OPEN());
-  AGAIN->SEND("ALICE\r\nSecret\r\nget all\r\n");
-  EXPECT_EQ(AGAIN->LINES(3), (Lines{"Welcome", "login", "mot de passe"}));
-  EXPECT_EQ(AGAIN->LINES(2), (Lines{"en jeu", "RETURN PLAYER INFOS"}));
-  EXPECT_EQ(AGAIN->LINES(RECORD.size()), RECORD);
-  EXPECT_EQ(AGAIN->LINE(), "END RETURN");
+  EXPECT_TRUE(AGAIN->ENTER("ALICE", "Secret").empty());
+  Lines ALL{"RETURN PLAYER INFOS"};
+  ALL.insert(ALL.end(), RECORD.begin(), RECORD.end());
+  ALL.push_back("END RETURN");
+  EXPECT_EQ(AGAIN->ASK("get all"), ALL);
   EXPECT_EQ(SERVER->STOP(), 0);
   EXPECT_EQ(ReadFile(DIR.PATH() / "data" / "world.wld"), WORLD);
 }

@@ -15,8 +15,7 @@ TEST(ServerOptions, TheGameDirectoryOptionServesThatDirectoryFromAnyWorkingDirec
   auto SERVER = SERVE(ELSEWHERE.PATH(), {"--dir", GAME.PATH().string()});
   cConnection C;
   ASSERT_TRUE(C.OPEN());
-  C.SEND("alice\r\nSecret\r\n");
-  EXPECT_EQ(C.LINES(4), (Lines{"Welcome", "login", "mot de passe", "en jeu"}));
+  C.ENTER("alice", "Secret");
   EXPECT_EQ(SERVER->STOP(), 0) << SERVER->CONSOLE();
   EXPECT_TRUE(fs::exists(GAME.PATH() / "data" / "world.wld"));
   EXPECT_FALSE(fs::exists(ELSEWHERE.PATH() / "data"));
