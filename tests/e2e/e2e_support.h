@@ -140,7 +140,10 @@ class cConnection : public cLineConnection {
 // which must end it with exit code 0.
 class Server : public ::testing::Test {
  protected:
-  void SetUp() override { SERVER = SERVE(DIR.PATH()); }
+  void SetUp() override {
+    SERVER = SERVE(DIR.PATH());
+    ASSERT_FALSE(HasFailure());
+  }
   void TearDown() override {
     if (SERVER && SERVER->RUNNING()) {
       EXPECT_EQ(SERVER->STOP(), 0) << SERVER->CONSOLE();
