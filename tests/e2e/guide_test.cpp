@@ -91,8 +91,7 @@ TEST(Guide, EveryExchangeOfTheGuidePlaysAsWrittenAgainstTheServer) {
   cGameDir DIR;
   fs::copy_file(fs::path(ROYAUMES_GAME_DIR) / "players" / "accounts.zrk",
                 DIR.PATH() / "players" / "accounts.zrk", fs::copy_options::overwrite_existing);
-  cServerProcess SERVER(DIR.PATH(), false, {"--seed", SEED[1].str()});
-  ASSERT_TRUE(SERVER.WAITLOG("Server is listening")) << SERVER.LOG();
+  const auto SERVER = SERVE(DIR.PATH(), {"--seed", SEED[1].str()});
 
   std::map<std::string, std::unique_ptr<cConnection>> CONNECTIONS;
   for (std::size_t I = 0; I < STEPS.size(); ++I) {
@@ -106,8 +105,8 @@ TEST(Guide, EveryExchangeOfTheGuidePlaysAsWrittenAgainstTheServer) {
     }
     if (S.KIND == tStep::SEND) {
       // The previous reply has been read whole: nothing more may come.
-      ASSERT_TRUE(C->SILENT(20ms))
-          << WHERE << ": the server sent more than the guide shows before " << S.TEXT;
+      ASSERT_TRUE(C->QUIET(20)) << WHERE << ": the server sent more than the guide shows before "
+                                << S.TEXT;
       ASSERT_TRUE(C->SEND(S.TEXT + "\r\n")) << WHERE;
     } else if (S.KIND == tStep::EXPECT) {
       const std::string GOT = C->LINE();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "accountsfile.h"
+#include "args.h"
 #include "base/safefile.h"
 
 namespace {
@@ -28,7 +29,8 @@ const char* const USAGE =
     "  list                              the accounts (passwords are not shown)\n"
     "  add NAME [PASSWORD] [--email ADDRESS] [--sex M|F] [--level N]\n"
     "                                    a new account; without PASSWORD one is\n"
-    "                                    made up and printed\n"
+    "                                    made up and printed; the sex is M unless\n"
+    "                                    --sex says F, the level 0 unless --level\n"
     "  passwd NAME [PASSWORD]            a new password (made up without PASSWORD)\n"
     "  remove NAME                       removes the account (its player file stays)\n"
     "\n"
@@ -56,33 +58,24 @@ std::string PASSWORDFOR(const std::vector<std::string>& WORDS, std::size_t AT, b
 }  // namespace
 
 int main(int ARGC, char** ARGV) {
-  std::string DIR = ".";
-  std::string EMAIL;
-  std::string SEX = "M";
-  std::string LEVEL = "0";
-  std::vector<std::string> WORDS;
-  for (int I = 1; I < ARGC; ++I) {
-    const std::string A = ARGV[I];
-    if (A == "--help" || A == "-h") {
-      std::cout << USAGE;
-      return 0;
-    }
-    if (A == "--version") {
-      std::cout << "royaumes-accounts " << ROYAUMES_VERSION << "\n";
-      return 0;
-    }
-    if (A == "--dir" || A == "--email" || A == "--sex" || A == "--level") {
-      if (I + 1 >= ARGC) {
-        return USAGEERROR(A + " needs a value");
-      }
-      (A == "--dir" ? DIR : A == "--email" ? EMAIL : A == "--sex" ? SEX : LEVEL) = ARGV[++I];
-      continue;
-    }
-    if (A.rfind("--", 0) == 0) {
-      return USAGEERROR("unknown option " + A);
-    }
-    WORDS.push_back(A);
+  const cArgs ARGS(std::vector<std::string>(ARGV + 1, ARGV + ARGC),
+                   {"--dir", "--email", "--sex", "--level"}, {"--help", "-h", "--version"});
+  if (ARGS.HAS("--help") || ARGS.HAS("-h")) {
+    std::cout << USAGE;
+    return 0;
   }
+  if (ARGS.HAS("--version")) {
+    std::cout << "royaumes-accounts " << ROYAUMES_VERSION << "\n";
+    return 0;
+  }
+  if (!ARGS.ERROR().empty()) {
+    return USAGEERROR(ARGS.ERROR());
+  }
+  const std::string DIR = ARGS.VALUE("--dir", ".");
+  const std::string EMAIL = ARGS.VALUE("--email");
+  const std::string SEX = ARGS.VALUE("--sex", "M");
+  const std::string LEVEL = ARGS.VALUE("--level", "0");
+  const std::vector<std::string>& WORDS = ARGS.WORDS();
   if (WORDS.empty()) {
     return USAGEERROR("no command");
   }

@@ -30,6 +30,6 @@ std::string BURSTTEXT(const tBurst& B);
 
 /// Connects to 127.0.0.1:PORT and waits for the line "Welcome": the time from
 /// the connection's start to that line in microseconds, or nothing when it
-/// has not come within LIMITMS. Throws cBenchError when the connection fails,
+/// has not come within LIMITMS. Throws cClientError when the connection fails,
 /// closes first or begins with another line.
 std::optional<long long> WAITFORWELCOME(uint16_t PORT, int LIMITMS);

@@ -12,67 +12,14 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "gamecopy.h"
-
-namespace {
-
-// More than this without a line end is not a line client: the connection is
-// dropped rather than its buffer grown. Echoes waiting beyond it stop reading.
-constexpr std::size_t MAXPARTIAL = 65536;
-
-struct tEchoConnection {
-  int FD = -1;
-  std::string IN;
-  std::string OUT;
-};
-
-// Sends what the socket takes now; false when the peer is gone.
-bool SENDSOME(tEchoConnection& C) {
-  while (!C.OUT.empty()) {
-    const ssize_t N = ::send(C.FD, C.OUT.data(), C.OUT.size(), MSG_NOSIGNAL);
-    if (N > 0) {
-      C.OUT.erase(0, static_cast<std::size_t>(N));
-    } else if (N < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-    }
-  }
-  return true;
-}
-
-// Reads once and queues every complete line back; false when the peer is
-// gone or sends no line end.
-bool RECEIVESOME(tEchoConnection& C) {
-  char DATA[16384];
-  ssize_t N = 0;
-  do {
-    N = ::recv(C.FD, DATA, sizeof DATA, 0);
-  } while (N < 0 && errno == EINTR);
-  if (N == 0 || (N < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
-    return false;
-  }
-  if (N > 0) {
-    C.IN.append(DATA, static_cast<std::size_t>(N));
-  }
-  const auto LAST = C.IN.rfind('\n');
-  if (LAST != std::string::npos) {
-    C.OUT.append(C.IN, 0, LAST + 1);
-    C.IN.erase(0, LAST + 1);
-  }
-  return C.IN.size() <= MAXPARTIAL;
-}
-
-}  // namespace
+#include "process.h"
 
 cEchoServer::cEchoServer() {
-  FLISTEN = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  FLISTEN = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in A{};
   A.sin_family = AF_INET;
   A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  A.sin_port = 0;
   socklen_t LEN = sizeof A;
   if (FLISTEN < 0 || ::bind(FLISTEN, reinterpret_cast<const sockaddr*>(&A), sizeof A) != 0 ||
       ::listen(FLISTEN, SOMAXCONN) != 0 ||
@@ -82,7 +29,7 @@ cEchoServer::cEchoServer() {
     if (FLISTEN >= 0) {
       ::close(FLISTEN);
     }
-    throw cBenchError("cannot start the echo server on 127.0.0.1: " + WHY);
+    throw cClientError("cannot start the echo server on 127.0.0.1: " + WHY);
   }
   FPORT = ntohs(A.sin_port);
   // The interruption signals are for the thread that measures, whose waits
@@ -108,58 +55,30 @@ cEchoServer::~cEchoServer() {
 }
 
 void cEchoServer::SERVE() {
-  std::vector<tEchoConnection> CONNECTIONS;
-  std::vector<pollfd> FDS;
+  // The listening socket until a peer comes, then the peer until it goes.
+  int FD = -1;
   for (;;) {
-    FDS.clear();
-    FDS.push_back({FSTOP[0], POLLIN, 0});
-    FDS.push_back({FLISTEN, POLLIN, 0});
-    for (const tEchoConnection& C : CONNECTIONS) {
-      // A peer that does not read its echoes is not read either.
-      short EVENTS = C.OUT.size() < MAXPARTIAL ? POLLIN : 0;
-      if (!C.OUT.empty()) {
-        EVENTS = static_cast<short>(EVENTS | POLLOUT);
-      }
-      FDS.push_back({C.FD, EVENTS, 0});
-    }
-    if (::poll(FDS.data(), FDS.size(), -1) < 0 && errno != EINTR) {
+    pollfd P[2] = {{FSTOP[0], POLLIN, 0}, {FD >= 0 ? FD : FLISTEN, POLLIN, 0}};
+    if ((::poll(P, 2, -1) < 0 && errno != EINTR) || P[0].revents != 0) {
       break;
     }
-    if (FDS[0].revents != 0) {
-      break;
+    if (P[1].revents == 0) {
+      continue;
     }
-    // The connections as they were polled, before any accepted now joins them.
-    std::vector<tEchoConnection> KEPT;
-    for (std::size_t I = 0; I < CONNECTIONS.size(); ++I) {
-      tEchoConnection& C = CONNECTIONS[I];
-      const short EV = FDS[I + 2].revents;
-      bool ALIVE = true;
-      if ((EV & (POLLIN | POLLHUP | POLLERR)) != 0) {
-        ALIVE = RECEIVESOME(C);
-      }
-      if (ALIVE && !C.OUT.empty()) {
-        ALIVE = SENDSOME(C);
-      }
-      if (ALIVE) {
-        KEPT.push_back(std::move(C));
-      } else {
-        ::close(C.FD);
-      }
+    if (FD < 0) {
+      FD = ::accept4(FLISTEN, nullptr, nullptr, SOCK_CLOEXEC);
+      const int ONE = 1;
+      ::setsockopt(FD, IPPROTO_TCP, TCP_NODELAY, &ONE, sizeof ONE);
+      continue;
     }
-    CONNECTIONS = std::move(KEPT);
-    if ((FDS[1].revents & POLLIN) != 0) {
-      for (;;) {
-        const int FD = ::accept4(FLISTEN, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (FD < 0) {
-          break;
-        }
-        const int ONE = 1;
-        ::setsockopt(FD, IPPROTO_TCP, TCP_NODELAY, &ONE, sizeof ONE);
-        CONNECTIONS.push_back({FD, {}, {}});
-      }
+    char DATA[16384];
+    const ssize_t N = ::recv(FD, DATA, sizeof DATA, 0);
+    if (N <= 0 || ::send(FD, DATA, static_cast<std::size_t>(N), MSG_NOSIGNAL) != N) {
+      ::close(FD);
+      FD = -1;
     }
   }
-  for (const tEchoConnection& C : CONNECTIONS) {
-    ::close(C.FD);
+  if (FD >= 0) {
+    ::close(FD);
   }
 }

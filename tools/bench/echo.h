@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <thread>
 
-/// Listens on 127.0.0.1 at a port the system chooses and sends every line it
-/// receives straight back, on each connection. Stops with the object.
+/// Listens on 127.0.0.1 at a port the system chooses and sends every byte it
+/// receives straight back, on one connection at a time. Stops with the object.
 class cEchoServer {
  public:
-  /// Throws cBenchError when it cannot listen.
+  /// Throws cClientError when it cannot listen.
   cEchoServer();
   ~cEchoServer();
   cEchoServer(const cEchoServer&) = delete;

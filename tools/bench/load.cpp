@@ -1,8 +1,5 @@
 #include "load.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -12,13 +9,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "process.h"
-
-long long NOWUS() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
+#include "gamecopy.h"
 
 namespace {
 
@@ -32,7 +23,6 @@ double SECONDSBETWEEN(long long FROMUS, long long TOUS) {
 constexpr std::size_t OPENWINDOW = 4;
 // The longest wait of one poll, so that an interruption is seen promptly.
 constexpr int POLLSLICEMS = 100;
-const std::string RACE = "0";
 
 }  // namespace
 
@@ -42,36 +32,21 @@ cLoadRun::cLoadRun(int CLIENTS, const tOptions& OPTIONS, uint16_t PORT)
       FPORT(PORT),
       FTIMEOUTUS(static_cast<long long>(OPTIONS.REPLYTIMEOUTMS) * 1000) {
   for (std::size_t I = 0; I < FCONNECTIONS.size(); ++I) {
-    FCONNECTIONS[I].ACCOUNT = static_cast<int>(I) + 1;
+    tConnection& C = FCONNECTIONS[I];
+    C.ACCOUNT = static_cast<int>(I) + 1;
+    // The game copy holds no player: every account creates its own.
+    C.DIALOGUE.emplace(ACCOUNTNAME(C.ACCOUNT), ACCOUNTPASSWORD(C.ACCOUNT), cLogin::NEW);
   }
 }
 
-cLoadRun::~cLoadRun() {
-  for (tConnection& C : FCONNECTIONS) {
-    if (C.FD >= 0) {
-      ::close(C.FD);
-    }
-  }
-}
-
-const char* cLoadRun::STAGENAME(sStage S) {
-  switch (S) {
+const char* cLoadRun::STAGENAME(const tConnection& C) {
+  switch (C.STAGE) {
     case stUNOPENED:
       return "not connected";
     case stCONNECTING:
       return "connecting";
-    case stGREETING:
-      return "waiting for the greeting";
-    case stNAME:
-      return "sent its account name";
-    case stPASSWORD:
-      return "sent its password";
-    case stRACEWAIT:
-      return "waiting for the race menu";
-    case stRACEMENU:
-      return "reading the race menu";
-    case stRECORD:
-      return "chose its race";
+    case stLOGIN:
+      return C.DIALOGUE->STEP();
     case stINPLAY:
       return "in play";
     case stCOMMANDS:
@@ -83,65 +58,21 @@ const char* cLoadRun::STAGENAME(sStage S) {
 }
 
 void cLoadRun::FAIL(const tConnection& C, const std::string& WHY) const {
-  throw cBenchError("client " + ACCOUNTNAME(C.ACCOUNT) + " (" + STAGENAME(C.STAGE) + "): " + WHY);
+  throw cClientError("client " + ACCOUNTNAME(C.ACCOUNT) + " (" + STAGENAME(C) + "): " + WHY);
 }
 
 void cLoadRun::OPEN(tConnection& C) {
-  C.FD = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (C.FD < 0) {
-    FAIL(C, std::string("cannot create a socket: ") + std::strerror(errno));
-  }
-  // Commands are small writes: each must leave at once.
-  const int ONE = 1;
-  ::setsockopt(C.FD, IPPROTO_TCP, TCP_NODELAY, &ONE, sizeof ONE);
-  sockaddr_in A{};
-  A.sin_family = AF_INET;
-  A.sin_port = htons(FPORT);
-  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const int R = ::connect(C.FD, reinterpret_cast<const sockaddr*>(&A), sizeof A);
-  if (R != 0 && errno != EINPROGRESS) {
+  if (!C.LINK.START(FPORT)) {
     FAIL(C, std::string("cannot connect to 127.0.0.1: ") + std::strerror(errno));
   }
-  C.STAGE = R == 0 ? FCONNECTED : stCONNECTING;
+  C.FD = C.LINK.FD();
+  C.STAGE = stCONNECTING;
   C.DEADLINEUS = NOWUS() + FTIMEOUTUS;
 }
 
-void cLoadRun::SEND(tConnection& C, const std::string& LINE) {
-  C.FOUT += LINE;
-  C.FOUT += "\r\n";
-}
-
 void cLoadRun::FLUSH(tConnection& C) {
-  while (!C.FOUT.empty()) {
-    const ssize_t N = ::send(C.FD, C.FOUT.data(), C.FOUT.size(), MSG_NOSIGNAL);
-    if (N > 0) {
-      C.FOUT.erase(0, static_cast<std::size_t>(N));
-    } else if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      return;  // the rest goes when poll says the socket can take it
-    } else if (N < 0 && errno == EINTR) {
-      continue;
-    } else {
-      FAIL(C, std::string("cannot send: ") + std::strerror(errno));
-    }
-  }
-}
-
-bool cLoadRun::RECEIVE(tConnection& C) {
-  char DATA[16384];
-  for (;;) {
-    const ssize_t N = ::recv(C.FD, DATA, sizeof DATA, 0);
-    if (N > 0) {
-      C.FIN.append(DATA, static_cast<std::size_t>(N));
-      if (static_cast<std::size_t>(N) < sizeof DATA) {
-        return true;
-      }
-    } else if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      return true;
-    } else if (N < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return false;
-    }
+  if (!C.LINK.FLUSH()) {
+    FAIL(C, std::string("cannot send: ") + std::strerror(errno));
   }
 }
 
@@ -157,7 +88,7 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
       continue;
     }
     short EVENTS = POLLIN;
-    if (C.STAGE == stCONNECTING || !C.FOUT.empty()) {
+    if (C.STAGE == stCONNECTING || C.LINK.PENDING()) {
       EVENTS = static_cast<short>(EVENTS | POLLOUT);
     }
     FDS.push_back({C.FD, EVENTS, 0});
@@ -166,15 +97,15 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
   }
   // Every wait is for a connection with a deadline: never one for nothing.
   if (FDS.empty()) {
-    throw cBenchError("no connection left to wait for");
+    throw cClientError("no connection left to wait for");
   }
   const long long WAITUS = std::max(0LL, EARLIEST - NOWUS());
   const int READY = ::poll(FDS.data(), FDS.size(), static_cast<int>((WAITUS + 999) / 1000));
   if (INTERRUPTED()) {
-    throw cBenchError("interrupted");
+    throw cClientError("interrupted");
   }
   if (READY < 0 && errno != EINTR) {
-    throw cBenchError(std::string("poll failed: ") + std::strerror(errno));
+    throw cClientError(std::string("poll failed: ") + std::strerror(errno));
   }
   for (std::size_t I = 0; READY > 0 && I < FDS.size(); ++I) {
     tConnection& C = *OWNERS[I];
@@ -198,21 +129,15 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
     if ((EV & (POLLIN | POLLHUP | POLLERR)) == 0) {
       continue;
     }
-    const bool OPEN = RECEIVE(C);
+    const bool OPEN = C.LINK.RECEIVE();
     const long long NOW = NOWUS();
-    std::size_t START = 0;
-    for (auto END = C.FIN.find('\n'); END != std::string::npos; END = C.FIN.find('\n', START)) {
-      std::string LINE = C.FIN.substr(START, END - START);
-      if (!LINE.empty() && LINE.back() == '\r') {
-        LINE.pop_back();
-      }
-      START = END + 1;
-      FLINEHANDLER(C, LINE, NOW);
+    while (const auto LINE = C.LINK.NEXTLINE()) {
+      FLINEHANDLER(C, *LINE, NOW);
     }
-    C.FIN.erase(0, START);
     if (!OPEN) {
-      FAIL(C, "the server closed the connection" +
-                  (C.FIN.empty() ? std::string() : " after \"" + C.FIN + "\""));
+      FAIL(C,
+           "the server closed the connection" +
+               (C.LINK.PARTIAL().empty() ? std::string() : " after \"" + C.LINK.PARTIAL() + "\""));
     }
   }
   const long long NOW = NOWUS();
@@ -220,72 +145,37 @@ void cLoadRun::WAIT(const std::vector<sStage>& STAGES) {
     if (!WATCHED(C) || C.DEADLINEUS > NOW) {
       continue;
     }
-    if (C.STAGE == stRACEWAIT) {
+    if (C.STAGE == stLOGIN && std::string(C.DIALOGUE->STEP()) == "waiting for the race menu") {
       FAIL(C, "\"en jeu\" but no race menu within " + std::to_string(FOPTIONS.REPLYTIMEOUTMS) +
                   " ms: the server could not create the player (its console may say why)");
     }
     FAIL(C, "no complete reply within " + std::to_string(FOPTIONS.REPLYTIMEOUTMS) + " ms" +
-                (C.FIN.empty() ? std::string() : " (partial line \"" + C.FIN + "\")"));
+                (C.LINK.PARTIAL().empty() ? std::string()
+                                          : " (partial line \"" + C.LINK.PARTIAL() + "\")"));
   }
 }
 
 void cLoadRun::LOGINLINE(tConnection& C, const std::string& LINE, long long NOW) {
-  const auto EXPECT = [&](const char* WANTED) {
-    if (LINE != WANTED) {
-      FAIL(C, std::string("expected \"") + WANTED + "\", got \"" + LINE + "\"");
-    }
-  };
-  switch (C.STAGE) {
-    case stGREETING:
-      EXPECT(C.GREETING == 0 ? "Welcome" : "login");
-      if (++C.GREETING == 2) {
-        SEND(C, ACCOUNTNAME(C.ACCOUNT));
-        C.SENTUS = NOW;
-        C.STAGE = stNAME;
-      }
-      break;
-    case stNAME:
-      EXPECT("mot de passe");
-      FLOGIN->ADD(NOW - C.SENTUS);
-      SEND(C, ACCOUNTPASSWORD(C.ACCOUNT));
-      C.SENTUS = NOW;
-      C.STAGE = stPASSWORD;
-      break;
-    case stPASSWORD:
-      EXPECT("en jeu");
-      // The game copy holds no player: every account creates its own.
-      C.STAGE = stRACEWAIT;
-      break;
-    case stRACEWAIT:
-      EXPECT("Race :");
-      C.STAGE = stRACEMENU;
-      break;
-    case stRACEMENU:
-      C.MENU.FEED(LINE);
-      if (!C.MENU.ERROR().empty()) {
-        FAIL(C, C.MENU.ERROR());
-      }
-      if (C.MENU.COMPLETE()) {
-        FLOGIN->ADD(NOW - C.SENTUS);
-        SEND(C, RACE);
-        C.SENTUS = NOW;
-        C.STAGE = stRECORD;
-      }
-      break;
-    case stRECORD:
-      C.RECORD.FEED(LINE);
-      if (!C.RECORD.ERROR().empty()) {
-        FAIL(C, C.RECORD.ERROR());
-      }
-      if (C.RECORD.COMPLETE()) {
-        FLOGIN->ADD(NOW - C.SENTUS);
-        C.STAGE = stINPLAY;
-      }
-      break;
-    default:
-      FAIL(C, "unexpected line \"" + LINE + "\"");
+  if (C.STAGE != stLOGIN) {
+    FAIL(C, "unexpected line \"" + LINE + "\"");
   }
-  C.DEADLINEUS = C.SENTUS + FTIMEOUTUS;
+  cLogin& DIALOGUE = *C.DIALOGUE;
+  const std::string ANSWER = DIALOGUE.FEED(LINE);
+  if (DIALOGUE.FAILED()) {
+    FAIL(C, DIALOGUE.ERROR());
+  }
+  // Each line sent is one round trip: to the next question, or to the record.
+  if (!ANSWER.empty() || DIALOGUE.DONE()) {
+    if (C.SENTUS > 0) {
+      FLOGIN->ADD(NOW - C.SENTUS);
+    }
+    C.SENTUS = NOW;
+    C.DEADLINEUS = NOW + FTIMEOUTUS;
+    C.LINK.QUEUE(ANSWER);
+  }
+  if (DIALOGUE.DONE()) {
+    C.STAGE = stINPLAY;
+  }
   FLUSH(C);
 }
 
@@ -295,8 +185,7 @@ tPhaseResult cLoadRun::LOGIN(bool ATONCE) {
   FLINEHANDLER = [this](tConnection& C, const std::string& LINE, long long NOW) {
     LOGINLINE(C, LINE, NOW);
   };
-  const std::vector<sStage> LOGGINGIN{stCONNECTING, stGREETING, stNAME,  stPASSWORD,
-                                      stRACEWAIT,   stRACEMENU, stRECORD};
+  const std::vector<sStage> LOGGINGIN{stCONNECTING, stLOGIN};
   const long long START = NOWUS();
   std::size_t NEXT = 0;
   // Every pass either waits at most one poll slice or moves a client on, and
@@ -305,7 +194,7 @@ tPhaseResult cLoadRun::LOGIN(bool ATONCE) {
     std::size_t OPENING = 0;
     std::size_t INPLAY = 0;
     for (const tConnection& C : FCONNECTIONS) {
-      OPENING += C.STAGE == stCONNECTING || C.STAGE == stGREETING ? 1 : 0;
+      OPENING += C.STAGE == stCONNECTING || (C.STAGE == stLOGIN && C.SENTUS == 0) ? 1 : 0;
       INPLAY += C.STAGE == stINPLAY ? 1 : 0;
     }
     if (INPLAY == FCONNECTIONS.size()) {
@@ -327,7 +216,7 @@ void cLoadRun::SENDNEXTCOMMAND(tConnection& C, long long NOW) {
       (static_cast<std::size_t>(C.ACCOUNT - 1) + static_cast<std::size_t>(C.SENTCOMMANDS)) %
       FOPTIONS.MIX.size();
   C.INFLIGHT.push_back({INDEX, NOW, cReplyReader(FOPTIONS.MIX[INDEX].ENDBLOCKS)});
-  SEND(C, FOPTIONS.MIX[INDEX].COMMAND);
+  C.LINK.QUEUE(FOPTIONS.MIX[INDEX].COMMAND + "\r\n");
   ++C.SENTCOMMANDS;
 }
 

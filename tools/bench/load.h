@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "line.h"
 #include "options.h"
-#include "reply.h"
 #include "stats.h"
 
 /// What one phase measured.
@@ -22,17 +23,13 @@ struct tPhaseResult {
   double SECONDS = 0;
 };
 
-/// The monotonic clock of every round trip, in microseconds.
-long long NOWUS();
-
 /// N connections to 127.0.0.1 on PORT, each logging in as its own generated
 /// account and then sending its commands. Every wait is bounded: a reply that
-/// does not come within the reply time-out ends the run with a cBenchError
+/// does not come within the reply time-out ends the run with a cClientError
 /// that says which connection waited for what.
 class cLoadRun {
  public:
   cLoadRun(int CLIENTS, const tOptions& OPTIONS, uint16_t PORT);
-  ~cLoadRun();
   cLoadRun(const cLoadRun&) = delete;
   cLoadRun& operator=(const cLoadRun&) = delete;
 
@@ -56,44 +53,27 @@ class cLoadRun {
   tPhaseResult ENDBUSY();
 
  private:
-  enum sStage {
-    stUNOPENED,
-    stCONNECTING,
-    stGREETING,
-    stNAME,
-    stPASSWORD,
-    stRACEWAIT,
-    stRACEMENU,
-    stRECORD,
-    stINPLAY,
-    stCOMMANDS,
-    stDONE
-  };
+  enum sStage { stUNOPENED, stCONNECTING, stLOGIN, stINPLAY, stCOMMANDS, stDONE };
   struct tInFlight {
     std::size_t MIXINDEX;
     long long SENTUS;
     cReplyReader READER;
   };
   struct tConnection {
+    cLineConnection LINK;
     int FD = -1;
     int ACCOUNT = 0;
     sStage STAGE = stUNOPENED;
-    std::string FIN;
-    std::string FOUT;
+    /// When the last line of the login was sent (0: none yet).
     long long SENTUS = 0;
     long long DEADLINEUS = 0;
-    int GREETING = 0;
-    cCountedReader MENU;
-    cRecordReader RECORD;
+    std::optional<cLogin> DIALOGUE;
     std::deque<tInFlight> INFLIGHT;
     int SENTCOMMANDS = 0;
   };
 
   void OPEN(tConnection& C);
-  void SEND(tConnection& C, const std::string& LINE);
   void FLUSH(tConnection& C);
-  /// Reads what arrived; false when the peer closed or failed.
-  bool RECEIVE(tConnection& C);
   void LOGINLINE(tConnection& C, const std::string& LINE, long long NOW);
   void COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW);
   void SENDNEXTCOMMAND(tConnection& C, long long NOW);
@@ -104,7 +84,7 @@ class cLoadRun {
   /// connection whose deadline has passed.
   void WAIT(const std::vector<sStage>& STAGES);
   [[noreturn]] void FAIL(const tConnection& C, const std::string& WHY) const;
-  static const char* STAGENAME(sStage S);
+  static const char* STAGENAME(const tConnection& C);
 
   std::vector<tConnection> FCONNECTIONS;
   const tOptions& FOPTIONS;
@@ -112,7 +92,7 @@ class cLoadRun {
   long long FTIMEOUTUS;
   /// Where a connection goes once established: its greeting, or straight to
   /// play for a peer without a login.
-  sStage FCONNECTED = stGREETING;
+  sStage FCONNECTED = stLOGIN;
   /// The command phase under way, and whether its clients send without count.
   tPhaseResult FPHASE;
   long long FPHASESTARTUS = 0;

@@ -15,6 +15,7 @@
 
 #include "burst.h"
 #include "echo.h"
+#include "gamecopy.h"
 #include "load.h"
 #include "options.h"
 #include "process.h"
@@ -79,23 +80,23 @@ void NOTEROW(int CLIENTS, const std::string& PHASE, const std::string& NOTE) {
 void WITHSERVER(int ACCOUNTS, const tOptions& O,
                 const std::function<bool(cServerProcess&)>& MEASUREMENT) {
   cGameCopy GAME(O.GAMEDIR, ACCOUNTS);
-  cServerProcess SERVER(O.SERVERCMD, GAME.PATH());
+  cServerProcess SERVER(O.SERVERCMD, GAME.PATH(), GAMEPORT);
   SERVER.START();
   bool RUNNING = true;
   try {
     RUNNING = MEASUREMENT(SERVER);
-  } catch (const cBenchError& E) {
-    throw cBenchError(std::string(E.what()) + "\nthe server's console ends with:\n" +
-                      SERVER.CONSOLETAIL(15));
+  } catch (const cClientError& E) {
+    throw cClientError(std::string(E.what()) + "\nthe server's console ends with:\n" +
+                       SERVER.CONSOLETAIL(15));
   }
   if (!RUNNING) {
     return;
   }
   const int CODE = SERVER.STOP();
   if (CODE != 0) {
-    throw cBenchError("the server did not stop cleanly on SIGTERM (exit code " +
-                      std::to_string(CODE) + "); its console ends with:\n" +
-                      SERVER.CONSOLETAIL(15));
+    throw cClientError("the server did not stop cleanly on SIGTERM (exit code " +
+                       std::to_string(CODE) + "); its console ends with:\n" +
+                       SERVER.CONSOLETAIL(15));
   }
 }
 
@@ -120,9 +121,9 @@ void MEASURE(int CLIENTS, const tOptions& O, int64_t ECHOP50) {
   WITHSERVER(CLIENTS, O, [&](cServerProcess& SERVER) {
     cLoadRun RUN(CLIENTS, O, GAMEPORT);
     const tPhaseResult LOGIN = RUN.LOGIN();
-    const long LOGINRSS = SERVER.PEAKRSSKIB();
+    const long LOGINRSS = SERVER.MEMORYKIB("VmHWM");
     const tPhaseResult COMMANDS = RUN.COMMANDS();
-    const long COMMANDSRSS = SERVER.PEAKRSSKIB();
+    const long COMMANDSRSS = SERVER.MEMORYKIB("VmHWM");
     ROW(CLIENTS, "login", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, LOGINRSS, ECHOP50);
     ROW(CLIENTS, "commands", COMMANDS.ALL.SUMMARY(), COMMANDS.SECONDS, COMMANDSRSS, ECHOP50);
     if (O.BYCOMMAND) {
@@ -158,7 +159,7 @@ bool SAVEPAUSE(cLoadRun& RUN, cServerProcess& SERVER, const tOptions& O, int64_t
     cConsoleFollower CONSOLE(SERVER.CONSOLEPATH());
     SIGNALUS = NOWUS();
     if (!SERVER.SIGNAL(SIGUSR1)) {
-      throw cBenchError("the server had ended before it was asked to save");
+      throw cClientError("the server had ended before it was asked to save");
     }
     const long long GIVEUP = SIGNALUS + O.SAVEWAITS * 1000000LL;
     while (!PASS && NOWUS() < GIVEUP) {
@@ -171,7 +172,7 @@ bool SAVEPAUSE(cLoadRun& RUN, cServerProcess& SERVER, const tOptions& O, int64_t
       }
     }
     BUSY = RUN.ENDBUSY();
-  } catch (const cBenchError& E) {
+  } catch (const cClientError& E) {
     // A server that the signal ends closes every connection at once.
     if (INTERRUPTED() || !SERVER.WAITEXIT(ENDWAITMS)) {
       throw;
@@ -181,8 +182,8 @@ bool SAVEPAUSE(cLoadRun& RUN, cServerProcess& SERVER, const tOptions& O, int64_t
       NOTEROW(N, "save pass", "the server does not support SIGUSR1 saves: the signal ended it");
       return false;
     }
-    throw cBenchError("the server ended " + HOWENDED(SERVER, CODE) +
-                      " while asked to save: " + E.what());
+    throw cClientError("the server ended " + HOWENDED(SERVER, CODE) +
+                       " while asked to save: " + E.what());
   }
   if (!PASS) {
     NOTEROW(N, "save pass",
@@ -191,7 +192,7 @@ bool SAVEPAUSE(cLoadRun& RUN, cServerProcess& SERVER, const tOptions& O, int64_t
     return true;
   }
   ROW(N, "save pass", DURING(BUSY.TRIPS, SIGNALUS, LINEUS).SUMMARY(),
-      static_cast<double>(LINEUS - SIGNALUS) / 1e6, SERVER.PEAKRSSKIB(), ECHOP50,
+      static_cast<double>(LINEUS - SIGNALUS) / 1e6, SERVER.MEMORYKIB("VmHWM"), ECHOP50,
       "server: " + std::to_string(PASS->PLAYERS) + " players written, longest pause " +
           std::to_string(PASS->PAUSEUS) + " us");
   return true;
@@ -203,7 +204,7 @@ void MEASUREATONCE(const tOptions& O, int64_t ECHOP50) {
   WITHSERVER(O.ATONCE, O, [&](cServerProcess& SERVER) {
     cLoadRun RUN(O.ATONCE, O, GAMEPORT);
     const tPhaseResult LOGIN = RUN.LOGIN(true);
-    ROW(O.ATONCE, "login at once", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, SERVER.PEAKRSSKIB(),
+    ROW(O.ATONCE, "login at once", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, SERVER.MEMORYKIB("VmHWM"),
         ECHOP50);
     return SAVEPAUSE(RUN, SERVER, O, ECHOP50);
   });
@@ -218,7 +219,7 @@ void MEASUREBURST(const tOptions& O, int64_t ECHOP50) {
       cLatencies L;
       L.ADD(*WAITED);
       ROW(1, "welcome after burst", L.SUMMARY(), static_cast<double>(*WAITED) / 1e6,
-          SERVER.PEAKRSSKIB(), ECHOP50, BURSTTEXT(B));
+          SERVER.MEMORYKIB("VmHWM"), ECHOP50, BURSTTEXT(B));
     } else {
       NOTEROW(1, "welcome after burst",
               "timed out after " + std::to_string(O.BURSTWAITS) + " s, " + BURSTTEXT(B));
@@ -281,7 +282,7 @@ int main(int ARGC, char** ARGV) {
     if (OPTIONS->BURST > 0) {
       MEASUREBURST(*OPTIONS, ECHOP50);
     }
-  } catch (const cBenchError& E) {
+  } catch (const cClientError& E) {
     std::cerr << PROGRAM << ": " << E.what() << "\n";
     return 1;
   }

@@ -3,7 +3,8 @@
 #include <charconv>
 #include <sstream>
 
-#include "reply.h"
+#include "args.h"
+#include "line.h"
 
 namespace {
 
@@ -99,120 +100,65 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
   if (O.MIX.empty()) {
     O.MIX = DEFAULTMIX();
   }
-  for (std::size_t I = 0; I < ARGS.size(); ++I) {
-    std::string NAME = ARGS[I];
-    std::optional<std::string> VALUE;
-    if (const auto EQ = NAME.find('='); NAME.rfind("--", 0) == 0 && EQ != std::string::npos) {
-      VALUE = NAME.substr(EQ + 1);
-      NAME = NAME.substr(0, EQ);
+  const cArgs A(ARGS,
+                {"--clients", "--commands", "--mix", "--pipeline", "--server-cmd", "--game",
+                 "--timeout", "--at-once", "--burst", "--burst-wait", "--save-wait"},
+                {"--help", "-h", "--by-command"});
+  ERROR = A.ERROR();
+  if (ERROR.empty() && !A.WORDS().empty()) {
+    ERROR = "unknown option \"" + A.WORDS().front() + "\"";
+  }
+  O.HELP = A.HAS("--help") || A.HAS("-h");
+  O.BYCOMMAND = A.HAS("--by-command");
+  // Each number within its bounds, or the reason.
+  const auto NUMBER = [&](const std::string& NAME, long LOW, long HIGH, int& OUT,
+                          const std::string& WHAT) {
+    long N = OUT;
+    if (ERROR.empty() && !A.NUMBER(NAME, LOW, HIGH, N)) {
+      ERROR =
+          NAME + " takes " + WHAT + " from " + std::to_string(LOW) + " to " + std::to_string(HIGH);
     }
-    if (NAME == "--help" || NAME == "-h") {
-      O.HELP = true;
-      continue;
-    }
-    if (NAME == "--by-command") {
-      O.BYCOMMAND = true;
-      continue;
-    }
-    const bool KNOWN = NAME == "--clients" || NAME == "--commands" || NAME == "--mix" ||
-                       NAME == "--pipeline" || NAME == "--server-cmd" || NAME == "--game" ||
-                       NAME == "--timeout" || NAME == "--at-once" || NAME == "--burst" ||
-                       NAME == "--burst-wait" || NAME == "--save-wait";
-    if (!KNOWN) {
-      ERROR = "unknown option \"" + NAME + "\"";
-      return std::nullopt;
-    }
-    if (!VALUE) {
-      if (I + 1 >= ARGS.size()) {
-        ERROR = NAME + " needs a value";
-        return std::nullopt;
-      }
-      VALUE = ARGS[++I];
-    }
-    const std::string& V = *VALUE;
-    if (NAME == "--clients") {
-      O.CLIENTS.clear();
-      for (const std::string& PART : SPLIT(V, ',')) {
-        const auto N = PARSEINT(TRIM(PART), 1, MAXCLIENTS);
-        if (!N) {
-          ERROR = "--clients takes numbers from 1 to " + std::to_string(MAXCLIENTS) +
-                  " separated by commas, not \"" + V + "\"";
-          return std::nullopt;
-        }
-        O.CLIENTS.push_back(*N);
-      }
-      if (O.CLIENTS.empty()) {
-        ERROR = "--clients needs at least one number";
-        return std::nullopt;
-      }
-    } else if (NAME == "--commands") {
-      const auto M = PARSEINT(V, 1, MAXCOMMANDS);
-      if (!M) {
-        ERROR = "--commands takes a number from 1 to " + std::to_string(MAXCOMMANDS);
-        return std::nullopt;
-      }
-      O.COMMANDS = *M;
-    } else if (NAME == "--pipeline") {
-      const auto K = PARSEINT(V, 1, MAXPIPELINE);
-      if (!K) {
-        ERROR = "--pipeline takes a number from 1 to " + std::to_string(MAXPIPELINE);
-        return std::nullopt;
-      }
-      O.PIPELINE = *K;
-    } else if (NAME == "--timeout") {
-      const auto MS = PARSEINT(V, 100, 600000);
-      if (!MS) {
-        ERROR = "--timeout takes milliseconds from 100 to 600000";
-        return std::nullopt;
-      }
-      O.REPLYTIMEOUTMS = *MS;
-    } else if (NAME == "--at-once") {
-      const auto N = PARSEINT(V, 0, MAXCLIENTS);
+    OUT = static_cast<int>(N);
+  };
+  NUMBER("--commands", 1, MAXCOMMANDS, O.COMMANDS, "a number");
+  NUMBER("--pipeline", 1, MAXPIPELINE, O.PIPELINE, "a number");
+  NUMBER("--timeout", 100, 600000, O.REPLYTIMEOUTMS, "milliseconds");
+  NUMBER("--at-once", 0, MAXCLIENTS, O.ATONCE, "a number");
+  NUMBER("--burst", 0, MAXBURST, O.BURST, "a number");
+  NUMBER("--burst-wait", 1, MAXWAITS, O.BURSTWAITS, "seconds");
+  NUMBER("--save-wait", 1, MAXWAITS, O.SAVEWAITS, "seconds");
+  if (ERROR.empty() && A.HAS("--clients")) {
+    O.CLIENTS.clear();
+    for (const std::string& PART : SPLIT(A.VALUE("--clients"), ',')) {
+      const auto N = PARSEINT(TRIM(PART), 1, MAXCLIENTS);
       if (!N) {
-        ERROR = "--at-once takes a number from 0 to " + std::to_string(MAXCLIENTS);
-        return std::nullopt;
+        ERROR = "--clients takes numbers from 1 to " + std::to_string(MAXCLIENTS) +
+                " separated by commas, not \"" + A.VALUE("--clients") + "\"";
+        break;
       }
-      O.ATONCE = *N;
-    } else if (NAME == "--burst") {
-      const auto N = PARSEINT(V, 0, MAXBURST);
-      if (!N) {
-        ERROR = "--burst takes a number from 0 to " + std::to_string(MAXBURST);
-        return std::nullopt;
-      }
-      O.BURST = *N;
-    } else if (NAME == "--burst-wait" || NAME == "--save-wait") {
-      const auto S = PARSEINT(V, 1, MAXWAITS);
-      if (!S) {
-        ERROR = NAME + " takes seconds from 1 to " + std::to_string(MAXWAITS);
-        return std::nullopt;
-      }
-      (NAME == "--burst-wait" ? O.BURSTWAITS : O.SAVEWAITS) = *S;
-    } else if (NAME == "--mix") {
-      auto MIX = PARSEMIX(V, ERROR);
-      if (!MIX) {
-        return std::nullopt;
-      }
+      O.CLIENTS.push_back(*N);
+    }
+    if (O.CLIENTS.empty() && ERROR.empty()) {
+      ERROR = "--clients needs at least one number";
+    }
+  }
+  if (ERROR.empty() && A.HAS("--mix")) {
+    auto MIX = PARSEMIX(A.VALUE("--mix"), ERROR);
+    if (MIX) {
       O.MIX = std::move(*MIX);
-    } else if (NAME == "--server-cmd") {
-      O.SERVERCMD = WORDS(V);
-      if (O.SERVERCMD.empty()) {
-        ERROR = "--server-cmd needs a program";
-        return std::nullopt;
-      }
-    } else {
-      if (V.empty()) {
-        ERROR = "--game needs a directory";
-        return std::nullopt;
-      }
-      O.GAMEDIR = V;
     }
   }
-  if (O.SERVERCMD.empty() && !O.HELP) {
-    ERROR = "no server to measure: give --server-cmd";
-    return std::nullopt;
+  if (A.HAS("--server-cmd")) {
+    O.SERVERCMD = WORDS(A.VALUE("--server-cmd"));
   }
-  if (O.GAMEDIR.empty() && !O.HELP) {
+  O.GAMEDIR = A.VALUE("--game", O.GAMEDIR);
+  if (ERROR.empty() && O.SERVERCMD.empty()) {
+    ERROR = O.HELP ? "" : "no server to measure: give --server-cmd";
+  }
+  if (ERROR.empty() && O.GAMEDIR.empty() && !O.HELP) {
     ERROR = "no game directory to copy: give --game";
+  }
+  if (!ERROR.empty()) {
     return std::nullopt;
   }
   return O;

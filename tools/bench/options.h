@@ -2,9 +2,13 @@
 
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+/// The port every server of this protocol listens on.
+constexpr uint16_t GAMEPORT = 9090;
 
 /// One command of the mix and how many "END RETURN" lines end its reply
 /// (0: a one-line answer).

@@ -4,6 +4,9 @@
 
 #include <iostream>
 #include <string>
+#include <vector>
+
+#include "args.h"
 
 #include "base/safefile.h"
 #include "worldview.h"
@@ -32,29 +35,27 @@ int USAGEERROR(const std::string& WHY) {
 }  // namespace
 
 int main(int ARGC, char** ARGV) {
-  std::string DIR = ".";
-  std::string SVG;
-  bool DEPOSITS = false;
-  for (int I = 1; I < ARGC; ++I) {
-    const std::string A = ARGV[I];
-    if (A == "--help" || A == "-h") {
-      std::cout << USAGE;
-      return 0;
-    }
-    if (A == "--version") {
-      std::cout << "royaumes-map " << ROYAUMES_VERSION << "\n";
-      return 0;
-    }
-    if (A == "--deposits") {
-      DEPOSITS = true;
-    } else if (A == "--dir" || A == "--svg") {
-      if (I + 1 >= ARGC || std::string(ARGV[I + 1]).empty()) {
-        return USAGEERROR(A + " needs a value");
-      }
-      (A == "--dir" ? DIR : SVG) = ARGV[++I];
-    } else {
-      return USAGEERROR("unknown argument " + A);
-    }
+  const cArgs A(std::vector<std::string>(ARGV + 1, ARGV + ARGC), {"--dir", "--svg"},
+                {"--help", "-h", "--version", "--deposits"});
+  if (A.HAS("--help") || A.HAS("-h")) {
+    std::cout << USAGE;
+    return 0;
+  }
+  if (A.HAS("--version")) {
+    std::cout << "royaumes-map " << ROYAUMES_VERSION << "\n";
+    return 0;
+  }
+  if (!A.ERROR().empty()) {
+    return USAGEERROR(A.ERROR());
+  }
+  if (!A.WORDS().empty()) {
+    return USAGEERROR("unknown argument " + A.WORDS().front());
+  }
+  const std::string DIR = A.VALUE("--dir", ".");
+  const std::string SVG = A.VALUE("--svg");
+  const bool DEPOSITS = A.HAS("--deposits");
+  if (DIR.empty() || (A.HAS("--svg") && SVG.empty())) {
+    return USAGEERROR(std::string(DIR.empty() ? "--dir" : "--svg") + " needs a value");
   }
   std::string ERROR;
   const auto WORLD = READWORLD(DIR, ERROR);
@@ -64,8 +65,7 @@ int main(int ARGC, char** ARGV) {
   }
   std::cout << TEXTMAP(*WORLD, DEPOSITS);
   if (!SVG.empty()) {
-    if (!SAVETEXTATOMIC(SVGMAP(*WORLD, DEPOSITS, "Royaumes: the world of " + DIR), SVG,
-                        SVG + ".tmp", ERROR)) {
+    if (!SAVETEXTATOMIC(SVGMAP(*WORLD, DEPOSITS, MAPTITLE(DIR)), SVG, SVG + ".tmp", ERROR)) {
       std::cerr << "royaumes-map: cannot write the image: " << ERROR << "\n";
       return 1;
     }

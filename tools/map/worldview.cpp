@@ -257,6 +257,13 @@ std::string TEXTMAP(const tWorldView& W, bool DEPOSITS) {
              "\n";
     }
   }
+  bool SHARED = false;
+  for (int M = 1; M <= tWorldView::SIZE * tWorldView::SIZE; ++M) {
+    SHARED = SHARED || MARKER(W, M) == '*';
+  }
+  if (SHARED) {
+    OUT += "  *  several players on the square\n";
+  }
   if (DEPOSITS) {
     for (std::size_t R = 0; R < W.RESSOURCES.size(); ++R) {
       OUT += "\nDeposits of " + UTF8(W.RESSOURCES[R]) + ":\n     ";
@@ -409,4 +416,14 @@ std::string SVGMAP(const tWorldView& W, bool DEPOSITS, const std::string& TITLE)
   }
   ADD("</svg>");
   return S;
+}
+
+std::string MAPTITLE(const std::string& DIR) {
+  std::error_code EC;
+  std::filesystem::path P = std::filesystem::weakly_canonical(std::filesystem::absolute(DIR), EC);
+  if (!P.has_filename()) {
+    P = P.parent_path();
+  }
+  const std::string NAME = P.filename().string();
+  return NAME.empty() ? "Royaumes: the world" : "Royaumes: the world of " + NAME;
 }

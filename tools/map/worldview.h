@@ -57,5 +57,9 @@ std::string TEXTMAP(const tWorldView& W, bool DEPOSITS);
 /// The map as an SVG image with its legend; TITLE above it.
 std::string SVGMAP(const tWorldView& W, bool DEPOSITS, const std::string& TITLE);
 
+/// The image's title for the game directory DIR: named after its last path
+/// component, or "the world" alone when it has none (the root).
+std::string MAPTITLE(const std::string& DIR);
+
 /// Latin-1 bytes as UTF-8.
 std::string UTF8(const std::string& LATIN1);

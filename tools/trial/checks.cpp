@@ -1,29 +1,19 @@
 #include "checks.h"
 
-#include <array>
-#include <cctype>
 #include <vector>
 
 namespace {
 
-bool ALLDIGITS(const std::string& S, std::size_t FROM = 0) {
-  if (FROM < S.size() && S[FROM] == '-') {
-    ++FROM;
-  }
-  if (FROM >= S.size() || S.size() - FROM > 10) {
-    return false;
-  }
-  for (std::size_t I = FROM; I < S.size(); ++I) {
-    if (std::isdigit(static_cast<unsigned char>(S[I])) == 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The number after PREFIX when LINE is PREFIX and a number.
+// The number after PREFIX when LINE is PREFIX and at most 10 digits, a minus
+// sign before them allowed.
 std::optional<int64_t> NUMBERAFTER(const std::string& LINE, const std::string& PREFIX) {
-  if (LINE.compare(0, PREFIX.size(), PREFIX) != 0 || !ALLDIGITS(LINE, PREFIX.size())) {
+  if (LINE.compare(0, PREFIX.size(), PREFIX) != 0) {
+    return std::nullopt;
+  }
+  const std::size_t FROM =
+      PREFIX.size() + (LINE.size() > PREFIX.size() && LINE[PREFIX.size()] == '-' ? 1 : 0);
+  if (FROM >= LINE.size() || LINE.size() - FROM > 10 ||
+      LINE.find_first_not_of("0123456789", FROM) != std::string::npos) {
     return std::nullopt;
   }
   return std::stoll(LINE.substr(PREFIX.size()));
@@ -33,8 +23,7 @@ std::optional<int64_t> NUMBERAFTER(const std::string& LINE, const std::string& P
 
 std::optional<tPlayerFile> READPLAYERFILE(const std::string& TEXT, std::string& WHY) {
   std::vector<std::string> L;
-  std::size_t START = 0;
-  while (START < TEXT.size()) {
+  for (std::size_t START = 0; START < TEXT.size();) {
     const std::size_t END = TEXT.find("\r\n", START);
     if (END == std::string::npos) {
       WHY = "its last line has no CR LF (cut short)";
@@ -43,59 +32,32 @@ std::optional<tPlayerFile> READPLAYERFILE(const std::string& TEXT, std::string& 
     L.push_back(TEXT.substr(START, END - START));
     START = END + 2;
   }
-  const auto FAIL = [&WHY](const std::string& W) -> std::optional<tPlayerFile> {
-    WHY = W;
-    return std::nullopt;
-  };
-  if (L.size() < 6) {
-    return FAIL("fewer lines than its heading");
-  }
-  tPlayerFile R;
-  const auto TURNS = NUMBERAFTER(L[2], "nbTurns:");
-  if (L[0].size() < 2 || L[0][0] != '#' || !ALLDIGITS(L[0], 1) || L[1].rfind("name:", 0) != 0 ||
-      !TURNS || !NUMBERAFTER(L[3], "availTurns:") || L[4].rfind("race:", 0) != 0 ||
+  // The heading, then the known map last of all: "[MAP]", "count:K", K runs
+  // "a-b" and the empty line that ends the record. A cut anywhere loses it.
+  const auto TURNS = L.size() >= 6 ? NUMBERAFTER(L[2], "nbTurns:") : std::nullopt;
+  if (!TURNS || !NUMBERAFTER(L[0], "#") || L[1].rfind("name:", 0) != 0 ||
+      !NUMBERAFTER(L[3], "availTurns:") || L[4].rfind("race:", 0) != 0 ||
       L[5].rfind("capital:", 0) != 0) {
-    return FAIL("its heading is not #id, name, nbTurns, availTurns, race, capital");
+    WHY = "its heading is not #id, name, nbTurns, availTurns, race, capital";
+    return std::nullopt;
   }
-  R.NAME = L[1].substr(5);
-  R.NBTURNS = *TURNS;
-  const std::array<const char*, 5> SECTIONS{"[towns]", "[under construction]", "[troops]",
-                                            "[under recruitement]", "[champions]"};
-  std::size_t I = 6;
-  for (const char* SECTION : SECTIONS) {
-    while (I < L.size() && L[I] != SECTION) {
-      ++I;
-    }
-    if (I + 1 >= L.size() || !NUMBERAFTER(L[I + 1], "nbLines:")) {
-      return FAIL(std::string("no section ") + SECTION + " with its nbLines");
-    }
-    I += 2;
+  std::size_t MAP = L.size();
+  while (MAP > 6 && L[MAP - 1] != "[MAP]") {
+    --MAP;
   }
-  while (I < L.size() && L[I] != "[MAP]") {
-    ++I;
+  const auto RUNS = MAP < L.size() ? NUMBERAFTER(L[MAP], "count:") : std::nullopt;
+  bool WHOLE = RUNS && *RUNS >= 0 && MAP + 1 + static_cast<std::size_t>(*RUNS) + 1 == L.size() &&
+               L.back().empty();
+  for (std::size_t I = MAP + 1; WHOLE && I + 1 < L.size(); ++I) {
+    const std::size_t DASH = L[I].find('-');
+    WHOLE = DASH != std::string::npos && NUMBERAFTER(L[I].substr(0, DASH), "") &&
+            NUMBERAFTER(L[I].substr(DASH + 1), "");
   }
-  if (I + 1 >= L.size()) {
-    return FAIL("no [MAP] section with its count");
+  if (!WHOLE) {
+    WHY = "it does not end with its map: [MAP], count:K, K runs and an empty line";
+    return std::nullopt;
   }
-  const auto RUNS = NUMBERAFTER(L[I + 1], "count:");
-  if (!RUNS || *RUNS < 0) {
-    return FAIL("no [MAP] section with its count");
-  }
-  I += 2;
-  for (int64_t K = 0; K < *RUNS; ++K, ++I) {
-    const std::size_t DASH = I < L.size() ? L[I].find('-') : std::string::npos;
-    if (DASH == std::string::npos || !ALLDIGITS(L[I].substr(0, DASH)) ||
-        !ALLDIGITS(L[I].substr(DASH + 1))) {
-      return FAIL("its map has fewer runs than its count");
-    }
-  }
-  if (I >= L.size() || !L[I].empty()) {
-    return FAIL("no empty line after the map");
-  }
-  if (I + 1 != L.size()) {
-    return FAIL("bytes after the end of the record");
-  }
-  return R;
+  return tPlayerFile{L[1].substr(5), *TURNS};
 }
 
 bool WORLDFILECOMPLETE(const std::string& BYTES, int64_t SQUARES, int64_t RECORDSIZE, int TERRAINS,

@@ -15,10 +15,9 @@ struct tPlayerFile {
 
 /// TEXT read as a player file that is complete: every line ended by CR LF;
 /// "#id", "name:", "nbTurns:", "availTurns:", "race:" and "capital:" lines;
-/// the sections [towns], [under construction], [troops], [under recruitement],
-/// [champions] in that order, each opened by "nbLines:N"; then [MAP], "count:K",
-/// K runs "a-b", one empty line, and nothing after it. Any file cut short, or
-/// with bytes left over after its end, fails. Nothing, and WHY, when it is not.
+/// and last of all [MAP], "count:K", K runs "a-b" and one empty line. Any file
+/// cut short, or with bytes left over after its end, fails. Nothing, and WHY,
+/// when it is not.
 std::optional<tPlayerFile> READPLAYERFILE(const std::string& TEXT, std::string& WHY);
 
 /// Whether BYTES is a whole world file: exactly SQUARES records of RECORDSIZE

@@ -17,7 +17,7 @@
 
 #include "checks.h"
 #include "gamecopy.h"
-#include "net.h"
+#include "line.h"
 
 namespace fs = std::filesystem;
 
@@ -59,7 +59,10 @@ struct tAccount {
 class cCrashTrial {
  public:
   cCrashTrial(const tCrashOptions& O)
-      : FO(O), FGAME(O.GAME, O.ACCOUNTS), FSERVER({O.SERVER}, FGAME.PATH()), FRANDOM(O.SEED) {
+      : FO(O),
+        FGAME(O.GAME, O.ACCOUNTS),
+        FSERVER(COMMAND(O), FGAME.PATH(), O.PORT),
+        FRANDOM(O.SEED) {
     for (int I = 1; I <= O.ACCOUNTS; ++I) {
       tAccount A;
       A.NUMBER = I;
@@ -71,9 +74,12 @@ class cCrashTrial {
   int RUN();
 
  private:
+  static std::vector<std::string> COMMAND(const tCrashOptions& O) {
+    return {O.SERVER, "--port", std::to_string(O.PORT)};
+  }
   // Starts the server on the game copy; a start that does not reach listening
   // is a start refused.
-  void START(cTrialServer& S, const char* AFTER);
+  void START(cServerProcess& S, const char* AFTER);
   // Logs N accounts in and makes their players change.
   void PLAY(int N);
   bool PLAYACCOUNT(tAccount& A);
@@ -99,7 +105,7 @@ class cCrashTrial {
 
   const tCrashOptions& FO;
   cGameCopy FGAME;
-  cTrialServer FSERVER;
+  cServerProcess FSERVER;
   std::mt19937_64 FRANDOM;
   std::vector<tAccount> FACCOUNTS;
   int FTERRAINS = 0;
@@ -121,7 +127,7 @@ void cCrashTrial::FAIL(const std::string& WHY) {
   throw cCrashFailure(WHY + "\n  (the game directory is kept in " + KEEP.string() + ")");
 }
 
-void cCrashTrial::START(cTrialServer& S, const char* AFTER) {
+void cCrashTrial::START(cServerProcess& S, const char* AFTER) {
   S.SPAWN();
   ++FSTARTS;
   if (!S.WAITLISTENING(LISTENMS)) {
@@ -134,21 +140,14 @@ void cCrashTrial::START(cTrialServer& S, const char* AFTER) {
 
 bool cCrashTrial::PLAYACCOUNT(tAccount& A) {
   FWHY.clear();
-  cLineClient C;
+  cLineConnection C;
   const std::string NAME = ACCOUNTNAME(A.NUMBER);
-  std::vector<std::string> LINES;
-  if (!C.CONNECT(REPLYMS) || !C.READUNTIL("login", LINES, REPLYMS) || !C.SEND(NAME + "\r\n") ||
-      !C.READUNTIL("mot de passe", LINES, REPLYMS) || !C.SEND(ACCOUNTPASSWORD(A.NUMBER) + "\r\n") ||
-      !C.READUNTIL("en jeu", LINES, REPLYMS)) {
-    FWHY = "the login was not answered";
+  cLogin LOGIN(NAME, ACCOUNTPASSWORD(A.NUMBER), cLogin::ANY);
+  if (!C.OPEN(FO.PORT, REPLYMS) || !C.LOGIN(LOGIN, REPLYMS)) {
+    FWHY = "the login was not answered (" + std::string(LOGIN.STEP()) + ") " + LOGIN.ERROR();
     return false;
   }
-  // A new player answers the race question; for one in play "0" is no command.
-  LINES.clear();
-  if (!C.SEND("0\r\nSERVER WHOAMI\r\n") || !C.READUNTIL(NAME, LINES, REPLYMS)) {
-    FWHY = "the entry into play was not answered";
-    return false;
-  }
+  const std::vector<std::string>& LINES = LOGIN.RECORD();
   for (std::size_t I = 0; I < LINES.size(); ++I) {
     if (A.POSITION.empty() && LINES[I].rfind("position:", 0) == 0) {
       A.POSITION = LINES[I].substr(9);
@@ -168,8 +167,8 @@ bool cCrashTrial::PLAYACCOUNT(tAccount& A) {
                 "ORDER " + A.CHAMPION + " MOVE " + std::to_string(X) + "," + std::to_string(Y)};
   }
   for (const auto& COMMAND : COMMANDS) {
-    LINES.clear();
-    if (!C.SEND(COMMAND + "\r\nSERVER WHOAMI\r\n") || !C.READUNTIL(NAME, LINES, REPLYMS)) {
+    std::vector<std::string> REPLY;
+    if (!C.SEND(COMMAND + "\r\nSERVER WHOAMI\r\n") || !C.READUNTIL(NAME, REPLY, REPLYMS)) {
       FWHY = "\"" + COMMAND + "\" was not answered";
       return false;
     }
@@ -369,7 +368,7 @@ void cCrashTrial::KILLINFIRSTSTART() {
   CHECK("after a stop");
   // A new game: no world yet, which its first start creates.
   cGameCopy FRESH(FO.GAME, 1);
-  cTrialServer S({FO.SERVER}, FRESH.PATH());
+  cServerProcess S(COMMAND(FO), FRESH.PATH(), FO.PORT);
   S.SPAWN();
   SLEEPUS(UNIFORM(FSTARTUS));
   S.KILL();

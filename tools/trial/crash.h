@@ -14,6 +14,8 @@ struct tCrashOptions {
   /// Accounts of the game copy: the players made along the way.
   int ACCOUNTS = 0;
   uint64_t SEED = 1;
+  /// Where the servers listen.
+  uint16_t PORT = 9090;
 };
 
 /// Runs the trial and prints its figures; 0 when every file was whole.

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "args.h"
 #include "crash.h"
-#include "net.h"
+#include "process.h"
 #include "soak.h"
 
 namespace {
@@ -26,70 +27,55 @@ int USAGE() {
   return 2;
 }
 
-bool NUMBER(const std::string& TEXT, long LOW, long HIGH, long& OUT) {
-  try {
-    std::size_t END = 0;
-    OUT = std::stol(TEXT, &END);
-    return END == TEXT.size() && OUT >= LOW && OUT <= HIGH;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 }  // namespace
 
 int main(int ARGC, char** ARGV) {
   std::signal(SIGPIPE, SIG_IGN);
-  if (ARGC < 2) {
+  const cArgs A(std::vector<std::string>(ARGV + 1, ARGV + ARGC),
+                {"--server", "--game", "--seed", "--kills", "--players", "--seconds", "--clients",
+                 "--port", "--env"},
+                {});
+  long SEED = 1, KILLS = 100, PLAYERS = 40, SECONDS = 60, CLIENTS = 50, PORT = 0;
+  bool OK = A.ERROR().empty() && A.WORDS().size() == 1 && A.NUMBER("--seed", 0, 2147483647, SEED) &&
+            A.NUMBER("--kills", 1, 1000000, KILLS) && A.NUMBER("--players", 1, 2000, PLAYERS) &&
+            A.NUMBER("--seconds", 1, 86400, SECONDS) && A.NUMBER("--clients", 1, 400, CLIENTS) &&
+            A.NUMBER("--port", 0, 65535, PORT);
+  for (const std::string& E : A.VALUES("--env")) {
+    OK = OK && E.find('=') != std::string::npos;
+  }
+  if (!OK) {
     return USAGE();
   }
-  const std::string MODE = ARGV[1];
-  tCrashOptions CRASH;
-  tSoakOptions SOAK;
-  CRASH.SERVER = SOAK.SERVER = ROYAUMES_TRIAL_SERVER;
-  CRASH.GAME = SOAK.GAME = ROYAUMES_TRIAL_GAME;
-  long PORT = 0;
-  for (int I = 2; I < ARGC; ++I) {
-    const std::string A = ARGV[I];
-    if (I + 1 >= ARGC) {
-      return USAGE();
-    }
-    const std::string V = ARGV[++I];
-    long N = 0;
-    if (A == "--server") {
-      CRASH.SERVER = SOAK.SERVER = V;
-    } else if (A == "--game") {
-      CRASH.GAME = SOAK.GAME = V;
-    } else if (A == "--seed" && NUMBER(V, 0, 2147483647, N)) {
-      CRASH.SEED = SOAK.SEED = static_cast<uint64_t>(N);
-    } else if (A == "--kills" && NUMBER(V, 1, 1000000, N)) {
-      CRASH.KILLS = static_cast<int>(N);
-    } else if (A == "--players" && NUMBER(V, 1, 2000, N)) {
-      CRASH.PLAYERS = static_cast<int>(N);
-    } else if (A == "--seconds" && NUMBER(V, 1, 86400, N)) {
-      SOAK.SECONDS = static_cast<int>(N);
-    } else if (A == "--clients" && NUMBER(V, 1, 400, N)) {
-      SOAK.CLIENTS = static_cast<int>(N);
-    } else if (A == "--port" && NUMBER(V, 0, 65535, N)) {
-      PORT = N;
-    } else if (A == "--env" && V.find('=') != std::string::npos) {
-      SOAK.ENV.push_back(V);
-    } else {
-      return USAGE();
-    }
-  }
+  const std::string MODE = A.WORDS()[0];
   try {
-    SETTRIALPORT(static_cast<uint16_t>(PORT));
+    if (PORT == 0) {
+      PORT = FREEPORT();
+    }
   } catch (const std::exception& E) {
     std::cerr << "royaumes-trial: " << E.what() << "\n";
     return 1;
   }
   if (MODE == "crash") {
+    tCrashOptions CRASH;
+    CRASH.SERVER = A.VALUE("--server", ROYAUMES_TRIAL_SERVER);
+    CRASH.GAME = A.VALUE("--game", ROYAUMES_TRIAL_GAME);
+    CRASH.SEED = static_cast<uint64_t>(SEED);
+    CRASH.PORT = static_cast<uint16_t>(PORT);
+    CRASH.KILLS = static_cast<int>(KILLS);
+    CRASH.PLAYERS = static_cast<int>(PLAYERS);
     // Players made along the way: one per kill, up to 300 more.
     CRASH.ACCOUNTS = CRASH.PLAYERS + std::min(CRASH.KILLS, 300);
     return RUNCRASHTRIAL(CRASH);
   }
   if (MODE == "soak") {
+    tSoakOptions SOAK;
+    SOAK.SERVER = A.VALUE("--server", ROYAUMES_TRIAL_SERVER);
+    SOAK.GAME = A.VALUE("--game", ROYAUMES_TRIAL_GAME);
+    SOAK.SEED = static_cast<uint64_t>(SEED);
+    SOAK.PORT = static_cast<uint16_t>(PORT);
+    SOAK.SECONDS = static_cast<int>(SECONDS);
+    SOAK.CLIENTS = static_cast<int>(CLIENTS);
+    SOAK.ENV = A.VALUES("--env");
     return RUNSOAK(SOAK);
   }
   return USAGE();

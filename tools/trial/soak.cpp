@@ -4,13 +4,8 @@
 
 #include "soak.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <iostream>
@@ -19,7 +14,7 @@
 #include <sstream>
 
 #include "gamecopy.h"
-#include "net.h"
+#include "line.h"
 
 namespace {
 
@@ -67,15 +62,15 @@ const std::vector<tCommand> MIX = {
 };
 
 enum sKind { kWELL, kGARBAGE, kLONGLINES, kNOREAD, kVANISH };
-enum sStage { stIDLE, stGREETING, stNAME, stPASSWORD, stENTER, stTHINK, stREPLY, stQUIT, stBUSY };
+enum sStage { stIDLE, stLOGIN, stENTER, stTHINK, stREPLY, stQUIT, stBUSY };
 
 struct tClient {
   sKind KIND = kWELL;
   int ACCOUNT = 0;
+  cLineConnection LINK;
   int FD = -1;
+  std::optional<cLogin> DIALOGUE;
   sStage STAGE = stIDLE;
-  std::string IN;
-  std::string OUT;
   int64_t AT = 0;        // when the next step is due (idle, think, misbehaving)
   int64_t DEADLINE = 0;  // when the awaited reply is lost
   std::string COMMAND;
@@ -90,14 +85,17 @@ struct tClient {
 class cSoak {
  public:
   explicit cSoak(const tSoakOptions& O)
-      : FO(O), FGAME(O.GAME, O.CLIENTS), FSERVER({O.SERVER}, FGAME.PATH(), O.ENV), FRANDOM(O.SEED) {
+      : FO(O),
+        FGAME(O.GAME, O.CLIENTS),
+        FSERVER({O.SERVER, "--port", std::to_string(O.PORT)}, FGAME.PATH(), O.PORT, O.ENV),
+        FRANDOM(O.SEED),
+        FCLIENTS(static_cast<std::size_t>(O.CLIENTS)) {
     for (int I = 0; I < O.CLIENTS; ++I) {
-      tClient C;
+      tClient& C = FCLIENTS[static_cast<std::size_t>(I)];
       C.ACCOUNT = I + 1;
       if (O.MISBEHAVINGEVERY > 0 && I % O.MISBEHAVINGEVERY == O.MISBEHAVINGEVERY - 1) {
         C.KIND = static_cast<sKind>(1 + (I / O.MISBEHAVINGEVERY) % 4);
       }
-      FCLIENTS.push_back(C);
     }
     int64_t TOTAL = 0;
     for (const auto& M : MIX) {
@@ -122,7 +120,7 @@ class cSoak {
 
   const tSoakOptions& FO;
   cGameCopy FGAME;
-  cTrialServer FSERVER;
+  cServerProcess FSERVER;
   std::mt19937_64 FRANDOM;
   std::vector<tClient> FCLIENTS;
   int64_t FMIXTOTAL = 0;
@@ -134,43 +132,35 @@ class cSoak {
 };
 
 void cSoak::OPEN(tClient& C, int64_t NOW) {
-  C.FD = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in A = TRIALADDRESS();
-  if (C.FD < 0 || ::connect(C.FD, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {
+  if (!C.LINK.OPEN(FO.PORT, 1000)) {
     ++FBADCONNECTS;
-    if (C.FD >= 0) {
-      ::close(C.FD);
-    }
+    C.LINK.CLOSE();
     C.FD = -1;
     C.AT = NOW + 100;
     return;
   }
-  ::fcntl(C.FD, F_SETFL, ::fcntl(C.FD, F_GETFL) | O_NONBLOCK);
-  C.IN.clear();
-  C.OUT.clear();
+  C.FD = C.LINK.FD();
+  C.DIALOGUE.emplace(ACCOUNTNAME(C.ACCOUNT), ACCOUNTPASSWORD(C.ACCOUNT), cLogin::ANY);
   C.SENT = 0;
   ++FMISCONNECTS[C.KIND];
-  C.STAGE = C.KIND == kWELL ? stGREETING : stBUSY;
+  C.STAGE = C.KIND == kWELL ? stLOGIN : stBUSY;
   C.DEADLINE = NOW + FO.REPLYMS;
   C.AT = NOW;
   if (C.KIND == kNOREAD) {
     // Logs in and asks for a great deal without ever reading.
-    C.OUT = ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n";
+    C.LINK.QUEUE(ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n");
     for (int I = 0; I < 400; ++I) {
-      C.OUT += "GET GAME GRID\r\nGET ALL\r\nGET SQUARES\r\n";
+      C.LINK.QUEUE("GET GAME GRID\r\nGET ALL\r\nGET SQUARES\r\n");
     }
     C.AT = NOW + 30000;
   }
 }
 
 void cSoak::CLOSE(tClient& C, int64_t NOW, int64_t AGAINMS, bool RESET) {
-  if (C.FD >= 0) {
-    if (RESET) {
-      linger L{1, 0};
-      ::setsockopt(C.FD, SOL_SOCKET, SO_LINGER, &L, sizeof L);
-    }
-    ::close(C.FD);
+  if (RESET) {
+    C.LINK.RESET();
   }
+  C.LINK.CLOSE();
   C.FD = -1;
   C.STAGE = stIDLE;
   C.AT = NOW + AGAINMS;
@@ -185,7 +175,7 @@ void cSoak::LOST(tClient& C, const std::string& WHY) {
 
 void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
   if (RANDOM(100) == 0) {
-    C.OUT += "SERVER QUIT\r\n";
+    C.LINK.QUEUE("SERVER QUIT\r\n");
     C.STAGE = stQUIT;
     C.DEADLINE = NOW + FO.REPLYMS;
     return;
@@ -218,7 +208,7 @@ void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
   }
   C.COMMAND = R;
   C.LINES = 0;
-  C.OUT += R + "\r\nSERVER WHOAMI\r\n";
+  C.LINK.QUEUE(R + "\r\nSERVER WHOAMI\r\n");
   C.STAGE = stREPLY;
   C.DEADLINE = NOW + FO.REPLYMS;
 }
@@ -226,30 +216,16 @@ void cSoak::SENDCOMMAND(tClient& C, int64_t NOW) {
 void cSoak::ONLINE(tClient& C, const std::string& LINE, int64_t NOW) {
   const std::string NAME = ACCOUNTNAME(C.ACCOUNT);
   switch (C.STAGE) {
-    case stGREETING:
-      if (LINE == "login") {
-        C.OUT += NAME + "\r\n";
-        C.STAGE = stNAME;
-        C.DEADLINE = NOW + FO.REPLYMS;
-      }
-      break;
-    case stNAME:
-      if (LINE == "mot de passe") {
-        C.OUT += ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n";
-        C.STAGE = stPASSWORD;
-        C.DEADLINE = NOW + FO.REPLYMS;
-      }
-      break;
-    case stPASSWORD:
-      if (LINE == "en jeu") {
-        // A new player answers the race question; in play "0" is no command.
-        C.OUT += "0\r\nGET CHAMPIONS\r\nSERVER WHOAMI\r\n";
+    case stLOGIN:
+      C.LINK.QUEUE(C.DIALOGUE->FEED(LINE));
+      if (C.DIALOGUE->FAILED()) {
+        LOST(C, "the login failed: " + C.DIALOGUE->ERROR());
+        CLOSE(C, NOW, 500);
+      } else if (C.DIALOGUE->DONE()) {
+        C.LINK.QUEUE("GET CHAMPIONS\r\nSERVER WHOAMI\r\n");
         C.STAGE = stENTER;
         C.LINES = 0;
         C.DEADLINE = NOW + FO.REPLYMS;
-      } else {
-        LOST(C, "the password was answered by \"" + LINE + "\"");
-        CLOSE(C, NOW, 500);
       }
       break;
     case stENTER:
@@ -302,11 +278,12 @@ void cSoak::MISBEHAVE(tClient& C, int64_t NOW) {
   switch (C.KIND) {
     case kGARBAGE: {
       // Random bytes, CR and LF among them, a few hundred at a time.
-      const int64_t N = 50 + RANDOM(400);
-      for (int64_t I = 0; I < N; ++I) {
+      std::string BYTES(static_cast<std::size_t>(50 + RANDOM(400)), ' ');
+      for (char& B : BYTES) {
         const int64_t K = RANDOM(20);
-        C.OUT += K == 0 ? '\r' : K == 1 ? '\n' : static_cast<char>(RANDOM(256));
+        B = K == 0 ? '\r' : K == 1 ? '\n' : static_cast<char>(RANDOM(256));
       }
+      C.LINK.QUEUE(BYTES);
       C.AT = NOW + 50;
       if (++C.SENT > 20) {
         CLOSE(C, NOW, 200, C.SENT % 2 == 0);
@@ -315,12 +292,13 @@ void cSoak::MISBEHAVE(tClient& C, int64_t NOW) {
     }
     case kLONGLINES:
       if (C.SENT == 0) {
-        C.OUT += ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n";
+        C.LINK.QUEUE(ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\n");
       }
-      C.OUT += std::string(static_cast<std::size_t>(257 + RANDOM(4000)), 'A') + "\r\nGET ALL\r\n";
+      C.LINK.QUEUE(std::string(static_cast<std::size_t>(257 + RANDOM(4000)), 'A') +
+                   "\r\nGET ALL\r\n");
       C.AT = NOW + 100;
       if (++C.SENT > 30) {
-        C.OUT += "SERVER QUIT\r\n";
+        C.LINK.QUEUE("SERVER QUIT\r\n");
         CLOSE(C, NOW + 0, 300);
       }
       break;
@@ -328,9 +306,9 @@ void cSoak::MISBEHAVE(tClient& C, int64_t NOW) {
       CLOSE(C, NOW, 200, true);
       break;
     case kVANISH:
-      C.OUT = ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) + "\r\n0\r\nGET AL";
-      ::send(C.FD, C.OUT.data(), C.OUT.size(), MSG_NOSIGNAL);
-      C.OUT.clear();
+      C.LINK.QUEUE(ACCOUNTNAME(C.ACCOUNT) + "\r\n" + ACCOUNTPASSWORD(C.ACCOUNT) +
+                   "\r\n0\r\nGET AL");
+      C.LINK.FLUSH();
       CLOSE(C, NOW, 100 + RANDOM(300), RANDOM(2) == 0);
       break;
     default:
@@ -383,7 +361,7 @@ int cSoak::RUN() {
       break;
     }
     if (NOW >= NEXTSAMPLE) {
-      SAMPLES.push_back(FSERVER.RSSKIB());
+      SAMPLES.push_back(FSERVER.MEMORYKIB("VmRSS"));
       NEXTSAMPLE += 1000;
     }
     if (!FENDING && NOW >= END) {
@@ -409,7 +387,7 @@ int cSoak::RUN() {
         continue;
       }
       short EV = C.KIND == kNOREAD ? 0 : POLLIN;
-      if (!C.OUT.empty()) {
+      if (C.LINK.PENDING()) {
         EV |= POLLOUT;
       }
       P.push_back(pollfd{C.FD, EV, 0});
@@ -422,18 +400,21 @@ int cSoak::RUN() {
       if (C.FD != P[I].fd) {
         continue;
       }
-      if ((P[I].revents & POLLOUT) != 0 && !C.OUT.empty()) {
-        const ssize_t N = ::send(C.FD, C.OUT.data(), C.OUT.size(), MSG_NOSIGNAL);
-        if (N > 0) {
-          C.OUT.erase(0, static_cast<std::size_t>(N));
-        }
+      if ((P[I].revents & POLLOUT) != 0) {
+        C.LINK.FLUSH();
       }
       if ((P[I].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
         continue;
       }
-      char B[65536];
-      const ssize_t N = ::recv(C.FD, B, sizeof B, 0);
-      if (N <= 0) {
+      const bool OPEN = C.LINK.RECEIVE(C.KIND == kWELL);
+      while (C.FD >= 0 && C.KIND == kWELL) {
+        const auto LINE = C.LINK.NEXTLINE();
+        if (!LINE) {
+          break;
+        }
+        ONLINE(C, *LINE, AFTER);
+      }
+      if (!OPEN && C.FD >= 0) {
         if (C.KIND == kWELL && C.STAGE != stQUIT && C.STAGE != stTHINK) {
           LOST(C, "the server closed the connection while \"" + C.COMMAND + "\" waited (stage " +
                       std::to_string(C.STAGE) + ")");
@@ -441,19 +422,6 @@ int cSoak::RUN() {
           LOST(C, "the server closed the connection of a client in play");
         }
         CLOSE(C, AFTER, 200);
-        continue;
-      }
-      if (C.KIND != kWELL) {
-        continue;
-      }
-      C.IN.append(B, static_cast<std::size_t>(N));
-      std::size_t POS = 0;
-      for (std::size_t E; C.FD >= 0 && (E = C.IN.find("\r\n", POS)) != std::string::npos;
-           POS = E + 2) {
-        ONLINE(C, C.IN.substr(POS, E - POS), AFTER);
-      }
-      if (C.FD >= 0) {
-        C.IN.erase(0, POS);
       }
     }
   }

@@ -25,6 +25,8 @@ struct tSoakOptions {
   /// The longest wait for a reply before it counts as lost.
   int REPLYMS = 30000;
   uint64_t SEED = 1;
+  /// Where the servers listen.
+  uint16_t PORT = 9090;
   /// Variables given to the server (ASAN_OPTIONS=...).
   std::vector<std::string> ENV;
 };

@@ -1,16 +1,11 @@
-// The temporary game directory a measured server runs in, and its accounts.
+// The temporary game directory a driven server runs in, and its accounts.
 
 #pragma once
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 
-/// A failure that ends the run, with the reason to print.
-class cBenchError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+#include "process.h"
 
 /// The line of the accounts file for generated account I ("I;bI;pI;null;M;e;0").
 std::string ACCOUNTLINE(int I);
@@ -20,7 +15,7 @@ std::string ACCOUNTPASSWORD(int I);
 /// TEXT, a champion catalogue (records from a "#<id>" line, name on the next
 /// line), with EXTRA more records after it: copies of its records in turn with
 /// the next free identifiers and the names "bench1", "bench2"... Its line ends
-/// are kept. Throws when TEXT holds no record.
+/// are kept. Throws cClientError when TEXT holds no record.
 std::string WITHEXTRACHAMPIONS(const std::string& TEXT, int EXTRA);
 
 /// A temporary copy of a game directory whose accounts are ACCOUNTS generated

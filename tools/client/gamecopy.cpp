@@ -47,7 +47,7 @@ std::string WITHEXTRACHAMPIONS(const std::string& TEXT, int EXTRA) {
     RECORDS.push_back(REST);
   }
   if (RECORDS.empty()) {
-    throw cBenchError("the champion catalogue holds no record to copy");
+    throw cClientError("the champion catalogue holds no record to copy");
   }
   std::string R = TEXT;
   if (!R.empty() && R.back() != '\n') {
@@ -64,11 +64,11 @@ std::string WITHEXTRACHAMPIONS(const std::string& TEXT, int EXTRA) {
 
 cGameCopy::cGameCopy(const fs::path& SOURCE, int ACCOUNTS) {
   if (!fs::is_directory(SOURCE / "data")) {
-    throw cBenchError("not a game directory (no data/): " + SOURCE.string());
+    throw cClientError("not a game directory (no data/): " + SOURCE.string());
   }
   std::string PATTERN = (fs::temp_directory_path() / "royaumes-bench-XXXXXX").string();
   if (::mkdtemp(PATTERN.data()) == nullptr) {
-    throw cBenchError("cannot create a temporary directory from " + PATTERN);
+    throw cClientError("cannot create a temporary directory from " + PATTERN);
   }
   FPATH = PATTERN;
   try {
@@ -88,7 +88,7 @@ cGameCopy::cGameCopy(const fs::path& SOURCE, int ACCOUNTS) {
       std::ofstream OUT(CHAMPIONS, std::ios::binary | std::ios::trunc);
       OUT << WITHEXTRACHAMPIONS(TEXT, ACCOUNTS);
       if (!OUT.flush()) {
-        throw cBenchError("cannot write " + CHAMPIONS.string());
+        throw cClientError("cannot write " + CHAMPIONS.string());
       }
     }
     std::ofstream OUT(FPATH / "players" / "accounts.zrk", std::ios::trunc);
@@ -97,12 +97,12 @@ cGameCopy::cGameCopy(const fs::path& SOURCE, int ACCOUNTS) {
     }
     OUT.close();
     if (!OUT) {
-      throw cBenchError("cannot write the accounts of " + FPATH.string());
+      throw cClientError("cannot write the accounts of " + FPATH.string());
     }
   } catch (const fs::filesystem_error& E) {
     std::error_code EC;
     fs::remove_all(FPATH, EC);
-    throw cBenchError(std::string("cannot copy the game directory: ") + E.what());
+    throw cClientError(std::string("cannot copy the game directory: ") + E.what());
   } catch (...) {
     std::error_code EC;
     fs::remove_all(FPATH, EC);
