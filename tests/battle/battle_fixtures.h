@@ -8,35 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "base/console.h"
-#include "base/random.h"
 #include "battle/war.h"
 #include "forces/champion.h"
 #include "forces/championpos.h"
 #include "forces/creature.h"
 #include "forces/troupe.h"
-#include "players/joueur.h"
-#include "server/startup.h"
-#include "support/fixtures.h"
-#include "world/world.h"
+#include "support/game_in_play.h"
 
 namespace battlefixtures {
 
 using Lines = std::vector<std::string>;
 
-/// The shipped game (its characteristics) with a world, two players alice and
-/// bob without anything, and no battle on arrival unless a test installs it.
-class Battles : public ::testing::Test {
+/// The shipped game (its characteristics) with two players alice and bob
+/// without anything, and no battle on arrival unless a test installs it.
+class Battles : public testsupport::cGameInPlay {
  protected:
-  Battles() {
-    INITGAME();
-    WORLDMAP->CREATEWORLD();
-    BATTLELINKS.TESTWAR = nullptr;
-    RANDOMGEN().SEED(11);
-    ALICE = PLAYER("alice");
-    BOB = PLAYER("bob");
-  }
-  ~Battles() override { FREEGAME(); }
+  Battles() { BATTLELINKS.TESTWAR = nullptr; }
 
   static cJoueur* PLAYER(const std::string& NAME) {
     return JEUJOUEURS->ADD(std::make_unique<cJoueur>(JEUJOUEURS->FINDAVAILUID(), NAME));
@@ -87,10 +74,8 @@ class Battles : public ::testing::Test {
     }));
   }
 
-  testsupport::cShippedGameDir GAME;
-  cConsoleCapture CONSOLELOG;
-  cJoueur* ALICE = nullptr;
-  cJoueur* BOB = nullptr;
+  cJoueur* ALICE = PLAYER("alice");
+  cJoueur* BOB = PLAYER("bob");
 };
 
 }  // namespace battlefixtures

@@ -5,17 +5,12 @@
 #include <utility>
 #include <vector>
 
-#include "base/console.h"
-#include "base/random.h"
 #include "forces/batiment.h"
 #include "forces/championpos.h"
 #include "forces/creature.h"
 #include "forces/troupe.h"
 #include "forces/ville.h"
-#include "players/joueur.h"
-#include "server/startup.h"
-#include "support/fixtures.h"
-#include "world/world.h"
+#include "support/game_in_play.h"
 
 namespace {
 
@@ -24,12 +19,9 @@ using tLines = std::vector<std::string>;
 // The shipped game on a world of meadows (terrain 0, sign '.') except square 10
 // (forest, 'f'), 11 (hills, 'n') and 50 ('f'), 51 ('n'); players alice, carol
 // and bob, in that list order, who know nothing yet.
-class Visibility : public ::testing::Test {
+class Visibility : public testsupport::cGameInPlay {
  protected:
   Visibility() {
-    INITGAME();
-    WORLDMAP->CREATEWORLD();
-    RANDOMGEN().SEED(11);
     for (int32_t I = 1; I <= 100; ++I) {
       WORLDMAP->GETSQUARE(I)->TYPETERRAIN = 0;
       WORLDMAP->GETSQUARE(I)->RESSDISPO = {1, 2, 3, 4, 5};
@@ -40,9 +32,7 @@ class Visibility : public ::testing::Test {
     for (const char* NAME : {"alice", "carol", "bob"}) {
       PLAYERS.push_back(JEUJOUEURS->ADD(std::make_unique<cJoueur>(JEUJOUEURS->COUNT(), NAME)));
     }
-    CONSOLELOG.CLEAR();
   }
-  ~Visibility() override { FREEGAME(); }
 
   template <class REPORT>
   static tLines Report(REPORT&& WRITE) {
@@ -62,8 +52,6 @@ class Visibility : public ::testing::Test {
     return cChampionPosition::TOMAP(C, COORDMAP(X, Y), false);
   }
 
-  testsupport::cShippedGameDir GAME;
-  cConsoleCapture CONSOLELOG;
   std::vector<cJoueur*> PLAYERS;
 };
 

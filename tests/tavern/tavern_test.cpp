@@ -7,32 +7,24 @@
 #include <utility>
 #include <vector>
 
-#include "base/console.h"
-#include "base/errors.h"
-#include "base/random.h"
+#include "forces/batiment.h"
 #include "forces/champion.h"
 #include "forces/championpos.h"
-#include "forces/rules_fixtures.h"
 #include "forces/ville.h"
-#include "players/joueur.h"
+#include "support/game_in_play.h"
 
 namespace {
 
 using testsupport::cScopedGlobal;
 using tLines = std::vector<std::string>;
 
-// The rules, a champion catalogue the tests fill, no player yet, and an empty
-// tavern as JEUTAVERN.
-struct TavernTest : ::testing::Test {
-  rulesfixtures::cForcesRules RULES;
-  tChampionLinks SAVEDLINKS = std::exchange(CHAMPIONLINKS, tChampionLinks{});
+// The shipped rules with a champion catalogue the tests fill, no player yet,
+// and an empty tavern as JEUTAVERN.
+struct TavernTest : testsupport::cGameInPlay {
   cScopedGlobal<cListeChampions> CHAMPIONS{JEUCHAMPIONS, std::make_unique<cListeChampions>("", "")};
   cScopedGlobal<cListeJoueurs> PLAYERS{JEUJOUEURS, std::make_unique<cListeJoueurs>("jeuJoueurs")};
   cScopedGlobal<cTavern> TAVERN{JEUTAVERN, std::make_unique<cTavern>()};
-  cBatiment* BOURG = RULES.BATIMENT(0, "bourg", 1);
-  cConsoleCapture CONSOLELOG;
-
-  ~TavernTest() override { CHAMPIONLINKS = SAVEDLINKS; }
+  cBatiment* BOURG = JEUBATIMENTS->SEARCHBATIMENT("bourg");
 
   // Champions a, b, c... of uids 0, 1, 2... at the levels given.
   std::vector<cChampion*> Champions(const std::vector<int32_t>& LEVELS) {
@@ -223,18 +215,6 @@ TEST_F(TavernTest, AnOfferEndingWithoutBidderFreesItsChampion) {
   EXPECT_EQ(TAVERN->ITEM(0)->MODELE, C[0]);
 }
 
-TEST_F(TavernTest, FromTavernFreesOnlyAChampionOnOffer) {
-  const auto C = Champions({0, 0});
-  TAVERN->ADD(C[0]);
-  C[1]->STATE = sChampionInGame;
-  EXPECT_EQ(TAVERN->FROMTAVERN(C[1]), C[1]);
-  EXPECT_EQ(C[1]->STATE, sChampionInGame);
-  EXPECT_EQ(TAVERN->COUNT(), 1);
-  EXPECT_EQ(TAVERN->FROMTAVERN(C[0]), C[0]);
-  EXPECT_EQ(C[0]->STATE, sChampionNotAssigned);
-  EXPECT_TRUE(TAVERN->ISEMPTY());
-}
-
 TEST_F(TavernTest, OffersReadBackKeepTheirBidderOnceThePlayersAreLoaded) {
   const auto C = Champions({0, 0, 0, 0});
   cBuffer IN;
@@ -301,7 +281,7 @@ TEST_F(TavernTest, TheCatalogueWritesEachOfferAfterItsChampionAndReadsItBackAsNo
   ASSERT_EQ(OUT.READCOUNT(), 29);
   EXPECT_EQ(tLines(OUT.LINES().begin() + 24, OUT.LINES().end()),
             (tLines{"#1", "b", "no player", "turnBeforeSold:20", "price:1500"}));
-  const std::string INGAME = (RULES.DIR.PATH() / "inGameHeros.zrk").string();
+  const std::string INGAME = (GAME.DIR.PATH() / "inGameHeros.zrk").string();
   ASSERT_TRUE(OUT.SAVETOFILE(INGAME));
   cListeChampions BACK(INGAME, "");
   ASSERT_TRUE(BACK.LOADCHAMPIONS());

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/console.h"
+#include "base/errors.h"
+#include "base/random.h"
+#include "players/joueur.h"
+#include "protocol/session.h"
+#include "server/nanny.h"
+#include "server/startup.h"
+#include "support/fixtures.h"
+#include "world/world.h"
+
+namespace testsupport {
+
+/// The shipped game started from a copy of its directory, with a world and the
+/// random generator seeded with 11, the console captured, and SESSION: a client
+/// at the login until PLAY puts it in play.
+class cGameInPlay : public ::testing::Test {
+ protected:
+  cGameInPlay() {
+    INITGAME();
+    WORLDMAP->CREATEWORLD();
+    RANDOMGEN().SEED(11);
+    CONSOLELOG.CLEAR();
+  }
+  ~cGameInPlay() override {
+    SESSION.TAKENEWJOUEUR();  // a player still at the race question goes before the game
+    FREEGAME();
+  }
+
+  /// A new player NAME of race 0 in JEUJOUEURS, as the login makes it.
+  static cJoueur* NEWPLAYER(const std::string& NAME) {
+    auto J = std::make_unique<cJoueur>();
+    EXPECT_TRUE(J->NEWPLAYER());
+    J->FNAME = NAME;
+    J->CHGRACE(0);
+    return JEUJOUEURS->ADD(std::move(J));
+  }
+
+  /// SESSION plays J, logged on to the account of J's name if there is one.
+  cJoueur* PLAY(cJoueur* J) {
+    SESSION.LOGON(J->FNAME);
+    SESSION.FJOUEUR = J;
+    SESSION.CHGSTATE(CON_PLAYING);
+    return J;
+  }
+
+  /// LINE acted on as the server acts on a line of SESSION; the bytes it sent.
+  std::string RUN(const std::string& LINE, cSession& S) {
+    S.CLEAROUTPUT();
+    S.FCOMMAND = LINE;
+    std::string WHY;
+    EXPECT_TRUE(PLAYLINE(S, WHY)) << LINE << ": " << WHY;
+    return S.OUTPUT();
+  }
+  std::string RUN(const std::string& LINE) { return RUN(LINE, SESSION); }
+
+  /// The reply to LINE cut into its lines, without their CR LF.
+  std::vector<std::string> LINES(const std::string& LINE) {
+    const std::string OUT = RUN(LINE);
+    std::vector<std::string> R;
+    for (std::size_t START = 0, END = 0; START < OUT.size(); START = END + 2) {
+      END = OUT.find("\r\n", START);
+      R.push_back(OUT.substr(START, END - START));
+    }
+    return R;
+  }
+
+  /// Starts the game again from the directory as it is now: the message of
+  /// the load error, or "" when it starts.
+  std::string RESTART() {
+    FREEGAME();
+    try {
+      INITGAME();
+    } catch (const cLoadError& E) {
+      return E.what();
+    }
+    return "";
+  }
+
+  cShippedGameDir GAME;
+  cConsoleCapture CONSOLELOG;
+  cSession SESSION;
+};
+
+}  // namespace testsupport
