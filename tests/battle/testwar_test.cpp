@@ -40,7 +40,7 @@ class Arrivals : public battlefixtures::Battles {
 
 TEST_F(Arrivals,
        AnArrivalFightsTheOtherPlayersChampionsThenTheirGuardsAndStopsWhenItsChampionDies) {
-  cJoueur* CAROL = PLAYER("carol");
+  cJoueur* CAROL = BAREPLAYER("carol");
   STACK(HERO(BOB, "b1", "def:1"), P, 1, 1);
   STACK(HERO(BOB, "b2", "def:1", 0, 6, 6), P, 1, 1);
   STACK(HERO(CAROL, "c1", "def:1"), P, 2, 1);

@@ -9,6 +9,8 @@
 #include "base/console.h"
 #include "base/errors.h"
 #include "base/random.h"
+#include "forces/champion.h"
+#include "forces/championpos.h"
 #include "players/joueur.h"
 #include "protocol/session.h"
 #include "server/nanny.h"
@@ -41,6 +43,25 @@ class cGameInPlay : public ::testing::Test {
     J->FNAME = NAME;
     J->CHGRACE(0);
     return JEUJOUEURS->ADD(std::move(J));
+  }
+
+  /// A player of JEUJOUEURS with nothing at all.
+  static cJoueur* BAREPLAYER(const std::string& NAME) {
+    return JEUJOUEURS->ADD(std::make_unique<cJoueur>(JEUJOUEURS->FINDAVAILUID(), NAME));
+  }
+
+  /// A new champion of the catalogue, NAME with the values CARACTS ("att:2-def:1")
+  /// and the flee threshold WIMPY, in play for J on (X, Y) without a battle.
+  static cChampionPosition* HERO(cJoueur* J, const std::string& NAME, const std::string& CARACTS,
+                                 int32_t WIMPY = 0, int32_t X = 5, int32_t Y = 5) {
+    auto M = std::make_unique<cChampion>();
+    M->FUID = JEUCHAMPIONS->FINDAVAILUID();
+    M->FNAME = NAME;
+    M->FCARACTS.FROMSTRING(CARACTS);
+    M->WIMPY = WIMPY;
+    M->FJOUEUR = J;
+    auto C = std::make_unique<cChampionPosition>(JEUCHAMPIONS->ADD(std::move(M)));
+    return cChampionPosition::TOMAP(C, COORDMAP(X, Y), false);
   }
 
   /// SESSION plays J, logged on to the account of J's name if there is one.
