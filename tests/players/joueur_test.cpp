@@ -70,10 +70,10 @@ TEST_F(Players, ATroopOfTheChampionsSquareGoesIntoItsArmyFromTheLineAskedAndBack
   EXPECT_EQ(J->TROUPES->COUNT(), 2);
 }
 
-TEST_F(Players, SaveLoadSaveGivesTheSameFileWithoutTheGraveyard) {
-  // Alice: a town, troops in town and in an army, a construction, a
+TEST_F(Players, ASavePassWritesThePlayersThatChangedWhichLoadAsTheyWere) {
+  // Carl: a town, troops in town and in an army, a construction, a
   // recruitment, two champions, one on its way, and a dead one.
-  cJoueur* J = NewPlayer("Alice");
+  cJoueur* J = NewPlayer("carl");
   cChampionPosition* FIRST = J->CHAMPIONS->ITEM(0);
   const tcoordMap HOME = FIRST->FPOSITION;
   J->VILLES->WIZARDBATIMENT(JEUBATIMENTS->SEARCHBATIMENT("bourg"), HOME);
@@ -96,25 +96,44 @@ TEST_F(Players, SaveLoadSaveGivesTheSameFileWithoutTheGraveyard) {
   }
   ASSERT_TRUE(MORE[0]->MOVETO(COORDMAP(9, 7)));
   J->MOVETOCIMETIERE(*MORE[1]);
-  std::string ERROR;
-  ASSERT_TRUE(J->SAVE(ERROR)) << ERROR;
-  const fs::path PLAYERFILE = GAME.DIR.PATH() / "players" / "Alice.plr";
-  const std::string FIRSTSAVE = ReadAll(PLAYERFILE);
+  NewPlayer("zoe");
+  NewPlayer("Bob");
+
+  // A budget of nothing still looks at one player per step.
+  JEUJOUEURS->STARTSAVEPASS();
+  std::vector<int32_t> STEPS;
+  while (JEUJOUEURS->SAVING()) {
+    STEPS.push_back(JEUJOUEURS->SAVESTEP(0));
+  }
+  EXPECT_EQ(STEPS, (std::vector<int32_t>{1, 1, 1}));
+  EXPECT_EQ(CONSOLELOG.LINES(),
+            (std::vector<std::string>{"joueur:carl", "joueur:zoe", "joueur:Bob"}));
+  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
+  JEUJOUEURS->FIND("Bob")->AVAILTURNS = 7;
+  CONSOLELOG.CLEAR();
+  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 1);
+  EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>{"joueur:Bob"});
+  const fs::path CARL = GAME.DIR.PATH() / "players" / "carl.plr";
+  const std::string SAVED = ReadAll(CARL);
   for (const char* PART :
        {"[towns]\r\nnbLines:1\r\n", "[under construction]\r\nnbLines:1\r\n",
         "[troops]\r\nnbLines:1\r\n", "[under recruitement]\r\nnbLines:1\r\n",
         "[champions]\r\nnbLines:2\r\n", "line:2\r\ncol:2\r\n", "moveTo:9,7\r\n"}) {
-    EXPECT_NE(FIRSTSAVE.find(PART), std::string::npos) << PART << " in " << FIRSTSAVE;
+    EXPECT_NE(SAVED.find(PART), std::string::npos) << PART << " in " << SAVED;
   }
 
-  // Loaded into a fresh game, the player writes the same bytes.
+  // A leftover temporary of an interrupted save is not a player.
+  GAME.DIR.WRITE("players/x.plr.tmp", "garbage");
   ASSERT_EQ(RESTART(), "");
-  ASSERT_EQ(JEUJOUEURS->COUNT(), 1);
-  cJoueur* BACK = JEUJOUEURS->ITEM(0);
+  ASSERT_EQ(JEUJOUEURS->COUNT(), 3);
+  // A player loaded is as its file says: nothing to write, and the same bytes when written.
+  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
+  cJoueur* BACK = JEUJOUEURS->FIND("carl");
+  ASSERT_NE(BACK, nullptr);
+  std::string ERROR;
   ASSERT_TRUE(BACK->SAVE(ERROR)) << ERROR;
-  EXPECT_EQ(ReadAll(PLAYERFILE), FIRSTSAVE);
+  EXPECT_EQ(ReadAll(CARL), SAVED);
   EXPECT_EQ(BACK->CIMETIERE->COUNT(), 0);
-
   // The champion on its way keeps its target and needs the full exit cost again.
   cChampionPosition* WALKER = BACK->CHAMPIONS->ITEM(0)->ENDMOVE == COORDMAP(9, 7)
                                   ? BACK->CHAMPIONS->ITEM(0)
@@ -128,42 +147,6 @@ TEST_F(Players, SaveLoadSaveGivesTheSameFileWithoutTheGraveyard) {
   // The loaded constructions and recruitments pay from the loaded capital.
   EXPECT_EQ(BACK->CONSTRUCTIONS->ITEM(0)->FCAPITALPLAYER, &BACK->CAPITAL);
   EXPECT_EQ(BACK->RECRUTEMENTS->ITEM(0)->TRSFMOBILES, BACK->TROUPES.get());
-}
-
-TEST_F(Players, ActFillsEachObjectsNameAndIdentifierMarkers) {
-  const cMobile ALDRIC(4, "Aldric");
-  const cMobile BOB(7, "bob");
-  EXPECT_EQ(cJoueur::ACT("$n1 ($n2) #$i1/$i2 $n3 $x1", {&ALDRIC, &BOB}),
-            "aldric (bob) #4/7 $n3 $x1");
-}
-
-TEST_F(Players, SavesWriteOnlyThePlayersThatChangedAndLoadsReadThemInNameOrder) {
-  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
-  NewPlayer("zoe");
-  NewPlayer("Bob");
-  NewPlayer("carl");
-  // A budget of nothing still looks at one player per step.
-  JEUJOUEURS->STARTSAVEPASS();
-  std::vector<int32_t> STEPS;
-  while (JEUJOUEURS->SAVING()) {
-    STEPS.push_back(JEUJOUEURS->SAVESTEP(0));
-  }
-  EXPECT_EQ(STEPS, (std::vector<int32_t>{1, 1, 1}));
-  EXPECT_EQ(CONSOLELOG.LINES(),
-            (std::vector<std::string>{"joueur:zoe", "joueur:Bob", "joueur:carl"}));
-  CONSOLELOG.CLEAR();
-  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
-  JEUJOUEURS->FIND("Bob")->AVAILTURNS = 7;
-  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 1);
-  EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>{"joueur:Bob"});
-  // A leftover temporary of an interrupted save is not a player.
-  GAME.DIR.WRITE("players/x.plr.tmp", "garbage");
-  ASSERT_EQ(RESTART(), "");
-  ASSERT_EQ(JEUJOUEURS->COUNT(), 3);
-  EXPECT_EQ(JEUJOUEURS->ITEM(0)->FNAME, "Bob");
-  EXPECT_EQ(JEUJOUEURS->ITEM(2)->FNAME, "zoe");
-  // A player loaded from its file is as its file says: nothing to write.
-  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
 }
 
 TEST_F(Players, ABadPlayerFileStopsTheStartNamingFileLineAndTextAndIsLeftAlone) {

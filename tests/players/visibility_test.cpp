@@ -16,6 +16,8 @@ namespace {
 
 using tLines = std::vector<std::string>;
 
+const char* const SIGHT = "depl:3-scout:1";  // a champion sees one square around it
+
 // The shipped game on a world of meadows (terrain 0, sign '.') except square 10
 // (forest, 'f'), 11 (hills, 'n') and 50 ('f'), 51 ('n'); players alice, carol
 // and bob, in that list order, who know nothing yet.
@@ -30,7 +32,7 @@ class Visibility : public testsupport::cGameInPlay {
       WORLDMAP->GETSQUARE(I)->TYPETERRAIN = static_cast<int8_t>(T);
     }
     for (const char* NAME : {"alice", "carol", "bob"}) {
-      PLAYERS.push_back(JEUJOUEURS->ADD(std::make_unique<cJoueur>(JEUJOUEURS->COUNT(), NAME)));
+      PLAYERS.push_back(BAREPLAYER(NAME));
     }
   }
 
@@ -39,17 +41,6 @@ class Visibility : public testsupport::cGameInPlay {
     cBuffer B;
     WRITE(B);
     return B.LINES();
-  }
-
-  // A free champion of the catalogue, renamed NAME and scouting 1 square
-  // around it, in play for J on (X, Y).
-  static cChampionPosition* Champion(cJoueur* J, const std::string& NAME, int32_t X, int32_t Y) {
-    cChampion* MODEL = JEUCHAMPIONS->CHOOSERANDOM();
-    MODEL->FNAME = NAME;
-    MODEL->FCARACTS.FROMSTRING("depl:3-scout:1");
-    auto C = std::make_unique<cChampionPosition>(MODEL);
-    auto UNHELD = C->ASSIGNPLAYER(J);
-    return cChampionPosition::TOMAP(C, COORDMAP(X, Y), false);
   }
 
   std::vector<cJoueur*> PLAYERS;
@@ -109,7 +100,7 @@ TEST_F(Visibility, PiecesOnKnownSquaresAreListedPlayerByPlayer) {
   cCreature* MILICIEN = JEUCREATURES->SEARCHCREATURE("milicien");
 
   // Nothing known: no line, whatever stands where.
-  cChampionPosition* SCOUT = Champion(&A, "eclaireur", 2, 2);
+  cChampionPosition* SCOUT = HERO(&A, "eclaireur", SIGHT, 0, 2, 2);
   A.CARTE.CLEAR();
   for (const sTypeMobile K : {sNone, sCreature, sChampion, sVille}) {
     EXPECT_EQ(Report([&](cBuffer& OUT) { JEUJOUEURS->VISIBLEMOBILES(K, OUT, A); }), tLines{});
@@ -118,9 +109,9 @@ TEST_F(Visibility, PiecesOnKnownSquaresAreListedPlayerByPlayer) {
   // Alice knows rows 1 to 3; her champion then leaves them for 9,9, from where
   // it sees 8,8 to 10,10 too.
   A.CARTE.MAP = {{1, 30}};
-  Champion(&C, "corbeau", 5, 3);
-  Champion(&B, "brute", 4, 1);
-  Champion(&B, "lointain", 5, 8);
+  HERO(&C, "corbeau", SIGHT, 0, 5, 3);
+  HERO(&B, "brute", SIGHT, 0, 4, 1);
+  HERO(&B, "lointain", SIGHT, 0, 5, 8);
   C.TROUPES->WIZARD(MILICIEN, 5, JEUCREATURES.get(), COORDMAP(1, 3));
   B.TROUPES->WIZARD(MILICIEN, 7, JEUCREATURES.get(), COORDMAP(3, 3));
   B.TROUPES->WIZARD(MILICIEN, 9, JEUCREATURES.get(), COORDMAP(3, 4));

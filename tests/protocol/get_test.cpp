@@ -22,18 +22,13 @@ class Get : public testsupport::cGameInPlay {
       WORLDMAP->GETSQUARE(I)->TYPETERRAIN = static_cast<int8_t>(TERRAIN);
       WORLDMAP->GETSQUARE(I)->RESSDISPO = {7, 0, 0, 0, 9};
     }
-    cJoueur& P = *PLAY(JEUJOUEURS->ADD(std::make_unique<cJoueur>(0, "demo")));
-    cJoueur& ZED = *JEUJOUEURS->ADD(std::make_unique<cJoueur>(1, "zed"));
+    cJoueur& P = *PLAY(BAREPLAYER("demo"));
     P.CARTE.MAP = {{12, 13}};
     P.VILLES->WIZARDBATIMENT(JEUBATIMENTS->SEARCHBATIMENT("bourg"), COORDMAP(2, 2));
     P.TROUPES->WIZARD(JEUCREATURES->SEARCHCREATURE("milicien"), 3, JEUCREATURES.get(),
                       COORDMAP(3, 2));
-    auto ENEMY = std::make_unique<cChampionPosition>(JEUCHAMPIONS->CHOOSERANDOM());
-    SEEN = "Champion " + ENEMY->FNAME + " (zed) visible a 3,2";
-    auto UNHELD = ENEMY->ASSIGNPLAYER(&ZED);
-    cChampionPosition::TOMAP(ENEMY, COORDMAP(3, 2), false);
+    HERO(BAREPLAYER("zed"), "zorn", "scout:1", 0, 3, 2);
   }
-  std::string SEEN;
 };
 
 }  // namespace
@@ -58,7 +53,8 @@ TEST_F(Get, EachQueryAnswersUnderItsHeaderAndOtherWordingsNothing) {
       {"GET GAME TROOPS", TROOPS},
       {"GET BUILDINGS VISIBLES",
        {"RETURN VISIBLE BUILDINGS", "Batiment bourg (demo) visible a 2,2", "END RETURN"}},
-      {"GET ENEMY  CHAMPIONS", {"RETURN VISIBLE ENEMIES CHAMPIONS", SEEN, "END RETURN"}},
+      {"GET ENEMY  CHAMPIONS",
+       {"RETURN VISIBLE ENEMIES CHAMPIONS", "Champion zorn (zed) visible a 3,2", "END RETURN"}},
       {"GET ENEMY TROOPS", {"RETURN VISIBLE ENEMIES TROOPS", "END RETURN"}},
       {"GET ENEMY BUILDINGS", {"RETURN VISIBLE ENEMIES BUILDINGS", "END RETURN"}},
       {"GET SQUARES", SQUARES},
