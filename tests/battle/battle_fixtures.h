@@ -4,13 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "battle/war.h"
-#include "forces/creature.h"
-#include "forces/troupe.h"
 #include "support/game_in_play.h"
 
 namespace battlefixtures {

@@ -2,14 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
-#include "forces/batiment.h"
-#include "forces/championpos.h"
-#include "forces/creature.h"
-#include "forces/troupe.h"
-#include "forces/ville.h"
 #include "support/game_in_play.h"
 
 namespace {

@@ -1,14 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <tuple>
-#include <vector>
-
-#include "forces/batiment.h"
-#include "forces/championpos.h"
-#include "forces/creature.h"
-#include "forces/troupe.h"
-#include "forces/ville.h"
 #include "protocol/interpreter.h"
 #include "support/game_in_play.h"
 

@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "forces/batiment.h"
-#include "forces/championpos.h"
-#include "forces/creature.h"
-#include "forces/troupe.h"
-#include "forces/ville.h"
 #include "support/game_in_play.h"
 
 namespace {

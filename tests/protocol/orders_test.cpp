@@ -2,15 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <string>
-
 #include "base/strutils.h"
-#include "forces/batiment.h"
-#include "forces/championpos.h"
-#include "forces/creature.h"
-#include "forces/troupe.h"
-#include "forces/ville.h"
 #include "support/game_in_play.h"
 
 namespace {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "forces/champion.h"
-#include "forces/championpos.h"
 #include "support/game_in_play.h"
 
 namespace {

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "forces/champion.h"
 #include "support/game_in_play.h"
 #include "tavern/tavern.h"
 

@@ -2,15 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "base/console.h"
 #include "base/errors.h"
 #include "base/random.h"
+#include "forces/batiment.h"
 #include "forces/champion.h"
 #include "forces/championpos.h"
+#include "forces/creature.h"
+#include "forces/troupe.h"
+#include "forces/ville.h"
 #include "players/joueur.h"
 #include "protocol/session.h"
 #include "server/nanny.h"

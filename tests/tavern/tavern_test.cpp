@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <tuple>
-#include <vector>
-
-#include "forces/batiment.h"
-#include "forces/ville.h"
 #include "support/game_in_play.h"
 
 namespace {
