@@ -1,27 +1,16 @@
-// The server's command line: the defaults are the server without options,
-// both value forms are read, and every value out of its range is refused.
+#include "server/options.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "server/options.h"
-
-TEST(ServerOptions, NoArgumentsKeepTheServersOwnDefaults) {
+TEST(ServerOptions, BothValueFormsAreReadOverTheDefaults) {
   std::string ERROR;
-  const auto O = PARSESERVEROPTIONS({}, ERROR);
-  ASSERT_TRUE(O) << ERROR;
-  EXPECT_EQ(O->DIR, ".");
-  EXPECT_EQ(O->PORT, 9090);
-  EXPECT_EQ(O->IDLEBUSYMS, 5000u);
-  EXPECT_EQ(O->IDLEQUIETMS, 20000u);
-  EXPECT_FALSE(O->SEED);
-  EXPECT_FALSE(O->HELP || O->VERSION);
-}
-
-TEST(ServerOptions, SeparateAndJoinedValues) {
-  std::string ERROR;
+  const auto NONE = PARSESERVEROPTIONS({}, ERROR);
+  ASSERT_TRUE(NONE) << ERROR;
+  EXPECT_EQ(NONE->DIR, ".");
+  EXPECT_EQ(NONE->PORT, 9090);
+  EXPECT_EQ(NONE->IDLEBUSYMS, 5000u);
+  EXPECT_EQ(NONE->IDLEQUIETMS, 20000u);
+  EXPECT_FALSE(NONE->SEED || NONE->HELP || NONE->VERSION);
   const auto O =
       PARSESERVEROPTIONS({"--dir", "/srv/game", "--port=65535", "--idle-busy", "60",
                           "--idle-quiet=3600", "--seed", "18446744073709551615", "--version"},
@@ -37,24 +26,22 @@ TEST(ServerOptions, SeparateAndJoinedValues) {
 }
 
 TEST(ServerOptions, RefusesWhatWouldStartAServerOtherThanAsked) {
-  const std::vector<std::vector<std::string>> BAD{
-      {"--port", "0"},
-      {"--port", "65536"},
-      {"--port", "90x"},
-      {"--port", "-1"},
-      {"--port"},
-      {"--port="},
-      {"--idle-busy", "0"},
-      {"--idle-quiet", "3601"},
-      {"--idle-busy", "1.5"},
-      {"--seed", "-3"},
-      {"--seed", ""},
-      {"--dir", ""},
-      {"--verbose"},
-      {"9090"},
-      {"--port", "9090", "extra"},
-  };
-  for (const auto& ARGS : BAD) {
+  for (const std::vector<std::string>& ARGS :
+       std::vector<std::vector<std::string>>{{"--port", "0"},
+                                             {"--port", "65536"},
+                                             {"--port", "90x"},
+                                             {"--port", "-1"},
+                                             {"--port"},
+                                             {"--port="},
+                                             {"--idle-busy", "0"},
+                                             {"--idle-quiet", "3601"},
+                                             {"--idle-busy", "1.5"},
+                                             {"--seed", "-3"},
+                                             {"--seed", ""},
+                                             {"--dir", ""},
+                                             {"--verbose"},
+                                             {"9090"},
+                                             {"--port", "9090", "extra"}}) {
     std::string ERROR;
     EXPECT_FALSE(PARSESERVEROPTIONS(ARGS, ERROR)) << ARGS[0];
     EXPECT_FALSE(ERROR.empty()) << ARGS[0];

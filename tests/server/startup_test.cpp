@@ -32,6 +32,7 @@ TEST_F(Startup, FilesTheGameCannotUseStopItNamingFileLineAndText) {
       {"data/Creatures.zrk", "", ""},
       {"data/Batiments.zrk", "", ""},
       {"data/heros.zrk", "", ""},
+      // A loader's error names the file within the game directory, the line and its text.
       {"players/accounts.zrk", "1;demo;demo;null;M;e;0\n2;x;y;2026-02-30 00:00:00;M;e;0\n",
        "players/accounts.zrk, line 2: '2026-02-30 00:00:00'"},
       {"data/races.zrk", "#0:humains\r\n#un:elfes\r\n", "data/races.zrk, line 2: 'un'"},

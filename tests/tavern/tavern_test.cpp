@@ -116,45 +116,6 @@ TEST_F(TavernTest, ABidMustComeFromATownBeatThePriceByFivePercentAndBePaid) {
   EXPECT_EQ(BOB->GETGOLD(), 65535);
 }
 
-TEST_F(TavernTest, ATurnCountsEveryOfferDownOnceSellsAndReplacesThoseAtTheEnd) {
-  const auto C = Champions({0, 0, 0, 0, 0, 0});
-  C[5]->STATE = sChampionInGame;
-  for (int32_t I = 0; I < 4; ++I) {
-    TAVERN->ADD(C[static_cast<std::size_t>(I)]);
-  }
-  cJoueur* BOB = Player("bob", 3000, {COORDMAP(5, 5)});
-  ASSERT_TRUE(TAVERN->AUCTION(C[2], *BOB, 600, COORDMAP(5, 5)));
-  for (const auto& [I, TURNS] : {std::pair{0, 2}, {1, 1}, {2, 1}, {3, 3}}) {
-    TAVERN->ITEM(I)->TURNBEFORESOLD = TURNS;
-  }
-
-  TAVERN->PASSTURN();
-  // a and d counted down; b (no bidder) and c (sold) replaced at the end by
-  // the two champions then free: b, freed, and e.
-  ASSERT_EQ(TAVERN->COUNT(), 4);
-  EXPECT_EQ(TAVERN->ITEM(0)->MODELE, C[0]);
-  EXPECT_EQ(TAVERN->ITEM(0)->TURNBEFORESOLD, 1);
-  EXPECT_EQ(TAVERN->ITEM(1)->MODELE, C[3]);
-  EXPECT_EQ(TAVERN->ITEM(1)->TURNBEFORESOLD, 2);
-  for (int32_t I = 2; I < 4; ++I) {
-    EXPECT_TRUE(TAVERN->ITEM(I)->MODELE == C[1] || TAVERN->ITEM(I)->MODELE == C[4]);
-    EXPECT_EQ(TAVERN->ITEM(I)->TURNBEFORESOLD, 20) << "new offers wait for the next turn";
-    EXPECT_EQ(TAVERN->ITEM(I)->MODELE->STATE, sChampionInTavern);
-  }
-  EXPECT_NE(TAVERN->ITEM(2)->MODELE, TAVERN->ITEM(3)->MODELE);
-
-  // The sale: c in play for bob on the square of his bid, seeing around it;
-  // the gold of the bid stays with the tavern.
-  ASSERT_EQ(BOB->CHAMPIONS->COUNT(), 1);
-  EXPECT_EQ(BOB->CHAMPIONS->ITEM(0)->MODELE(), C[2]);
-  EXPECT_EQ(BOB->CHAMPIONS->ITEM(0)->FPOSITION, COORDMAP(5, 5));
-  EXPECT_EQ(C[2]->STATE, sChampionInGame);
-  EXPECT_EQ(C[2]->FJOUEUR, BOB);
-  EXPECT_TRUE(BOB->CARTE.INMAT(6, 6));
-  EXPECT_EQ(BOB->OUTPUT.LINES().back(), "(2) c a rejoint votre armee");
-  EXPECT_EQ(BOB->GETGOLD(), 2400);
-}
-
 TEST_F(TavernTest, OffersOfChampionsThatLoadedPlayersHoldAreReplaced) {
   const auto C = Champions({0, 0, 0, 0, 0});
   TAVERN->BUILDTAVERN();
@@ -171,21 +132,4 @@ TEST_F(TavernTest, OffersOfChampionsThatLoadedPlayersHoldAreReplaced) {
     }
   }
   EXPECT_EQ(HELD->STATE, sChampionInGame);
-}
-
-TEST_F(TavernTest, TheCatalogueWritesEachOfferAfterItsChampionAndReadsItBackAsNoChampion) {
-  const auto C = Champions({0, 2});
-  TAVERN->ADD(C[1]);
-  cBuffer OUT;
-  CHAMPIONS->TOBUFFER(OUT);
-  ASSERT_EQ(OUT.READCOUNT(), 29);
-  EXPECT_EQ(tLines(OUT.LINES().begin() + 24, OUT.LINES().end()),
-            (tLines{"#1", "b", "no player", "turnBeforeSold:20", "price:1500"}));
-  const std::string INGAME = GAME.DIR.WRITE("inGameHeros.zrk", "");
-  ASSERT_TRUE(OUT.SAVETOFILE(INGAME));
-  cListeChampions BACK(INGAME, "");
-  ASSERT_TRUE(BACK.LOADCHAMPIONS());
-  ASSERT_EQ(BACK.COUNT(), 2);
-  EXPECT_EQ(BACK.ITEM(1)->FNAME, "b");
-  EXPECT_EQ(BACK.ITEM(1)->FCARACTS.TOSTRING(), "scout:1");
 }
