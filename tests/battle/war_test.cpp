@@ -82,32 +82,6 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
   EXPECT_LE(std::abs(BORIN->FPOSITION.Y - 5), 2);
 }
 
-TEST_F(War, ShootersThenCatapultsThenTheFrontLinesStrikeTheFastestFirst) {
-  // Every blow hurts a little and kills nothing, so every stack acts once a
-  // round. Line 1: alice's stacks of speed 3 and 5, bob's of speed 4.
-  cCreature* KINDS[] = {
-      KIND("r", "att:1-def:1-vit:3-pdv:100-rng:2"), KIND("c", "att:1-def:1-vit:3-pdv:100-ctplt:2"),
-      KIND("s", "att:1-def:1-pdv:100-vit:3"), KIND("s", "att:1-def:1-pdv:100-vit:5"),
-      KIND("s", "att:1-def:1-pdv:100-vit:4")};
-  for (cChampionPosition* SIDE : {ALDRIC, BORIN}) {
-    STACK(SIDE, KINDS[0], 1, 2);
-    STACK(SIDE, KINDS[1], 1, 2);
-  }
-  STACK(ALDRIC, KINDS[2], 1, 1);
-  STACK(ALDRIC, KINDS[3], 1, 1);
-  STACK(BORIN, KINDS[4], 1, 1);
-  cWar WAR(*ALDRIC, *BORIN);
-  WAR.BATTLE();
-  // Each blow of the first round as its striker's name and side.
-  std::string ORDER;
-  for (const std::string& L : WAR.BUFFERATTAQUANT.LINES()) {
-    if (L.find(" --> ") != std::string::npos && ORDER.size() < 14) {
-      ORDER += L.substr(0, 1) + (L.find(" (alice) -->") != std::string::npos ? "A" : "D");
-    }
-  }
-  EXPECT_EQ(ORDER, "rArDcAcDsAsDsA");
-}
-
 TEST_F(War, ABlowKillsTheUnitsItsDamageCoversAndAttackAndDefenceStayInTheirRange) {
   const struct {
     int ATT, CATT, DEF, CDEF, UNITS;
@@ -197,57 +171,48 @@ TEST_F(War, ShootersAimByLineFlyersFirstCatapultsNeverAtTheFrontAndFrontBlowsMay
 TEST_F(War, StacksMoveUpWhileTheLineAheadHoldsFewerThanThreeAndOnlyTheAttackersStay) {
   // Nobody hurts anybody: one round, then the battle ends. Lines 1 to 3 of
   // the side tried: 'p' a stack, 's' a stack that stays.
-  const struct {
-    bool ATTACKER;
-    std::vector<const char*> LINES;
-    std::vector<int> AFTER;
-  } CASES[] = {
+  const std::tuple<bool, std::vector<std::string>, std::vector<int>> CASES[] = {
       {true, {"p", "s", ""}, {1, 1, 0}},  {false, {"p", "s", ""}, {2, 0, 0}},
       {true, {"", "s", ""}, {1, 0, 0}},   {true, {"pp", "ppp", ""}, {3, 2, 0}},
       {false, {"", "p", "p"}, {1, 1, 0}}, {true, {"ppp", "pp", "pp"}, {3, 3, 1}},
   };
-  cCreature* P = KIND("p", "pdv:5");
-  cCreature* S = KIND("s", "pdv:5-stay:1");
-  for (const auto& C : CASES) {
+  for (const auto& [ATTACKER, LINES, AFTER] : CASES) {
     cChampionPosition* A = HERO(ALICE, "a", "att:0");
     cChampionPosition* D = HERO(BOB, "d", "att:0");
-    cChampionPosition* TRIED = C.ATTACKER ? A : D;
-    STACK(C.ATTACKER ? D : A, P, 1, 1);
+    cChampionPosition* TRIED = ATTACKER ? A : D;
+    STACK(ATTACKER ? D : A, KIND("p", "pdv:5"), 1, 1);
     for (int32_t Y = 1; Y <= 3; ++Y) {
-      for (const char* K = C.LINES[static_cast<std::size_t>(Y - 1)]; *K != '\0'; ++K) {
-        STACK(TRIED, *K == 's' ? S : P, 1, Y);
+      for (const char K : LINES[static_cast<std::size_t>(Y - 1)]) {
+        STACK(TRIED, KIND("p", K == 's' ? "pdv:5-stay:1" : "pdv:5"), 1, Y);
       }
     }
     cWar WAR(*A, *D);
     WAR.BATTLE();
     EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), 2);
-    std::vector<int> AFTER;
+    std::vector<int> SEEN;
     for (int32_t Y = 1; Y <= 3; ++Y) {
-      AFTER.push_back(TRIED->ARMEES.LINE(Y).COUNT());
+      SEEN.push_back(TRIED->ARMEES.LINE(Y).COUNT());
       for (int32_t I = 0; I < TRIED->ARMEES.LINE(Y).COUNT(); ++I) {
         EXPECT_EQ(TRIED->ARMEES.LINE(Y).ITEM(I)->NUMLINE, Y);
       }
     }
-    EXPECT_EQ(AFTER, C.AFTER) << C.ATTACKER << " " << C.LINES[0] << "/" << C.LINES[1];
+    EXPECT_EQ(SEEN, AFTER) << ATTACKER << " " << LINES[0] << "/" << LINES[1];
   }
 }
 
 TEST_F(War, ABattleEndsWithASideOrAfterAHundredRoundsOrARoundThatChangesNothing) {
-  const struct {
-    int ATT, UNITS, DISPLAYS, LEFT;
-  } CASES[] = {{1, 1000, 101, 900}, {1, 5, 6, 0}, {0, 1000, 2, 1000}};
-  cCreature* PION = KIND("pion", "pdv:1");
-  cCreature* FRAPPEUR = KIND("frappeur", "pdv:5");
-  for (const auto& C : CASES) {
+  // One striker of attack ATT against UNITS pawns: the armies drawn, and what is left.
+  const std::tuple<int, int, int, int> CASES[] = {
+      {1, 1000, 101, 900}, {1, 5, 6, 0}, {0, 1000, 2, 1000}};
+  for (const auto& [ATT, UNITS, DISPLAYS, LEFT] : CASES) {
     cChampionPosition* A = HERO(ALICE, "a", "att:0");
     cChampionPosition* D = HERO(BOB, "d", "att:0");
-    FRAPPEUR->FCARACTS.FROMSTRING("pdv:5-att:" + std::to_string(C.ATT));
-    STACK(A, FRAPPEUR, 1, 1);
-    STACK(D, PION, C.UNITS, 1);
+    STACK(A, KIND("frappeur", "pdv:5-att:" + std::to_string(ATT)), 1, 1);
+    STACK(D, KIND("pion", "pdv:1"), UNITS, 1);
     cWar WAR(*A, *D);
     EXPECT_EQ(WAR.BATTLE(), swNobodyBroke);
-    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), C.DISPLAYS);
-    EXPECT_EQ(D->GETPUISSANCE(), C.LEFT);
+    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), DISPLAYS);
+    EXPECT_EQ(D->GETPUISSANCE(), LEFT);
   }
 }
 
@@ -255,80 +220,59 @@ TEST_F(War, ASideBelowItsThresholdDiesOnARollAboveEightyPercentElseFlees) {
   // The breaking side holds two stacks of creatures worth 1 each; the other
   // side destroys the second in the first round, which leaves KEPT percent.
   // No draw comes before the roll, so the roll is the seed's first number.
-  const struct {
-    bool ATTACKERBREAKS;
-    int WIMPY, KEPT;
-    bool ROLLS;
-  } CASES[] = {{true, 90, 85, true}, {false, 90, 85, true}, {true, 50, 40, false}};
-  cCreature* UN = KIND("un", "pdv:1");
-  cCreature* TUEUR = KIND("tueur", "att:4-pdv:1");
-  for (const auto& C : CASES) {
+  const std::tuple<bool, int, int, bool> CASES[] = {
+      {true, 90, 85, true}, {false, 90, 85, true}, {true, 50, 40, false}};
+  for (const auto& [ATTACKERBREAKS, WIMPY, KEPT, ROLLS] : CASES) {
     int32_t DEATHS = 0;
     for (uint64_t SEED = 1; SEED <= 40; ++SEED) {
-      cJoueur* LOSER = C.ATTACKERBREAKS ? ALICE : BOB;
-      cChampionPosition* BREAKER = HERO(LOSER, "perdant", "att:0", C.WIMPY);
-      cChampionPosition* OTHER = HERO(C.ATTACKERBREAKS ? BOB : ALICE, "autre", "att:0");
-      STACK(BREAKER, UN, C.KEPT, 1);
-      STACK(BREAKER, UN, 100 - C.KEPT, 1);
+      cJoueur* LOSER = ATTACKERBREAKS ? ALICE : BOB;
+      cChampionPosition* BREAKER = HERO(LOSER, "perdant", "att:0", WIMPY);
+      cChampionPosition* OTHER = HERO(ATTACKERBREAKS ? BOB : ALICE, "autre", "att:0");
+      STACK(BREAKER, KIND("un", "pdv:1"), KEPT, 1);
+      STACK(BREAKER, KIND("un", "pdv:1"), 100 - KEPT, 1);
       // Worth as much as the second stack: the strongest it may strike.
-      STACK(OTHER, TUEUR, (100 - C.KEPT) / 5, 1);
+      STACK(OTHER, KIND("tueur", "att:4-pdv:1"), (100 - KEPT) / 5, 1);
       RANDOMGEN().SEED(SEED);
-      const bool DIES = C.ROLLS && RANDOMGEN().RANDOM(101) <= C.KEPT;
+      const bool DIES = ROLLS && RANDOMGEN().RANDOM(101) <= KEPT;
+      DEATHS += DIES ? 1 : 0;
       RANDOMGEN().SEED(SEED);
-      cWar WAR(C.ATTACKERBREAKS ? *BREAKER : *OTHER, C.ATTACKERBREAKS ? *OTHER : *BREAKER);
-      const sWarOutcome R = WAR.BATTLE();
+      cWar WAR(ATTACKERBREAKS ? *BREAKER : *OTHER, ATTACKERBREAKS ? *OTHER : *BREAKER);
+      const sWarOutcome DIED = ATTACKERBREAKS ? swAttackerDied : swDefenderDied;
+      EXPECT_EQ(WAR.BATTLE(), DIES ? DIED : ATTACKERBREAKS ? swAttackerFled : swDefenderFled);
       WAR.REPORT();
-      const std::string WHO = "Champion perdant (" + LOSER->FNAME + ") ";
-      const std::string LAST = LOG(ALICE).back();
-      EXPECT_EQ(LOG(BOB).back(), LAST);
-      if (DIES) {
-        ++DEATHS;
-        EXPECT_EQ(R, C.ATTACKERBREAKS ? swAttackerDied : swDefenderDied);
-        EXPECT_EQ(LAST, WHO + "est mort sur le champ de bataille");
-        EXPECT_EQ(BREAKER->MODELE()->STATE, sChampionDead);
-      } else {
-        EXPECT_EQ(R, C.ATTACKERBREAKS ? swAttackerFled : swDefenderFled);
-        EXPECT_EQ(LAST, WHO + "a fuit le champ de bataille");
-        EXPECT_GE(LOSER->CHAMPIONS->INDEXOF(BREAKER), 0);
-        EXPECT_EQ(BREAKER->ARMEES.GETCOUNT(), 1);
-      }
+      EXPECT_EQ(LOG(BOB).back(), "Champion perdant (" + LOSER->FNAME + ") " +
+                                     (DIES ? "est mort sur" : "a fuit") + " le champ de bataille");
+      EXPECT_EQ(LOG(ALICE).back(), LOG(BOB).back());
+      EXPECT_EQ(BREAKER->MODELE()->STATE, DIES ? sChampionDead : sChampionInGame);
     }
-    if (C.ROLLS) {
-      EXPECT_GT(DEATHS, 0);
-      EXPECT_LT(DEATHS, 40);
-    } else {
-      EXPECT_EQ(DEATHS, 0);
-    }
+    EXPECT_TRUE(ROLLS ? DEATHS > 0 && DEATHS < 40 : DEATHS == 0) << DEATHS;
   }
 }
 
 TEST_F(War, ASideWithoutPowerFightsNoRoundAndCountsAsHavingNothingLeft) {
-  const struct {
-    bool ATTTROOPS, DEFTROOPS;
-    int ATTWIMPY, DEFWIMPY;
-    sWarOutcome OUTCOME;
-  } CASES[] = {{false, true, 0, 0, swNobodyBroke},
-               {true, false, 0, 50, swDefenderFled},
-               {false, false, 50, 50, swAttackerFled},
-               {true, false, 50, 0, swNobodyBroke}};
-  for (const auto& C : CASES) {
+  // Whether each side has troops, their flee thresholds, the outcome.
+  const std::tuple<bool, bool, int, int, sWarOutcome> CASES[] = {
+      {false, true, 0, 0, swNobodyBroke},
+      {true, false, 0, 50, swDefenderFled},
+      {false, false, 50, 50, swAttackerFled},
+      {true, false, 50, 0, swNobodyBroke}};
+  for (const auto& [ATTTROOPS, DEFTROOPS, ATTWIMPY, DEFWIMPY, OUTCOME] : CASES) {
     ALICE->OUTPUT.CLEAR();
     BOB->OUTPUT.CLEAR();
-    cChampionPosition* A = HERO(ALICE, "a", "att:3-def:3", C.ATTWIMPY);
-    cChampionPosition* D = HERO(BOB, "d", "att:3-def:3", C.DEFWIMPY);
-    if (C.ATTTROOPS) {
-      STACK(A, KIND("soldat", "att:2-pdv:5"), 4, 1);
-    }
-    if (C.DEFTROOPS) {
-      STACK(D, KIND("soldat", "att:2-pdv:5"), 4, 1);
+    cChampionPosition* A = HERO(ALICE, "a", "att:3-def:3", ATTWIMPY);
+    cChampionPosition* D = HERO(BOB, "d", "att:3-def:3", DEFWIMPY);
+    for (cChampionPosition* SIDE : {ATTTROOPS ? A : nullptr, DEFTROOPS ? D : nullptr}) {
+      if (SIDE != nullptr) {
+        STACK(SIDE, KIND("soldat", "att:2-pdv:5"), 4, 1);
+      }
     }
     cWar WAR(*A, *D);
-    EXPECT_EQ(WAR.BATTLE(), C.OUTCOME);
+    EXPECT_EQ(WAR.BATTLE(), OUTCOME);
     WAR.REPORT();
     const Lines REPORT = LOG(ALICE);
-    EXPECT_EQ(REPORT.size(), C.OUTCOME == swNobodyBroke ? 11u : 12u);
-    EXPECT_EQ(REPORT.at(0), std::string("Attaquant : alice:") + (C.ATTTROOPS ? "52" : "0") +
-                                "   Defendant : bob:" + (C.DEFTROOPS ? "52" : "0"));
+    EXPECT_EQ(REPORT.size(), OUTCOME == swNobodyBroke ? 11u : 12u);
+    EXPECT_EQ(REPORT.at(0), std::string("Attaquant : alice:") + (ATTTROOPS ? "52" : "0") +
+                                "   Defendant : bob:" + (DEFTROOPS ? "52" : "0"));
     EXPECT_EQ(LOG(BOB), REPORT);
     EXPECT_EQ(A->MODELE()->EXPERIENCE + D->MODELE()->EXPERIENCE, 0);
   }

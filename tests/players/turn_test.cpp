@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "protocol/interpreter.h"
 #include "support/game_in_play.h"
 
@@ -67,80 +69,74 @@ TEST_F(Turns, RecruitmentsThenConstructionsPayBeforeTheBuildingsProduce) {
 }
 
 TEST_F(Turns, BuildingsExploitTheGroundAroundThemOrPayThePlayerUpTo65535) {
-  struct tBuilding {
-    const char *CARACTS, *TERRAIN, *JOUEUR, *PROD;
-    int32_t X, Y;
-  };
+  // Buildings ("caracts taken-from-each-square paid-to-the-player yield X Y"),
+  // every square's deposit, the stock before and after, and the deposit left
+  // on some squares (X, Y, deposit).
   const tRess ZERO{0, 0, 0, 0, 0};
-  // Buildings, every square's deposit, the stock before and after, and the
-  // deposit left on some squares (X, Y, deposit).
-  const struct {
-    std::vector<tBuilding> BUILDINGS;
-    tRess GROUND, BEFORE, AFTER;
-    std::vector<std::tuple<int32_t, int32_t, tRess>> LEFT;
-  } CASES[] = {
-      // The exploit buildings of a square pool their takings and yields over the largest range.
-      {{{"exploit:2", "0/1/0/0/0", "0/0/0/0/0", "0/3/0/0/0", 5, 5},
-        {"exploit:1", "0/2/0/0/0", "0/0/0/0/0", "0/1/0/0/0", 5, 5}},
-       {10, 10, 10, 10, 10},
-       ZERO,
-       {0, 25 * 4, 0, 0, 0},
-       {{3, 3, {10, 7, 10, 10, 10}}, {7, 7, {10, 7, 10, 10, 10}}, {2, 5, {10, 10, 10, 10, 10}}}},
-      // A square holding less than the taking gives nothing of it and keeps it.
-      {{{"exploit:0", "0/5/0/0/0", "0/0/0/0/0", "0/2/1/0/0", 4, 6}},
-       {0, 3, 0, 0, 0},
-       ZERO,
-       {0, 0, 1, 0, 0},
-       {{4, 6, {0, 3, 0, 0, 0}}}},
-      {{{"exploit:0", "0/5/0/0/0", "0/0/0/0/0", "0/2/1/0/0", 4, 6}},
-       {0, 5, 0, 0, 0},
-       ZERO,
-       {0, 2, 1, 0, 0},
-       {{4, 6, ZERO}}},
-      {{{"exploit:0", "0/5/0/0/0", "0/0/0/0/0", "0/2/1/0/0", 4, 6}},
-       {0, 6, 0, 0, 0},
-       ZERO,
-       {0, 2, 1, 0, 0},
-       {{4, 6, {0, 1, 0, 0, 0}}}},
-      // Each square exploits its own ground.
-      {{{"exploit:0", "0/0/0/0/1", "0/0/0/0/0", "0/0/0/0/5", 7, 7},
-        {"exploit:0", "0/0/0/2/0", "0/0/0/0/0", "0/0/0/3/0", 2, 2}},
-       {4, 4, 4, 4, 4},
-       ZERO,
-       {0, 0, 0, 3, 5},
-       {{2, 2, {4, 4, 4, 2, 4}}, {7, 7, {4, 4, 4, 4, 3}}}},
-      // Other buildings pay the player directly and take nothing from the ground.
-      {{{"exploit:0", "0/2/0/0/0", "0/0/0/0/0", "0/1/0/0/0", 3, 8},
-        {"none", "5/5/5/5/5", "10/0/0/0/0", "0/0/3/0/0", 3, 8}},
-       {9, 9, 9, 9, 9},
-       ZERO,
-       {10, 1, 3, 0, 0},
-       {{3, 8, {9, 7, 9, 9, 9}}}},
-      {{{"none", "0/0/0/0/0", "10/0/0/0/0", "0/0/0/0/0", 5, 5},
-        {"exploit:1", "0/0/0/0/0", "0/0/0/0/0", "0/1/0/0/0", 5, 5},
-        {"exploit:0", "0/0/0/0/0", "0/0/0/0/0", "0/0/40000/0/0", 8, 8},
-        {"exploit:0", "0/0/0/0/0", "0/0/0/0/0", "0/0/40000/0/0", 8, 8}},
-       ZERO,
-       {65530, 65530, 0, 65530, 65530},
-       {65535, 65535, 65535, 65530, 65530},
-       {}},
-  };
-  for (const auto& K : CASES) {
+  const std::tuple<std::vector<std::string>, tRess, tRess, tRess,
+                   std::vector<std::tuple<int32_t, int32_t, tRess>>>
+      CASES[] = {
+          // The exploit buildings of a square pool their takings and yields over the largest range.
+          {{"exploit:2 0/1/0/0/0 0/0/0/0/0 0/3/0/0/0 5 5",
+            "exploit:1 0/2/0/0/0 0/0/0/0/0 0/1/0/0/0 5 5"},
+           {10, 10, 10, 10, 10},
+           ZERO,
+           {0, 25 * 4, 0, 0, 0},
+           {{3, 3, {10, 7, 10, 10, 10}},
+            {7, 7, {10, 7, 10, 10, 10}},
+            {2, 5, {10, 10, 10, 10, 10}}}},
+          // A square holding less than the taking gives nothing of it and keeps it.
+          {{"exploit:0 0/5/0/0/0 0/0/0/0/0 0/2/1/0/0 4 6"},
+           {0, 3, 0, 0, 0},
+           ZERO,
+           {0, 0, 1, 0, 0},
+           {{4, 6, {0, 3, 0, 0, 0}}}},
+          {{"exploit:0 0/5/0/0/0 0/0/0/0/0 0/2/1/0/0 4 6"},
+           {0, 5, 0, 0, 0},
+           ZERO,
+           {0, 2, 1, 0, 0},
+           {{4, 6, ZERO}}},
+          // Each square exploits its own ground; the towns end in square order.
+          {{"exploit:0 0/0/0/0/1 0/0/0/0/0 0/0/0/0/5 7 7",
+            "exploit:0 0/0/0/2/0 0/0/0/0/0 0/0/0/3/0 2 2"},
+           {4, 4, 4, 4, 4},
+           ZERO,
+           {0, 0, 0, 3, 5},
+           {{2, 2, {4, 4, 4, 2, 4}}, {7, 7, {4, 4, 4, 4, 3}}}},
+          // Other buildings pay the player directly and take nothing from the ground.
+          {{"exploit:0 0/2/0/0/0 0/0/0/0/0 0/1/0/0/0 3 8",
+            "none 5/5/5/5/5 10/0/0/0/0 0/0/3/0/0 3 8"},
+           {9, 9, 9, 9, 9},
+           ZERO,
+           {10, 1, 3, 0, 0},
+           {{3, 8, {9, 7, 9, 9, 9}}}},
+          {{"none 0/0/0/0/0 10/0/0/0/0 0/0/0/0/0 5 5",
+            "exploit:1 0/0/0/0/0 0/0/0/0/0 0/1/0/0/0 5 5",
+            "exploit:0 0/0/0/0/0 0/0/0/0/0 0/0/40000/0/0 8 8",
+            "exploit:0 0/0/0/0/0 0/0/0/0/0 0/0/40000/0/0 8 8"},
+           ZERO,
+           {65530, 65530, 0, 65530, 65530},
+           {65535, 65535, 65535, 65530, 65530},
+           {}},
+      };
+  for (const auto& [BUILDINGS, GROUND, BEFORE, AFTER, LEFT] : CASES) {
     J->VILLES->CLEAR();
-    for (const tBuilding& B : K.BUILDINGS) {
-      J->VILLES->WIZARDBATIMENT(Building(B.CARACTS, B.TERRAIN, B.JOUEUR, B.PROD),
-                                COORDMAP(B.X, B.Y));
+    for (const std::string& B : BUILDINGS) {
+      std::istringstream IN(B);
+      std::string CARACTS, TERRAIN, JOUEUR, PROD;
+      int32_t X = 0, Y = 0;
+      IN >> CARACTS >> TERRAIN >> JOUEUR >> PROD >> X >> Y;
+      J->VILLES->WIZARDBATIMENT(Building(CARACTS, TERRAIN, JOUEUR, PROD), COORDMAP(X, Y));
     }
     for (int32_t I = 1; I <= 100; ++I) {
-      WORLDMAP->GETSQUARE(I)->RESSDISPO = K.GROUND;
+      WORLDMAP->GETSQUARE(I)->RESSDISPO = GROUND;
     }
-    J->CAPITAL.RESSOURCE = K.BEFORE;
+    J->CAPITAL.RESSOURCE = BEFORE;
     J->EXPLOITRESSOURCES();
-    EXPECT_EQ(J->CAPITAL.RESSOURCE, K.AFTER) << K.BUILDINGS[0].PROD;
-    for (const auto& [X, Y, DEPOSIT] : K.LEFT) {
+    EXPECT_EQ(J->CAPITAL.RESSOURCE, AFTER) << BUILDINGS[0];
+    for (const auto& [X, Y, DEPOSIT] : LEFT) {
       EXPECT_EQ(WORLDMAP->GETSQUARE(X, Y)->RESSDISPO, DEPOSIT) << X << "," << Y;
     }
-    // The towns are left in square order.
     for (int32_t I = 1; I < J->VILLES->COUNT(); ++I) {
       EXPECT_LE(MAP2INDEX(J->VILLES->ITEM(I - 1)->FPOSITION),
                 MAP2INDEX(J->VILLES->ITEM(I)->FPOSITION));
