@@ -56,16 +56,13 @@ TEST(Framing, CarriageReturnEndsALineLineFeedsAreDroppedAndOverLongLinesDiscarde
 
 TEST(Session, SentLinesEndWithCarriageReturnLineFeedAndLeaveAsTheyAreConsumed) {
   cSession C;
-  C.SEND("Welcome");
-  C.SEND("");
   cBuffer B;
   C.SENDBUFFER(B);
   B.WRITELN("RETURN X");
   B.WRITELN("END RETURN");
+  C.SEND("");
   C.SENDBUFFER(B);
-  EXPECT_EQ(C.OUTPUT(), "Welcome\r\n\r\nRETURN X\r\nEND RETURN\r\n");
-  EXPECT_EQ(B.READCOUNT(), 2);
-  C.CONSUMEOUTPUT(21);
+  C.CONSUMEOUTPUT(12);
   EXPECT_EQ(C.OUTPUT(), "END RETURN\r\n");
 }
 

@@ -80,26 +80,20 @@ TEST_F(Nanny, OnlyARaceOfTheCatalogueAnswersTheQuestionAndTheAccountThenPlaysTha
   EXPECT_EQ(AGAIN.FJOUEUR, SESSION.FJOUEUR);
 }
 
-TEST_F(Nanny, OneAccountMakesOnePlayerWhateverItsConnections) {
+TEST_F(Nanny, OneAccountMakesOnePlayerAndPlayersMadeTogetherGetDifferentIdentifiers) {
+  cSession SECOND, OTHER;
   LOGIN(SESSION, {"bob", "secret"});
+  LOGIN(OTHER, {"alice", "merveille"});
   ASSERT_EQ(SESSION.FSTATE, CON_RACE);
-  cSession SECOND;
   LOGIN(SECOND, {"BOB"});
   EXPECT_EQ(RUN("secret", SECOND), "en jeu\r\npersonnage en cours de creation\r\n");
   EXPECT_EQ(SECOND.FSTATE, CON_PASSWORD);
   EXPECT_EQ(SECOND.FJOUEUR, nullptr);
   RUN("2");
+  LOGIN(OTHER, {"0"});
   // Once the player exists, the second connection plays it too.
   EXPECT_EQ(RUN("secret", SECOND), "en jeu\r\n");
   EXPECT_EQ(SECOND.FJOUEUR, SESSION.FJOUEUR);
-  EXPECT_EQ(JEUJOUEURS->COUNT(), 1);
-}
-
-TEST_F(Nanny, PlayersCreatedAtTheSameTimeGetDifferentIdentifiers) {
-  cSession OTHER;
-  LOGIN(OTHER, {"alice", "merveille"});
-  LOGIN(SESSION, {"bob", "secret", "0"});
-  LOGIN(OTHER, {"0"});
   ASSERT_EQ(JEUJOUEURS->COUNT(), 2);
   EXPECT_NE(SESSION.FJOUEUR->FUID, OTHER.FJOUEUR->FUID);
 }

@@ -7,13 +7,11 @@
 namespace {
 
 using testsupport::cScopedGlobal;
-using tLines = std::vector<std::string>;
 
-// The shipped rules with a champion catalogue the tests fill, no player yet,
-// and an empty tavern as JEUTAVERN.
+// The shipped rules with a champion catalogue the tests fill and an empty
+// tavern as JEUTAVERN.
 struct TavernTest : testsupport::cGameInPlay {
   cScopedGlobal<cListeChampions> CHAMPIONS{JEUCHAMPIONS, std::make_unique<cListeChampions>("", "")};
-  cScopedGlobal<cListeJoueurs> PLAYERS{JEUJOUEURS, std::make_unique<cListeJoueurs>("jeuJoueurs")};
   cScopedGlobal<cTavern> TAVERN{JEUTAVERN, std::make_unique<cTavern>()};
 
   // Champions a, b, c... of uids 0, 1, 2... at the levels given.
@@ -28,16 +26,6 @@ struct TavernTest : testsupport::cGameInPlay {
       R.push_back(CHAMPIONS->ADD(std::move(C)));
     }
     return R;
-  }
-
-  // A player with GOLD gold and a town on each square of TOWNS.
-  static cJoueur* Player(const std::string& NAME, int32_t GOLD, std::vector<tcoordMap> TOWNS) {
-    cJoueur* J = BAREPLAYER(NAME);
-    J->SETGOLD(GOLD);
-    for (const tcoordMap AT : TOWNS) {
-      J->VILLES->WIZARDBATIMENT(JEUBATIMENTS->SEARCHBATIMENT("bourg"), AT);
-    }
-    return J;
   }
 };
 
@@ -68,52 +56,6 @@ TEST_F(TavernTest, OffersOpenForTheFreeChampionsAtTheirLevelsPrice) {
   SMALL.BUILDTAVERN();
   ASSERT_EQ(SMALL.COUNT(), 3);
   EXPECT_EQ(SMALL.ITEM(2)->MODELE, C[3]);
-}
-
-TEST_F(TavernTest, ABidMustComeFromATownBeatThePriceByFivePercentAndBePaid) {
-  const auto C = Champions({0, 0});
-  TAVERN->ADD(C[0]);
-  cJoueur* ALICE = Player("alice", 600, {COORDMAP(2, 2), COORDMAP(1, 2)});
-  cJoueur* BOB = Player("bob", 3000, {COORDMAP(5, 5)});
-
-  // Bidder, champion, amount, square; accepted, the bidder's message, both stocks after.
-  const std::vector<
-      std::tuple<cJoueur*, cChampion*, int32_t, tcoordMap, bool, std::string, int32_t, int32_t>>
-      BIDS{
-          {ALICE, C[0], 525, COORDMAP(3, 3), false,
-           "(#0) a ne peut pas etre recrute a 3,3 pas de ville", 600, 3000},
-          // 11,1 would have the index of 1,2 if it were on the map.
-          {ALICE, C[0], 525, COORDMAP(11, 1), false,
-           "(#0) a ne peut pas etre recrute a 11,1 pas de ville", 600, 3000},
-          {ALICE, C[1], 525, COORDMAP(2, 2), false, "(#1) b n'est pas a recruter", 600, 3000},
-          {ALICE, C[0], 524, COORDMAP(2, 2), false,
-           "Vous n'avez pas propos\xE9 assez pour (#0) a, minimum 525", 600, 3000},
-          {ALICE, C[0], 700, COORDMAP(2, 2), false, "(#0) a est trop cher pour vous", 600, 3000},
-          {ALICE, C[0], 525, COORDMAP(2, 2), true, "(#0) a accepte pour le moment votre offre", 75,
-           3000},
-          {BOB, C[0], 550, COORDMAP(5, 5), false,
-           "Vous n'avez pas propos\xE9 assez pour (#0) a, minimum 551", 75, 3000},
-          {BOB, C[0], 551, COORDMAP(5, 5), true, "(#0) a accepte pour le moment votre offre", 600,
-           2449},
-      };
-  for (const auto& [WHO, CHAMPION, AMOUNT, AT, ACCEPTED, MESSAGE, GOLDALICE, GOLDBOB] : BIDS) {
-    WHO->OUTPUT.CLEAR();
-    EXPECT_EQ(TAVERN->AUCTION(CHAMPION, *WHO, AMOUNT, AT), ACCEPTED) << MESSAGE;
-    EXPECT_EQ(WHO->OUTPUT.LINES(), tLines{MESSAGE});
-    EXPECT_EQ(ALICE->GETGOLD(), GOLDALICE) << MESSAGE;
-    EXPECT_EQ(BOB->GETGOLD(), GOLDBOB) << MESSAGE;
-  }
-  EXPECT_EQ(ALICE->OUTPUT.LINES().back(), "(#0) a a recu une meilleure offre");
-  const cChampionTavern* OFFER = TAVERN->ITEM(0);
-  EXPECT_EQ(OFFER->PRICE, 551);
-  EXPECT_EQ(OFFER->CURJOUEUR, BOB);
-  EXPECT_EQ(OFFER->POSITION, COORDMAP(5, 5));
-
-  // Given back, a bid never takes a stock past 65535.
-  BOB->SETGOLD(65000);
-  ALICE->SETGOLD(600);
-  EXPECT_TRUE(TAVERN->AUCTION(C[0], *ALICE, 580, COORDMAP(2, 2)));
-  EXPECT_EQ(BOB->GETGOLD(), 65535);
 }
 
 TEST_F(TavernTest, OffersOfChampionsThatLoadedPlayersHoldAreReplaced) {
