@@ -13,7 +13,7 @@ using Startup = testsupport::cGameInPlay;
 
 }  // namespace
 
-TEST_F(Startup, FilesTheGameCannotUseStopItNamingFileLineAndText) {
+TEST_F(Startup, MissingRulesOrABadWorldStopItNamingTheFileAndOtherMissingFilesDoNot) {
   // FILE holding TEXT (removed when empty); WHERE: what the error names, "" for a start.
   const struct {
     const char* FILE;
@@ -32,20 +32,7 @@ TEST_F(Startup, FilesTheGameCannotUseStopItNamingFileLineAndText) {
       {"data/Creatures.zrk", "", ""},
       {"data/Batiments.zrk", "", ""},
       {"data/heros.zrk", "", ""},
-      // A loader's error names the file within the game directory, the line and its text.
-      {"players/accounts.zrk", "1;demo;demo;null;M;e;0\n2;x;y;2026-02-30 00:00:00;M;e;0\n",
-       "players/accounts.zrk, line 2: '2026-02-30 00:00:00'"},
-      {"data/races.zrk", "#0:humains\r\n#un:elfes\r\n", "data/races.zrk, line 2: 'un'"},
-      // Catalogues indexed by identifier number their records in file order.
-      {"data/ressources.zrk", "; c\n#1:or\n#2:bois\n", "data/ressources.zrk, line 2: '#1:or'"},
-      {"data/terrains.zrk", "#1:prairie\nmove:1\ncar:.\nor:1\nbois:1\npierre:1\nfer:1\ncristal:1\n",
-       "data/terrains.zrk, line 1: '#1:prairie'"},
-      {"data/caractHeros.zrk", "#1:attaque-att\n",
-       "data/caractHeros.zrk, line 1: '#1:attaque-att'"},
-      {"data/caractMonst.zrk", "; c\n#1:attaque-att\n#2:vol-fly\n",
-       "data/caractMonst.zrk, line 2: '#1:attaque-att'"},
-      {"data/caractBat.zrk", "#0:fondation-hernec\n#2:exploitation-exploit\n",
-       "data/caractBat.zrk, line 2: '#2:exploitation-exploit'"},
+      // A world file of the wrong size is not replaced by a new world.
       {"data/world.wld", std::string(13, '\0'), "data/world.wld"},
   };
   for (const auto& K : CASES) {
