@@ -26,10 +26,7 @@ const char* const BADTURN =
 TEST_F(Interpreter, EachLineAnswersItsOwnReplyAndUnknownKeywordsNothing) {
   // In this order, a line answering nothing after one answering something
   // shows that no reply carries over.
-  const struct {
-    const char* LINE;
-    std::string REPLY;
-  } CASES[] = {
+  const std::pair<const char*, std::string> CASES[] = {
       {"help", HELP},
       {"DANCE", ""},
       {"Help me", HELP},
@@ -55,9 +52,9 @@ TEST_F(Interpreter, EachLineAnswersItsOwnReplyAndUnknownKeywordsNothing) {
       {"TURN 1X", BADTURN},
       {"TURN 99999999999", BADTURN},
   };
-  for (const auto& K : CASES) {
-    EXPECT_EQ(RUN(K.LINE), K.REPLY) << K.LINE;
-    EXPECT_EQ(SESSION.FSTATE, CON_PLAYING) << K.LINE;
+  for (const auto& [LINE, REPLY] : CASES) {
+    EXPECT_EQ(RUN(LINE), REPLY) << LINE;
+    EXPECT_EQ(SESSION.FSTATE, CON_PLAYING) << LINE;
   }
   EXPECT_EQ(RUN("SERVER QUIT"), "Bye bye\r\n");
   EXPECT_EQ(SESSION.FSTATE, CON_CLOSING);

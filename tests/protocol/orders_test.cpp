@@ -16,18 +16,9 @@ class Orders : public testsupport::cGameInPlay {
   std::string NAME = UPPERCASE(HERO->FNAME);
 };
 
-// The lines as the client receives them.
-std::string Reply(std::initializer_list<const char*> LINES) {
-  std::string R;
-  for (const char* L : LINES) {
-    R += std::string(L) + "\r\n";
-  }
-  return R;
-}
-
 }  // namespace
 
-TEST_F(Orders, HelpsAndRefusalsAreExactBlocks) {
+TEST_F(Orders, EachOrderAnswersItsBlockWhetherOrNotItIsCarriedOutAndTheLogSays) {
   // The helps the guide shows answer under their other wordings too.
   for (const auto& [LINE, SAME] : {std::pair<std::string, std::string>{"build help", "BUILD"},
                                    {"ORDER HELP", "ORDER"},
@@ -37,36 +28,6 @@ TEST_F(Orders, HelpsAndRefusalsAreExactBlocks) {
                                    {"RECRUIT HELP", "RECRUIT"}}) {
     EXPECT_EQ(RUN(LINE), RUN(SAME)) << LINE;
   }
-  const std::string ORDERCOMMAND = Reply({"RETURN ORDER COMMAND", "END RETURN"});
-  const struct {
-    std::string LINE;
-    std::string REPLY;
-  } CASES[] = {
-      {"RECRUIT", Reply({"RETURN RECRUIT HELP", "RECRUIT AVAIL [X,Y]",
-                         "RECRUIT [NB_TROOPS] [NAME_TROOP] [X,Y]", "END RETURN"})},
-      {"BUILD BOURG 3,4,5",
-       Reply({"RETURN BUILD BATIMENT", "ERREUR DE COMMANDE: BUILD [NOM] [X,Y]", "END RETURN"})},
-      {"RECRUIT 2 DRAGON 3,4",
-       Reply({"RETURN RECRUIT TROOPS", "NOM D'UNITE INVALIDE", "END RETURN"})},
-      {"RECRUIT MILICIEN 3,4",
-       Reply({"RETURN RECRUIT TROOPS", "ERREUR DE COMMANDE", "END RETURN"})},
-      {"RECRUIT AVAIL 3 4", Reply({"RETURN RECRUIT TROOPS", "ERREUR DE COMMANDE", "END RETURN"})},
-      {"ORDER NOBODY GET #1", Reply({"ERROR: CHAMPION UNKNOWN", "END RETURN"})},
-      {"ORDER " + NAME + " DANCE", ORDERCOMMAND},
-      {"ORDER " + NAME + " MOVE 3 4", ORDERCOMMAND},
-      // A move the champion cannot make answers as one it can: the log says.
-      {"ORDER " + NAME + " MOVE 0,5",
-       Reply({"RETURN ORDER MOVE", "END RETURN", "RETURN ORDER COMMAND", "END RETURN"})},
-  };
-  for (const auto& K : CASES) {
-    EXPECT_EQ(RUN(K.LINE), K.REPLY) << K.LINE;
-  }
-  EXPECT_EQ(P->OUTPUT.LINES(), std::vector<std::string>{"ERROR: INVALID COORDS"});
-  EXPECT_EQ(HERO->ENDMOVE, COORDMAP(-1, -1));
-  EXPECT_EQ(P->CONSTRUCTIONS->COUNT() + P->RECRUTEMENTS->COUNT(), 0);
-}
-
-TEST_F(Orders, BuildAndRecruitAnswerTheirLineWhetherOrNotTheyStart) {
   // Two bourgs recruit the same creature: it comes twice. Sawmills recruit nothing.
   for (const char* B : {"bourg", "scierie", "caserne", "bourg"}) {
     P->VILLES->WIZARDBATIMENT(JEUBATIMENTS->SEARCHBATIMENT(B), COORDMAP(1, 2));
@@ -77,11 +38,22 @@ TEST_F(Orders, BuildAndRecruitAnswerTheirLineWhetherOrNotTheyStart) {
   const char* const AVAIL = "RETURN RECRUIT AVAIL";
   const char* const RECRUIT = "RETURN RECRUIT TROOPS";
   const char* const BUILD = "RETURN BUILD BATIMENT";
-  const struct {
-    std::string LINE;
-    std::vector<std::string> REPLY;  // up to END RETURN
-    std::vector<std::string> LOG;
-  } CASES[] = {
+  const char* const COMMAND = "RETURN ORDER COMMAND";
+  // The line, its reply up to END RETURN, and what it writes to the log.
+  const std::tuple<std::string, std::vector<std::string>, std::vector<std::string>> CASES[] = {
+      {"RECRUIT",
+       {"RETURN RECRUIT HELP", "RECRUIT AVAIL [X,Y]", "RECRUIT [NB_TROOPS] [NAME_TROOP] [X,Y]"},
+       {}},
+      {"BUILD BOURG 3,4,5", {BUILD, "ERREUR DE COMMANDE: BUILD [NOM] [X,Y]"}, {}},
+      {"RECRUIT 2 DRAGON 3,4", {RECRUIT, "NOM D'UNITE INVALIDE"}, {}},
+      {"RECRUIT MILICIEN 3,4", {RECRUIT, "ERREUR DE COMMANDE"}, {}},
+      {"RECRUIT AVAIL 3 4", {RECRUIT, "ERREUR DE COMMANDE"}, {}},
+      {"ORDER NOBODY GET #1", {"ERROR: CHAMPION UNKNOWN"}, {}},
+      {"ORDER " + NAME + " DANCE", {COMMAND}, {}},
+      {"ORDER " + NAME + " MOVE 3 4", {COMMAND}, {}},
+      {"ORDER " + NAME + " MOVE 0,5",
+       {"RETURN ORDER MOVE", "END RETURN", COMMAND},
+       {"ERROR: INVALID COORDS"}},
       {"RECRUIT AVAIL 1,2", {AVAIL, "#0:milicien", "#1:piquier", "#0:milicien"}, {}},
       {"RECRUIT AVAIL 2,2", {AVAIL, "#1:piquier"}, {}},
       {"RECRUIT AVAIL 2,1", {AVAIL}, {}},
@@ -104,13 +76,14 @@ TEST_F(Orders, BuildAndRecruitAnswerTheirLineWhetherOrNotTheyStart) {
        {BUILD, "BUILD BOURG AT 99999,-99999"},
        {"#INFO: construction bourg impossible \xE0 32767,-32768"}},
   };
-  for (const auto& K : CASES) {
+  for (const auto& [LINE, REPLY, LOG] : CASES) {
     P->OUTPUT.CLEAR();
-    std::vector<std::string> REPLY = K.REPLY;
-    REPLY.emplace_back("END RETURN");
-    EXPECT_EQ(LINES(K.LINE), REPLY) << K.LINE;
-    EXPECT_EQ(P->OUTPUT.LINES(), K.LOG) << K.LINE;
+    std::vector<std::string> EXPECTED = REPLY;
+    EXPECTED.emplace_back("END RETURN");
+    EXPECT_EQ(LINES(LINE), EXPECTED) << LINE;
+    EXPECT_EQ(P->OUTPUT.LINES(), LOG) << LINE;
   }
+  EXPECT_EQ(HERO->ENDMOVE, COORDMAP(-1, -1));
   EXPECT_EQ(P->CONSTRUCTIONS->COUNT(), 0);
   ASSERT_EQ(P->RECRUTEMENTS->COUNT(), 1);
   EXPECT_EQ(P->RECRUTEMENTS->ITEM(0)->FNBTROUPES, 2);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "entities/account.h"
@@ -19,11 +20,8 @@ using Lines = std::vector<std::string>;
 TEST(Framing, CarriageReturnEndsALineLineFeedsAreDroppedAndOverLongLinesDiscarded) {
   const std::string FULL(256, 'x');
   const std::string RAW("a\x01\t\xE9\0z ", 7);
-  const struct {
-    std::vector<std::string> PIECES;
-    Lines LINES;
-    int32_t DISCARDED;
-  } CASES[] = {
+  // The pieces received, the lines framed, the over-long lines discarded.
+  const std::tuple<std::vector<std::string>, Lines, int32_t> CASES[] = {
       {{"GET HELP\r\n"}, {"GET HELP"}, 0},
       {{"A\nB\r"}, {"AB"}, 0},
       {{"AB\n\r"}, {"AB"}, 0},
@@ -39,18 +37,18 @@ TEST(Framing, CarriageReturnEndsALineLineFeedsAreDroppedAndOverLongLinesDiscarde
       {{std::string(300, 'a'), std::string(5000, 'b'), "\n", "c\rd\r"}, {"d"}, 1},
       {{std::string(257, 'a') + "\r" + std::string(400, 'b') + "\rok\r"}, {"ok"}, 2},
   };
-  for (const auto& K : CASES) {
+  for (const auto& [PIECES, LINES, DISCARDED] : CASES) {
     cLineAssembler A;
-    int32_t DISCARDED = 0;
-    for (const auto& P : K.PIECES) {
-      DISCARDED += A.FEED(P.data(), P.size());
+    int32_t GONE = 0;
+    for (const auto& P : PIECES) {
+      GONE += A.FEED(P.data(), P.size());
     }
     Lines GOT;
     while (A.HASLINE()) {
       GOT.push_back(A.NEXTLINE());
     }
-    EXPECT_EQ(GOT, K.LINES) << K.PIECES[0];
-    EXPECT_EQ(DISCARDED, K.DISCARDED) << K.PIECES[0];
+    EXPECT_EQ(GOT, LINES) << PIECES[0];
+    EXPECT_EQ(GONE, DISCARDED) << PIECES[0];
   }
 }
 

@@ -14,12 +14,8 @@ using Startup = testsupport::cGameInPlay;
 }  // namespace
 
 TEST_F(Startup, MissingRulesOrABadWorldStopItNamingTheFileAndOtherMissingFilesDoNot) {
-  // FILE holding TEXT (removed when empty); WHERE: what the error names, "" for a start.
-  const struct {
-    const char* FILE;
-    std::string TEXT;
-    const char* WHERE;
-  } CASES[] = {
+  // NAME holding TEXT (removed when empty); WHERE: what the error names, "" for a start.
+  const std::tuple<const char*, std::string, const char*> CASES[] = {
       {"data/ressources.zrk", "", "data/ressources.zrk"},
       {"data/terrains.zrk", "", "data/terrains.zrk"},
       {"data/caractHeros.zrk", "", "data/caractHeros.zrk"},
@@ -35,21 +31,21 @@ TEST_F(Startup, MissingRulesOrABadWorldStopItNamingTheFileAndOtherMissingFilesDo
       // A world file of the wrong size is not replaced by a new world.
       {"data/world.wld", std::string(13, '\0'), "data/world.wld"},
   };
-  for (const auto& K : CASES) {
-    const fs::path PATH = GAME.DIR.PATH() / K.FILE;
+  for (const auto& [NAME, TEXT, WHERE] : CASES) {
+    const fs::path PATH = GAME.DIR.PATH() / NAME;
     const fs::path KEPT = PATH.string() + ".kept";
     const bool SHIPPED = fs::exists(PATH);
     if (SHIPPED) {
       fs::rename(PATH, KEPT);
     }
-    if (!K.TEXT.empty()) {
-      GAME.DIR.WRITE(K.FILE, K.TEXT);
+    if (!TEXT.empty()) {
+      GAME.DIR.WRITE(NAME, TEXT);
     }
     const std::string ERROR = RESTART();
-    EXPECT_EQ(ERROR.empty(), *K.WHERE == '\0') << K.FILE << ": " << ERROR;
-    EXPECT_NE(ERROR.find(K.WHERE), std::string::npos) << K.FILE << ": " << ERROR;
-    if (!K.TEXT.empty()) {
-      EXPECT_EQ(fs::file_size(PATH), K.TEXT.size()) << K.FILE << " was left as it was";
+    EXPECT_EQ(ERROR.empty(), *WHERE == '\0') << NAME << ": " << ERROR;
+    EXPECT_NE(ERROR.find(WHERE), std::string::npos) << NAME << ": " << ERROR;
+    if (!TEXT.empty()) {
+      EXPECT_EQ(fs::file_size(PATH), TEXT.size()) << NAME << " was left as it was";
     }
     fs::remove(PATH);
     if (SHIPPED) {
