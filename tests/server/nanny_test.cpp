@@ -21,17 +21,8 @@ void LOGIN(cSession& S, std::initializer_list<const char*> LINES) {
 
 }  // namespace
 
-TEST_F(Nanny, ThePasswordIsExactAndTheConsoleNeverShowsTheOneTried) {
-  EXPECT_EQ(RUN("BOB"), "mot de passe\r\n");
-  for (const char* WRONG : {"Secret", "secret ", " secret", ""}) {
-    EXPECT_EQ(RUN(WRONG), "erreur passe\r\n") << WRONG;
-    EXPECT_EQ(SESSION.FSTATE, CON_PASSWORD);
-  }
-  EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>(4, "erreur commande:"));
-}
-
-TEST_F(Nanny, EachWrongPasswordAfterTheSecondHoldsTheNextLineLonger) {
-  const std::string T = "bob\rw1\rw2\rw3\rw4\rw5\rw6\rw7\rw8\r";
+TEST_F(Nanny, ThePasswordIsExactAndEachWrongOneAfterTheSecondHoldsTheNextLineLonger) {
+  const std::string T = "BOB\rSecret\rsecret \r secret\rSECRET\rw5\rw6\rw7\rw8\r";
   SESSION.RECEIVEBYTES(T.data(), T.size());
   // Tick at which each line is taken, and the hold that follows it.
   const std::vector<std::pair<uint32_t, uint32_t>> STEPS{{1000, 0},    {1000, 0},    {1000, 0},
@@ -47,6 +38,14 @@ TEST_F(Nanny, EachWrongPasswordAfterTheSecondHoldsTheNextLineLonger) {
     EXPECT_FALSE(SESSION.HELD(TICK + HOLD)) << TICK;
   }
   EXPECT_EQ(SESSION.FWRONGPASSWORDS, 8);
+  EXPECT_EQ(SESSION.FSTATE, CON_PASSWORD);
+  std::string REPLIES = "mot de passe\r\n";
+  for (int I = 0; I < 8; ++I) {
+    REPLIES += "erreur passe\r\n";
+  }
+  EXPECT_EQ(SESSION.OUTPUT(), REPLIES);
+  // The console tells of each mistake, never the text tried.
+  EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>(8, "erreur commande:"));
 }
 
 TEST_F(Nanny, LinesOfClientsClosedOrOnTheirWayOutAreIgnored) {

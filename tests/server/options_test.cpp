@@ -2,15 +2,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(ServerOptions, BothValueFormsAreReadOverTheDefaults) {
+TEST(ServerOptions, BothValueFormsAreRead) {
   std::string ERROR;
-  const auto NONE = PARSESERVEROPTIONS({}, ERROR);
-  ASSERT_TRUE(NONE) << ERROR;
-  EXPECT_EQ(NONE->DIR, ".");
-  EXPECT_EQ(NONE->PORT, 9090);
-  EXPECT_EQ(NONE->IDLEBUSYMS, 5000u);
-  EXPECT_EQ(NONE->IDLEQUIETMS, 20000u);
-  EXPECT_FALSE(NONE->SEED || NONE->HELP || NONE->VERSION);
+  EXPECT_TRUE(PARSESERVEROPTIONS({}, ERROR)) << ERROR;
   const auto O =
       PARSESERVEROPTIONS({"--dir", "/srv/game", "--port=65535", "--idle-busy", "60",
                           "--idle-quiet=3600", "--seed", "18446744073709551615", "--version"},
@@ -26,24 +20,21 @@ TEST(ServerOptions, BothValueFormsAreReadOverTheDefaults) {
 }
 
 TEST(ServerOptions, RefusesWhatWouldStartAServerOtherThanAsked) {
-  for (const std::vector<std::string>& ARGS :
-       std::vector<std::vector<std::string>>{{"--port", "0"},
-                                             {"--port", "65536"},
-                                             {"--port", "90x"},
-                                             {"--port", "-1"},
-                                             {"--port"},
-                                             {"--port="},
-                                             {"--idle-busy", "0"},
-                                             {"--idle-quiet", "3601"},
-                                             {"--idle-busy", "1.5"},
-                                             {"--seed", "-3"},
-                                             {"--seed", ""},
-                                             {"--dir", ""},
-                                             {"--verbose"},
-                                             {"9090"},
-                                             {"--port", "9090", "extra"}}) {
+  // The arguments of each command line, separated by '|'.
+  for (const std::string LINE :
+       {"--port|0", "--port|65536", "--port|90x", "--port|-1", "--port", "--port=", "--idle-busy|0",
+        "--idle-quiet|3601", "--idle-busy|1.5", "--seed|-3", "--seed|", "--dir|", "--verbose",
+        "9090", "--port|9090|extra"}) {
+    std::vector<std::string> ARGS{""};
+    for (const char C : LINE) {
+      if (C == '|') {
+        ARGS.emplace_back();
+      } else {
+        ARGS.back() += C;
+      }
+    }
     std::string ERROR;
-    EXPECT_FALSE(PARSESERVEROPTIONS(ARGS, ERROR)) << ARGS[0];
-    EXPECT_FALSE(ERROR.empty()) << ARGS[0];
+    EXPECT_FALSE(PARSESERVEROPTIONS(ARGS, ERROR)) << LINE;
+    EXPECT_FALSE(ERROR.empty()) << LINE;
   }
 }
