@@ -35,8 +35,9 @@ class Arrivals : public battlefixtures::Battles {
 
 }  // namespace
 
-TEST_F(Arrivals,
-       AnArrivalFightsTheOtherPlayersChampionsThenTheirGuardsAndStopsWhenItsChampionDies) {
+TEST_F(
+    Arrivals,
+    AnArrivalFightsTheOtherPlayersChampionsThenTheirGuardsWhichNeverBreakAndStopsWithItsChampion) {
   cJoueur* CAROL = BAREPLAYER("carol");
   STACK(HERO(BOB, "b1", "def:1"), P, 1, 1);
   STACK(HERO(BOB, "b2", "def:1", 0, 6, 6), P, 1, 1);
@@ -70,21 +71,8 @@ TEST_F(Arrivals,
   EXPECT_EQ(LOG(ALICE).back(), "Champion doomed (alice) est mort sur le champ de bataille");
   EXPECT_EQ(ALICE->CIMETIERE->ITEM(0), DOOMED);
   EXPECT_EQ(ALICE->TROUPES->GETLIST(5, 5).COUNT(), 2) << "its troops stay on the square";
-}
 
-TEST_F(Arrivals, AGuardSpreadsOverThreeLinesAndDestroyedToItsLastTroopNeitherDiesNorFlees) {
-  // Seven troops: lines of 7 div 3 + 1 troops, line 3 the rest.
-  for (int I = 0; I < 7; ++I) {
-    TROOP(BOB, P, 1, 1, 2);
-  }
-  cChampionPosition* VISITOR = HERO(ALICE, "visiteur", "att:0", 0, 1, 1);
-  STACK(VISITOR, P, 1, 1);
-  ARRIVE(VISITOR, 1, 2);
-  const Lines REPORT = LOG(BOB);
-  ASSERT_GE(REPORT.size(), 11u);
-  EXPECT_EQ(Lines(REPORT.begin() + 8, REPORT.begin() + 11),
-            (Lines{"1:1 p   1 p   1 p   ", "2:1 p   1 p   1 p   ", "3:1 p   "}));
-
+  // A guard destroyed to its last troop neither dies nor flees.
   TROOP(BOB, P, 2, 9, 9);
   TROOP(BOB, P, 1, 9, 9);
   cChampionPosition* STRONG = HERO(ALICE, "fort", "att:0", 0, 9, 8);

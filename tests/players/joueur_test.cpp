@@ -47,7 +47,6 @@ TEST_F(Players, ATroopOfTheChampionsSquareGoesIntoItsArmyFromTheLineAskedAndBack
 
   J->GETCREATURE(NEAR[0]->FUID, C, 2);
   ASSERT_EQ(C.ARMEES.GETARMEE(1, 2), NEAR[0]);
-  EXPECT_EQ(NEAR[0]->FPOSITION, COORDMAP(-1, -1));
   J->DROPCREATURE(C, 1, 1);  // an empty place
   EXPECT_EQ(C.ARMEES.GETCOUNT(), 1);
   J->DROPCREATURE(C, 1, 2);
@@ -137,7 +136,6 @@ TEST_F(Players, ASavePassWritesThePlayersThatChangedWhichLoadAsTheyWere) {
   EXPECT_EQ(WALKER->MOVEMENTS.back(), COORDMAP(9, 7));
   EXPECT_EQ(WALKER->MVNECEXIT, MOVECOSTAT(WALKER->FPOSITION));
   EXPECT_EQ(WALKER->MODELE()->FJOUEUR, BACK);
-  EXPECT_EQ(WALKER->MODELE()->STATE, sChampionInGame);
   // The loaded constructions and recruitments pay from the loaded capital.
   EXPECT_EQ(BACK->CONSTRUCTIONS->ITEM(0)->FCAPITALPLAYER, &BACK->CAPITAL);
   EXPECT_EQ(BACK->RECRUTEMENTS->ITEM(0)->TRSFMOBILES, BACK->TROUPES.get());

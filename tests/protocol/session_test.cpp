@@ -10,12 +10,7 @@
 #include "support/fixtures.h"
 
 using testsupport::cScopedGlobal;
-
-namespace {
-
 using Lines = std::vector<std::string>;
-
-}  // namespace
 
 TEST(Framing, CarriageReturnEndsALineLineFeedsAreDroppedAndOverLongLinesDiscarded) {
   const std::string FULL(256, 'x');

@@ -48,16 +48,6 @@ TEST_F(Nanny, ThePasswordIsExactAndEachWrongOneAfterTheSecondHoldsTheNextLineLon
   EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>(8, "erreur commande:"));
 }
 
-TEST_F(Nanny, LinesOfClientsClosedOrOnTheirWayOutAreIgnored) {
-  for (sState S : {CON_PLAYING, CON_CLOSE, CON_DISCONNECT, CON_CLOSING}) {
-    SESSION.CHGSTATE(S);
-    SESSION.FCOMMAND = "bob";
-    NANNY(SESSION);
-    EXPECT_EQ(SESSION.OUTPUT(), "");
-    EXPECT_EQ(SESSION.FSTATE, S);
-  }
-}
-
 TEST_F(Nanny, OnlyARaceOfTheCatalogueAnswersTheQuestionAndTheAccountThenPlaysThatPlayer) {
   LOGIN(SESSION, {"Alice", "merveille"});
   ASSERT_EQ(SESSION.FSTATE, CON_RACE);

@@ -5,13 +5,8 @@
 #include "support/game_in_play.h"
 #include "tavern/tavern.h"
 
-namespace {
-
 namespace fs = std::filesystem;
-
 using Startup = testsupport::cGameInPlay;
-
-}  // namespace
 
 TEST_F(Startup, MissingRulesOrABadWorldStopItNamingTheFileAndOtherMissingFilesDoNot) {
   // NAME holding TEXT (removed when empty); WHERE: what the error names, "" for a start.

@@ -27,9 +27,8 @@
 
 namespace testsupport {
 
-/// The shipped game started from a copy of its directory, with a world and the
-/// random generator seeded with 11, the console captured, and SESSION: a client
-/// at the login until PLAY puts it in play.
+/// The shipped game started from a copy of its directory, with a world, the
+/// random generator seeded with 11, the console captured, and SESSION at the login.
 class cGameInPlay : public ::testing::Test {
  protected:
   cGameInPlay() {
@@ -100,8 +99,7 @@ class cGameInPlay : public ::testing::Test {
     return R;
   }
 
-  /// Starts the game again from the directory as it is now: the message of
-  /// the load error, or "" when it starts.
+  /// Starts the game again from the directory: the load error's message, or "".
   std::string RESTART() {
     FREEGAME();
     try {

@@ -6,13 +6,12 @@
 
 namespace {
 
-using testsupport::cScopedGlobal;
-
 // The shipped rules with a champion catalogue the tests fill and an empty
 // tavern as JEUTAVERN.
 struct TavernTest : testsupport::cGameInPlay {
-  cScopedGlobal<cListeChampions> CHAMPIONS{JEUCHAMPIONS, std::make_unique<cListeChampions>("", "")};
-  cScopedGlobal<cTavern> TAVERN{JEUTAVERN, std::make_unique<cTavern>()};
+  testsupport::cScopedGlobal<cListeChampions> CHAMPIONS{JEUCHAMPIONS,
+                                                        std::make_unique<cListeChampions>("", "")};
+  testsupport::cScopedGlobal<cTavern> TAVERN{JEUTAVERN, std::make_unique<cTavern>()};
 
   // Champions a, b, c... of uids 0, 1, 2... at the levels given.
   std::vector<cChampion*> Champions(const std::vector<int32_t>& LEVELS) {
