@@ -73,12 +73,27 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
       "Champion borin (bob) a fuit le champ de bataille",
   };
   EXPECT_EQ(LOG(ALICE), EXPECTED);
-  EXPECT_EQ(LOG(BOB), EXPECTED);
   EXPECT_EQ(ALDRIC->MODELE()->EXPERIENCE, 162 - 111);
   EXPECT_EQ(BORIN->MODELE()->EXPERIENCE, 149 - 135);
   EXPECT_NE(BORIN->FPOSITION, COORDMAP(7, 7));
   EXPECT_LE(std::abs(BORIN->FPOSITION.X - 5), 2);
   EXPECT_LE(std::abs(BORIN->FPOSITION.Y - 5), 2);
+}
+
+TEST_F(War, ShootersStrikeFirstThenCatapultsThenTheFrontLine) {
+  STACK(ALDRIC, KIND("s", "att:1-def:1-pdv:100-vit:9"), 1, 1);
+  STACK(ALDRIC, KIND("c", "att:1-def:1-pdv:100-ctplt:2"), 1, 2);
+  STACK(ALDRIC, KIND("r", "att:1-def:1-pdv:100-rng:2"), 1, 2);
+  for (const int32_t LINE : {1, 2}) {
+    STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, LINE);
+  }
+  cWar WAR(*ALDRIC, *BORIN);
+  WAR.BATTLE();
+  std::string ORDER;  // the first letter of each striker
+  for (const std::string& S : WAR.BUFFERATTAQUANT.LINES()) {
+    ORDER += S.find(" --> ") != std::string::npos ? S.substr(0, 1) : "";
+  }
+  EXPECT_EQ(ORDER.substr(0, 3), "rcs");
 }
 
 TEST_F(War, ABlowKillsTheUnitsItsDamageCoversAndAttackAndDefenceStayInTheirRange) {

@@ -23,7 +23,6 @@ class Turns : public testsupport::cGameInPlay {
                              cCreature* RECRUIT = nullptr) {
     auto B = std::make_unique<cBatiment>();
     B->FUID = JEUBATIMENTS->FINDAVAILUID();
-    B->FNAME = "test" + std::to_string(B->FUID);
     B->PRELOADING(false);
     B->FNBTOURSNEC = 1;
     B->FCARACTS.FROMSTRING(CARACTS);

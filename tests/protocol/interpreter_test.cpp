@@ -6,14 +6,7 @@
 
 namespace {
 
-// A client of the account demo in play without a player.
-class Interpreter : public testsupport::cGameInPlay {
- protected:
-  Interpreter() {
-    SESSION.LOGON("demo");
-    SESSION.CHGSTATE(CON_PLAYING);
-  }
-};
+using Interpreter = testsupport::cGameInPlay;
 
 const char* const HELP =
     "RETURN HELP\r\nADMIN [KEYWORD]\r\nSERVER [KEYWORD]\r\nGET [KEYWORD]\r\nBUILD [KEYWORD]\r\n"
@@ -24,7 +17,10 @@ const char* const BADTURN =
 }  // namespace
 
 TEST_F(Interpreter, EachLineAnswersItsOwnReplyAndUnknownKeywordsNothing) {
-  // Each line answering nothing follows one answering something: no reply carries over.
+  // A client of the account demo in play without a player. Each line answering
+  // nothing follows one answering something: no reply carries over.
+  SESSION.LOGON("demo");
+  SESSION.CHGSTATE(CON_PLAYING);
   const char* const NOTHING[] = {"DANCE",
                                  " HELP",
                                  "HELPX",

@@ -23,7 +23,6 @@ TEST_F(Orders, EachOrderAnswersItsBlockWhetherOrNotItIsCarriedOutAndTheLogSays) 
   for (const auto& [LINE, SAME] : {std::pair<std::string, std::string>{"build help", "BUILD"},
                                    {"ORDER HELP", "ORDER"},
                                    {"ORDER X HELP", "ORDER"},
-                                   {"order " + NAME + " help", "ORDER"},
                                    {"ORDER " + NAME, "ORDER"},
                                    {"RECRUIT HELP", "RECRUIT"}}) {
     EXPECT_EQ(RUN(LINE), RUN(SAME)) << LINE;

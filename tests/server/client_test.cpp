@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 TEST(ClientList, ARemovedClientIsFoundNoMoreAndTheLaterOnesMoveUp) {
   cListClients L;
   std::vector<cClientInfos*> P;

@@ -56,8 +56,8 @@ class cGameInPlay : public ::testing::Test {
     return JEUJOUEURS->ADD(std::make_unique<cJoueur>(JEUJOUEURS->FINDAVAILUID(), NAME));
   }
 
-  /// A new champion of the catalogue, NAME with the values CARACTS ("att:2-def:1")
-  /// and the flee threshold WIMPY, in play for J on (X, Y) without a battle.
+  /// A new champion NAME of the catalogue with the values CARACTS ("att:2-def:1") and
+  /// the flee threshold WIMPY, in play for J on (X, Y) without a battle.
   static cChampionPosition* HERO(cJoueur* J, const std::string& NAME, const std::string& CARACTS,
                                  int32_t WIMPY = 0, int32_t X = 5, int32_t Y = 5) {
     auto M = std::make_unique<cChampion>();

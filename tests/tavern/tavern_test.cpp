@@ -21,7 +21,6 @@ struct TavernTest : testsupport::cGameInPlay {
       C->FUID = CHAMPIONS->COUNT();
       C->FNAME = std::string(1, static_cast<char>('a' + C->FUID));
       C->NIVEAU = LEVEL;
-      C->FCARACTS.FROMSTRING("scout:1");
       R.push_back(CHAMPIONS->ADD(std::move(C)));
     }
     return R;
