@@ -21,20 +21,6 @@ TEST_F(Interpreter, EachLineAnswersItsOwnReplyAndUnknownKeywordsNothing) {
   // nothing follows one answering something: no reply carries over.
   SESSION.LOGON("demo");
   SESSION.CHGSTATE(CON_PLAYING);
-  const char* const NOTHING[] = {"DANCE",
-                                 " HELP",
-                                 "HELPX",
-                                 "SERVERHELP",
-                                 "SERVER  HELP",
-                                 "ADMIN",
-                                 "ADMIN SHUTDOWN NOW",
-                                 "SERVER NOTHING",
-                                 "\xE9",
-                                 "GET NOTHING",
-                                 "GET GAME NOTHING",
-                                 "GET GAME RESSOURCES X",
-                                 "GETGAME",
-                                 "GET  GAME RACES"};
   const std::pair<const char*, std::string> CASES[] = {
       {"help", HELP},
       {"Help me", HELP},
@@ -51,7 +37,10 @@ TEST_F(Interpreter, EachLineAnswersItsOwnReplyAndUnknownKeywordsNothing) {
     EXPECT_EQ(RUN(LINE), REPLY) << LINE;
     EXPECT_EQ(SESSION.FSTATE, CON_PLAYING) << LINE;
   }
-  for (const char* LINE : NOTHING) {
+  for (const char* LINE :
+       {"DANCE", " HELP", "HELPX", "SERVERHELP", "SERVER  HELP", "ADMIN", "ADMIN SHUTDOWN NOW",
+        "SERVER NOTHING", "\xE9", "GET NOTHING", "GET GAME NOTHING", "GET GAME RESSOURCES X",
+        "GETGAME", "GET  GAME RACES"}) {
     RUN("HELP");
     EXPECT_EQ(RUN(LINE), "") << LINE;
   }
