@@ -72,6 +72,18 @@ TEST_F(
   EXPECT_EQ(ALICE->CIMETIERE->ITEM(0), DOOMED);
   EXPECT_EQ(ALICE->TROUPES->GETLIST(5, 5).COUNT(), 2) << "its troops stay on the square";
 
+  // Seven troops guard in lines of 7 div 3 + 1 troops, line 3 the rest.
+  for (int I = 0; I < 7; ++I) {
+    TROOP(BOB, P, 1, 1, 2);
+  }
+  STACK(ALDRIC, P, 1, 1);
+  BOB->OUTPUT.CLEAR();
+  ARRIVE(ALDRIC, 1, 2);
+  const Lines REPORT = LOG(BOB);
+  ASSERT_GE(REPORT.size(), 11u);
+  EXPECT_EQ(Lines(REPORT.begin() + 8, REPORT.begin() + 11),
+            (Lines{"1:1 p   1 p   1 p   ", "2:1 p   1 p   1 p   ", "3:1 p   "}));
+
   // A guard destroyed to its last troop neither dies nor flees.
   TROOP(BOB, P, 2, 9, 9);
   TROOP(BOB, P, 1, 9, 9);
