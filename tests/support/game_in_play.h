@@ -32,7 +32,7 @@ namespace testsupport {
 class cGameInPlay : public ::testing::Test {
  protected:
   cGameInPlay() {
-    INITGAME();
+    INITGAME(11);
     WORLDMAP->CREATEWORLD();
     RANDOMGEN().SEED(11);
     CONSOLELOG.CLEAR();
