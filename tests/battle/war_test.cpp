@@ -4,8 +4,6 @@
 
 #include <cstdlib>
 #include <limits>
-#include <string>
-#include <vector>
 
 #include "battle/battle_fixtures.h"
 
@@ -17,19 +15,6 @@ class War : public battlefixtures::Battles {
  protected:
   cChampionPosition* ALDRIC = HERO(ALICE, "aldric", "att:0-def:0");
   cChampionPosition* BORIN = HERO(BOB, "borin", "att:0-def:0");
-
-  // The side of ALDRIC, or BORIN, when ATT is false.
-  cChampionPosition* SIDE(bool ATT) const { return ATT ? ALDRIC : BORIN; }
-  // The lines of REPORT that hold " --> ", cut before it.
-  static Lines BLOWS(const Lines& REPORT) {
-    Lines R;
-    for (const std::string& L : REPORT) {
-      if (const auto AT = L.find(" --> "); AT != std::string::npos) {
-        R.push_back(L.substr(0, AT));
-      }
-    }
-    return R;
-  }
 };
 
 }  // namespace
@@ -51,14 +36,13 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
   EXPECT_EQ(WAR.BATTLE(), swDefenderFled);
   WAR.REPORT();
 
-  // Powers: alice 3 x 25 + 2 x 14 + 2 x 23 = 149, bob 2 x 30 + 6 x 17 = 162.
-  // The archer (reach 2 from line 2) hits the guards of line 2 for
-  // 2 x 4 x 4 / 3 = 10; the wolves, faster, strike the strongest stack not
-  // stronger than themselves (pikemen, 34 <= 44) for 2 x 2 x 2 / 1 = 8; the
-  // soldiers destroy the guards of line 1 (3 x 4 x 4 / 3 = 16 = 2 x 8), which
-  // then do not strike; the pikeman, weaker than the wolves, hits them for 2.
-  // The dead guards are buried, the staying archers wait, bob's guards move
-  // up. Bob keeps 111 of 162 (68 %), below his threshold of 70: he flees.
+  // Powers: alice 3 x 25 + 2 x 14 + 2 x 23 = 149, bob 2 x 30 + 6 x 17 = 162. The archer
+  // (reach 2 from line 2) hits the guards of line 2 for 2 x 4 x 4 / 3 = 10; the wolves,
+  // faster, strike the strongest stack not stronger than themselves (pikemen, 34 <= 44)
+  // for 2 x 2 x 2 / 1 = 8; the soldiers destroy the guards of line 1 (3 x 4 x 4 / 3 =
+  // 16 = 2 x 8), which then do not strike; the pikeman, weaker than the wolves, hits them
+  // for 2. The dead guards are buried, the staying archers wait, bob's guards move up.
+  // Bob keeps 111 of 162 (68 %), below his threshold of 70: he flees.
   const Lines EXPECTED{
       "Attaquant : alice:149   Defendant : bob:162",
       "DEBUT TOUR",
@@ -89,7 +73,6 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
       "Champion borin (bob) a fuit le champ de bataille",
   };
   EXPECT_EQ(LOG(ALICE), EXPECTED);
-  EXPECT_EQ(LOG(BOB), EXPECTED);
   EXPECT_EQ(ALDRIC->MODELE()->EXPERIENCE, 162 - 111);
   EXPECT_EQ(BORIN->MODELE()->EXPERIENCE, 149 - 135);
   EXPECT_NE(BORIN->FPOSITION, COORDMAP(7, 7));
@@ -97,36 +80,20 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
   EXPECT_LE(std::abs(BORIN->FPOSITION.Y - 5), 2);
 }
 
-TEST_F(War, PhasesGoRangedCatapultMeleeAndStacksActByTheSpeedOfTheirHeads) {
-  // Every blow hurts a little and kills nothing, so every stack acts once.
-  const struct {
-    std::vector<int> ATTACKER, DEFENDER;  // speeds of the stacks of line 1
-    const char* ORDER;                    // who strikes in the melee phase
-  } CASES[] = {{{3}, {3}, "AD"}, {{2, 2}, {2}, "AAD"}, {{3, 5}, {4}, "ADA"}, {{1}, {3, 2}, "DDA"}};
-  for (const auto& C : CASES) {
-    cChampionPosition* A = HERO(ALICE, "a", "att:0");
-    cChampionPosition* D = HERO(BOB, "d", "att:0");
-    for (bool ATT : {true, false}) {
-      cChampionPosition* S = ATT ? A : D;
-      STACK(S, KIND("archer", "att:1-def:1-vit:3-pdv:100-rng:2"), 1, 2);
-      STACK(S, KIND("baliste", "att:1-def:1-vit:3-pdv:100-ctplt:2"), 1, 2);
-      for (int V : ATT ? C.ATTACKER : C.DEFENDER) {
-        STACK(S, KIND("s" + std::to_string(V), "att:1-def:1-pdv:100-vit:" + std::to_string(V)), 1,
-              1);
-      }
-    }
-    cWar WAR(*A, *D);
-    WAR.BATTLE();
-    const Lines BLOWS = War::BLOWS(WAR.BUFFERATTAQUANT.LINES());
-    ASSERT_GE(BLOWS.size(), 4 + C.ATTACKER.size() + C.DEFENDER.size());
-    EXPECT_EQ(Lines(BLOWS.begin(), BLOWS.begin() + 4),
-              (Lines{"archer (alice)", "archer (bob)", "baliste (alice)", "baliste (bob)"}));
-    std::string ORDER;
-    for (std::size_t I = 4; I < 4 + C.ATTACKER.size() + C.DEFENDER.size(); ++I) {
-      ORDER += BLOWS[I].find("(alice)") != std::string::npos ? "A" : "D";
-    }
-    EXPECT_EQ(ORDER, C.ORDER);
+TEST_F(War, ShootersStrikeFirstThenCatapultsThenTheFrontLine) {
+  STACK(ALDRIC, KIND("s", "att:1-def:1-pdv:100-vit:9"), 1, 1);
+  STACK(ALDRIC, KIND("c", "att:1-def:1-pdv:100-ctplt:2"), 1, 2);
+  STACK(ALDRIC, KIND("r", "att:1-def:1-pdv:100-rng:2"), 1, 2);
+  for (const int32_t LINE : {1, 2}) {
+    STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, LINE);
   }
+  cWar WAR(*ALDRIC, *BORIN);
+  WAR.BATTLE();
+  std::string ORDER;  // the first letter of each striker
+  for (const std::string& S : WAR.BUFFERATTAQUANT.LINES()) {
+    ORDER += S.find(" --> ") != std::string::npos ? S.substr(0, 1) : "";
+  }
+  EXPECT_EQ(ORDER.substr(0, 3), "rcs");
 }
 
 TEST_F(War, ABlowKillsTheUnitsItsDamageCoversAndAttackAndDefenceStayInTheirRange) {
@@ -141,72 +108,69 @@ TEST_F(War, ABlowKillsTheUnitsItsDamageCoversAndAttackAndDefenceStayInTheirRange
       {2, 0, -5, 0, 3, 12, 4},  // and so does one below it: the blow never heals
       {-6, 0, 1, 0, 1, 0, 5},   // an attack below 0 strikes for nothing
   };
-  cCreature* SOLDAT = KIND("soldat", "att:0");
-  cCreature* CIBLE = KIND("cible", "pdv:10");
   for (const auto& C : CASES) {
-    SOLDAT->FCARACTS.FROMSTRING("att:" + std::to_string(C.ATT));
-    CIBLE->FCARACTS.FROMSTRING("pdv:10-def:" + std::to_string(C.DEF));
-    ALDRIC->MODELE()->FCARACTS.FROMSTRING("att:" + std::to_string(C.CATT));
-    BORIN->MODELE()->FCARACTS.FROMSTRING("def:" + std::to_string(C.CDEF));
-    cCreaturePosition* B = STACK(ALDRIC, SOLDAT, C.UNITS, 1);
-    cCreaturePosition* V = STACK(BORIN, CIBLE, 5, 1);
-    cWar WAR(*ALDRIC, *BORIN);
-    EXPECT_EQ(WAR.ATTACK(*B, *V, *ALDRIC, *BORIN), C.LEFT == 0);
+    cChampionPosition* A = HERO(ALICE, "a", "att:" + std::to_string(C.CATT));
+    cChampionPosition* D = HERO(BOB, "d", "def:" + std::to_string(C.CDEF));
+    cCreaturePosition* B = STACK(A, KIND("soldat", "att:" + std::to_string(C.ATT)), C.UNITS, 1);
+    cCreaturePosition* V = STACK(D, KIND("cible", "pdv:10-def:" + std::to_string(C.DEF)), 5, 1);
+    cWar WAR(*A, *D);
+    EXPECT_EQ(WAR.ATTACK(*B, *V, *A, *D), C.LEFT == 0);
     EXPECT_EQ(V->FNBTROUPES, C.LEFT);
     EXPECT_EQ(WAR.BUFFERDEFENDANT.LINES(),
               Lines{"soldat (alice) --> cible (bob) dommage: " + std::to_string(C.DAMAGE) + "   " +
                     std::to_string(5 - C.LEFT) + " morts"});
-    ALDRIC->ARMEES.REMOVE(B);
-    BORIN->ARMEES.REMOVE(V);
   }
 }
 
-TEST_F(War, ShootersAimByLineAndReachFlyersFirstAndCatapultsNeverAtTheFrontLine) {
-  // The enemy lines 1 to 3: '.' empty, 's' a stack, 'f' a flyer, 'd' a
-  // destroyed stack not yet buried. HIT: the stack struck (p1: the plain
-  // stack of line 1, f1: the flyer), "" for none, "idle" for nothing to strike.
+TEST_F(War, ShootersAimByLineFlyersFirstCatapultsNeverAtTheFrontAndFrontBlowsMayBeParried) {
+  // The enemy lines 1 to 3: '.' empty, 's' a stack, 'f' a flyer, 'x' a stack
+  // that parries every blow it can, 'y' one that never does, 'd' a destroyed
+  // stack not yet buried. HIT: the stack struck (p1: the stack of line 1, f1:
+  // the flyer), "~ 3" for a parry, "" for no blow, "idle" for nothing to strike.
   const struct {
     const char* CARACTS;
     int LINE;
     const char* ENEMY;
     const char* HIT;
   } CASES[] = {
-      {"rng:1", 3, "sss", ""},   {"rng:1", 2, "sss", "p1"},   {"rng:2", 2, "sss", "p2"},
-      {"rng:2", 3, "sss", "p1"}, {"rng:9", 2, "sss", "p3"},   {"rng:3", 2, "fss", "f1"},
-      {"rng:2", 2, "ssf", "p2"}, {"rng:3", 2, ".s.", "p2"},   {"ctplt:1", 2, "sss", ""},
-      {"ctplt:3", 3, "s..", ""}, {"ctplt:3", 2, "sfs", "p3"}, {"ctplt:2", 2, "sss", "p2"},
-      {"rng:2", 1, "sss", "p1"}, {"rng:2", 2, "d..", "idle"}, {"att:1", 1, ".ss", ""},
+      {"rng:1", 3, "sss", ""},   {"rng:1", 2, "sss", "p1"},           {"rng:2", 2, "sss", "p2"},
+      {"rng:2", 3, "sss", "p1"}, {"rng:9", 2, "sss", "p3"},           {"rng:3", 2, "fss", "f1"},
+      {"rng:2", 2, "ssf", "p2"}, {"rng:3", 2, ".s.", "p2"},           {"ctplt:1", 2, "sss", ""},
+      {"ctplt:3", 3, "s..", ""}, {"ctplt:3", 2, "sfs", "p3"},         {"ctplt:2", 2, "sss", "p2"},
+      {"rng:2", 1, "sss", "p1"}, {"rng:2", 2, "d..", "idle"},         {"att:1", 1, ".ss", ""},
+      {"att:1", 1, "s..", "p1"}, {"att:1", 1, "x..", "~ 3"},          {"rng:1", 2, "x..", "p1"},
+      {"att:1", 1, "y..", "p1"}, {"rng:1-nopare:1", 2, "x..", "~ 3"},
   };
   for (const auto& C : CASES) {
+    cChampionPosition* A = HERO(ALICE, "a", "att:0");
+    cChampionPosition* D = HERO(BOB, "d", "att:0");
     for (int32_t Y = 1; Y <= 3; ++Y) {
-      while (!BORIN->ARMEES.LINE(Y).ISEMPTY()) {
-        BORIN->ARMEES.REMOVE(BORIN->ARMEES.LINE(Y).ITEM(0));
-      }
       const char K = C.ENEMY[Y - 1];
+      const std::string EXTRA = K == 'f'   ? "-fly:1"
+                                : K == 'x' ? "-pare:100"
+                                : K == 'y' ? "-pare:-1"
+                                           : "";
       if (K != '.') {
-        const std::string NAME = std::string(1, K == 'f' ? 'f' : 'p') + std::to_string(Y);
-        cCreaturePosition* T =
-            STACK(BORIN, KIND(NAME, K == 'f' ? "def:1-pdv:100-fly:1" : "def:1-pdv:100"), 1, Y);
-        T->FNBTROUPES = K == 'd' ? 0 : 1;
+        STACK(D, KIND((K == 'f' ? "f" : "p") + std::to_string(Y), "def:1-pdv:100" + EXTRA), 1, Y)
+            ->FNBTROUPES = K == 'd' ? 0 : 1;
       }
     }
-    cCreaturePosition* B =
-        STACK(ALDRIC, KIND("tireur", std::string("att:1-") + C.CARACTS), 1, C.LINE);
-    cWar WAR(*ALDRIC, *BORIN);
-    WAR.LANCEACTION(*B, *ALDRIC, *BORIN);
+    cCreaturePosition* B = STACK(A, KIND("tireur", std::string("att:1-") + C.CARACTS), 1, C.LINE);
+    cWar WAR(*A, *D);
+    WAR.LANCEACTION(*B, *A, *D);
     const std::string HIT = C.HIT;
     const Lines SEEN = WAR.BUFFERATTAQUANT.LINES();
-    if (HIT.empty()) {
-      EXPECT_TRUE(SEEN.empty()) << C.CARACTS << " " << C.LINE << " " << C.ENEMY;
-    } else if (HIT == "idle") {
+    const std::string CASE = std::string(C.CARACTS) + " " + std::to_string(C.LINE) + " " + C.ENEMY;
+    if (HIT == "idle") {
       EXPECT_EQ(SEEN, Lines{"tireur n'a rien a taper !"});
       EXPECT_TRUE(WAR.BUFFERDEFENDANT.LINES().empty()) << "the attacker's report only";
-    } else {
-      ASSERT_EQ(SEEN.size(), 1u) << C.CARACTS << " " << C.LINE << " " << C.ENEMY;
-      EXPECT_EQ(SEEN[0].rfind("tireur (alice) --> " + HIT + " (bob)", 0), 0u)
-          << C.CARACTS << " " << C.LINE << " " << C.ENEMY << ": " << SEEN[0];
+      continue;
     }
-    ALDRIC->ARMEES.REMOVE(B);
+    ASSERT_EQ(SEEN.size(), HIT.empty() ? 0u : 1u) << CASE;
+    EXPECT_EQ(WAR.BUFFERDEFENDANT.LINES(), SEEN) << CASE;
+    if (!HIT.empty()) {
+      EXPECT_EQ(SEEN[0].rfind("tireur (alice) --> " + HIT + " (bob)", 0), 0u) << CASE << SEEN[0];
+    }
   }
 
   // A defender's stack with nothing to strike is told in the attacker's report too.
@@ -218,85 +182,51 @@ TEST_F(War, ShootersAimByLineAndReachFlyersFirstAndCatapultsNeverAtTheFrontLine)
   EXPECT_TRUE(WAR.BUFFERDEFENDANT.LINES().empty());
 }
 
-TEST_F(War, ABlowIsParriedFromTheFrontLineOrWhenItsStrikerHasNopare) {
-  const struct {
-    const char* STRIKER;
-    int LINE;
-    const char* VICTIM;
-    bool PARRIED;
-  } CASES[] = {{"att:1", 1, "pare:100", true},
-               {"att:1-rng:1", 2, "pare:100", false},
-               {"att:1-rng:1-nopare:1", 2, "pare:100", true},
-               {"att:1", 1, "pare:-1", false},
-               {"att:1", 1, "def:1", false}};
-  for (const auto& C : CASES) {
-    cCreaturePosition* V = STACK(BORIN, KIND("cible", std::string("pdv:100-") + C.VICTIM), 1, 1);
-    cCreaturePosition* B = STACK(ALDRIC, KIND("frappeur", C.STRIKER), 1, C.LINE);
-    cWar WAR(*ALDRIC, *BORIN);
-    WAR.LANCEACTION(*B, *ALDRIC, *BORIN);
-    const Lines EXPECTED{C.PARRIED ? "frappeur (alice) --> ~ 3 (bob)pare"
-                                   : "frappeur (alice) --> cible (bob) dommage: 1   0 morts"};
-    EXPECT_EQ(WAR.BUFFERATTAQUANT.LINES(), EXPECTED) << C.STRIKER << " " << C.VICTIM;
-    EXPECT_EQ(WAR.BUFFERDEFENDANT.LINES(), EXPECTED);
-    ALDRIC->ARMEES.REMOVE(B);
-    BORIN->ARMEES.REMOVE(V);
-  }
-}
-
 TEST_F(War, StacksMoveUpWhileTheLineAheadHoldsFewerThanThreeAndOnlyTheAttackersStay) {
   // Nobody hurts anybody: one round, then the battle ends. Lines 1 to 3 of
   // the side tried: 'p' a stack, 's' a stack that stays.
-  const struct {
-    bool ATTACKER;
-    std::vector<const char*> LINES;
-    std::vector<int> AFTER;
-  } CASES[] = {
+  const std::tuple<bool, std::vector<std::string>, std::vector<int>> CASES[] = {
       {true, {"p", "s", ""}, {1, 1, 0}},  {false, {"p", "s", ""}, {2, 0, 0}},
       {true, {"", "s", ""}, {1, 0, 0}},   {true, {"pp", "ppp", ""}, {3, 2, 0}},
       {false, {"", "p", "p"}, {1, 1, 0}}, {true, {"ppp", "pp", "pp"}, {3, 3, 1}},
   };
-  cCreature* P = KIND("p", "pdv:5");
-  cCreature* S = KIND("s", "pdv:5-stay:1");
-  for (const auto& C : CASES) {
+  for (const auto& [ATTACKER, LINES, AFTER] : CASES) {
     cChampionPosition* A = HERO(ALICE, "a", "att:0");
     cChampionPosition* D = HERO(BOB, "d", "att:0");
-    cChampionPosition* TRIED = C.ATTACKER ? A : D;
-    STACK(C.ATTACKER ? D : A, P, 1, 1);
+    cChampionPosition* TRIED = ATTACKER ? A : D;
+    STACK(ATTACKER ? D : A, KIND("p", "pdv:5"), 1, 1);
     for (int32_t Y = 1; Y <= 3; ++Y) {
-      for (const char* K = C.LINES[static_cast<std::size_t>(Y - 1)]; *K != '\0'; ++K) {
-        STACK(TRIED, *K == 's' ? S : P, 1, Y);
+      for (const char K : LINES[static_cast<std::size_t>(Y - 1)]) {
+        STACK(TRIED, KIND("p", K == 's' ? "pdv:5-stay:1" : "pdv:5"), 1, Y);
       }
     }
     cWar WAR(*A, *D);
     WAR.BATTLE();
     EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), 2);
-    std::vector<int> AFTER;
+    std::vector<int> SEEN;
     for (int32_t Y = 1; Y <= 3; ++Y) {
-      AFTER.push_back(TRIED->ARMEES.LINE(Y).COUNT());
+      SEEN.push_back(TRIED->ARMEES.LINE(Y).COUNT());
       for (int32_t I = 0; I < TRIED->ARMEES.LINE(Y).COUNT(); ++I) {
         EXPECT_EQ(TRIED->ARMEES.LINE(Y).ITEM(I)->NUMLINE, Y);
       }
     }
-    EXPECT_EQ(AFTER, C.AFTER) << C.ATTACKER << " " << C.LINES[0] << "/" << C.LINES[1];
+    EXPECT_EQ(SEEN, AFTER) << ATTACKER << " " << LINES[0] << "/" << LINES[1];
   }
 }
 
 TEST_F(War, ABattleEndsWithASideOrAfterAHundredRoundsOrARoundThatChangesNothing) {
-  const struct {
-    int ATT, UNITS, DISPLAYS, LEFT;
-  } CASES[] = {{1, 1000, 101, 900}, {1, 5, 6, 0}, {0, 1000, 2, 1000}};
-  cCreature* PION = KIND("pion", "pdv:1");
-  cCreature* FRAPPEUR = KIND("frappeur", "pdv:5");
-  for (const auto& C : CASES) {
+  // One striker of attack ATT against UNITS pawns: the armies drawn, and what is left.
+  const std::tuple<int, int, int, int> CASES[] = {
+      {1, 1000, 101, 900}, {1, 5, 6, 0}, {0, 1000, 2, 1000}};
+  for (const auto& [ATT, UNITS, DISPLAYS, LEFT] : CASES) {
     cChampionPosition* A = HERO(ALICE, "a", "att:0");
     cChampionPosition* D = HERO(BOB, "d", "att:0");
-    FRAPPEUR->FCARACTS.FROMSTRING("pdv:5-att:" + std::to_string(C.ATT));
-    STACK(A, FRAPPEUR, 1, 1);
-    STACK(D, PION, C.UNITS, 1);
+    STACK(A, KIND("frappeur", "pdv:5-att:" + std::to_string(ATT)), 1, 1);
+    STACK(D, KIND("pion", "pdv:1"), UNITS, 1);
     cWar WAR(*A, *D);
     EXPECT_EQ(WAR.BATTLE(), swNobodyBroke);
-    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), C.DISPLAYS);
-    EXPECT_EQ(D->GETPUISSANCE(), C.LEFT);
+    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), DISPLAYS);
+    EXPECT_EQ(D->GETPUISSANCE(), LEFT);
   }
 }
 
@@ -304,87 +234,31 @@ TEST_F(War, ASideBelowItsThresholdDiesOnARollAboveEightyPercentElseFlees) {
   // The breaking side holds two stacks of creatures worth 1 each; the other
   // side destroys the second in the first round, which leaves KEPT percent.
   // No draw comes before the roll, so the roll is the seed's first number.
-  const struct {
-    bool ATTACKERBREAKS;
-    int WIMPY, KEPT;
-    bool ROLLS;
-  } CASES[] = {{true, 90, 85, true}, {false, 90, 85, true}, {true, 50, 40, false}};
-  cCreature* UN = KIND("un", "pdv:1");
-  cCreature* TUEUR = KIND("tueur", "att:4-pdv:1");
-  for (const auto& C : CASES) {
+  const std::tuple<bool, int, int, bool> CASES[] = {
+      {true, 90, 85, true}, {false, 90, 85, true}, {true, 50, 40, false}};
+  for (const auto& [ATTACKERBREAKS, WIMPY, KEPT, ROLLS] : CASES) {
     int32_t DEATHS = 0;
     for (uint64_t SEED = 1; SEED <= 40; ++SEED) {
-      cJoueur* LOSER = C.ATTACKERBREAKS ? ALICE : BOB;
-      cChampionPosition* BREAKER = HERO(LOSER, "perdant", "att:0", C.WIMPY);
-      cChampionPosition* OTHER = HERO(C.ATTACKERBREAKS ? BOB : ALICE, "autre", "att:0");
-      STACK(BREAKER, UN, C.KEPT, 1);
-      STACK(BREAKER, UN, 100 - C.KEPT, 1);
+      cJoueur* LOSER = ATTACKERBREAKS ? ALICE : BOB;
+      cChampionPosition* BREAKER = HERO(LOSER, "perdant", "att:0", WIMPY);
+      cChampionPosition* OTHER = HERO(ATTACKERBREAKS ? BOB : ALICE, "autre", "att:0");
+      STACK(BREAKER, KIND("un", "pdv:1"), KEPT, 1);
+      STACK(BREAKER, KIND("un", "pdv:1"), 100 - KEPT, 1);
       // Worth as much as the second stack: the strongest it may strike.
-      STACK(OTHER, TUEUR, (100 - C.KEPT) / 5, 1);
+      STACK(OTHER, KIND("tueur", "att:4-pdv:1"), (100 - KEPT) / 5, 1);
       RANDOMGEN().SEED(SEED);
-      const bool DIES = C.ROLLS && RANDOMGEN().RANDOM(101) <= C.KEPT;
+      const bool DIES = ROLLS && RANDOMGEN().RANDOM(101) <= KEPT;
+      DEATHS += DIES ? 1 : 0;
       RANDOMGEN().SEED(SEED);
-      const int32_t TROOPSBEFORE = LOSER->TROUPES->GETLIST(5, 5).COUNT();
-      cWar WAR(C.ATTACKERBREAKS ? *BREAKER : *OTHER, C.ATTACKERBREAKS ? *OTHER : *BREAKER);
-      const sWarOutcome R = WAR.BATTLE();
+      cWar WAR(ATTACKERBREAKS ? *BREAKER : *OTHER, ATTACKERBREAKS ? *OTHER : *BREAKER);
+      const sWarOutcome DIED = ATTACKERBREAKS ? swAttackerDied : swDefenderDied;
+      EXPECT_EQ(WAR.BATTLE(), DIES ? DIED : ATTACKERBREAKS ? swAttackerFled : swDefenderFled);
       WAR.REPORT();
-      const std::string WHO = "Champion perdant (" + LOSER->FNAME + ") ";
-      const std::string LAST = LOG(ALICE).back();
-      EXPECT_EQ(LOG(BOB).back(), LAST);
-      if (DIES) {
-        ++DEATHS;
-        EXPECT_EQ(R, C.ATTACKERBREAKS ? swAttackerDied : swDefenderDied);
-        EXPECT_EQ(LAST, WHO + "est mort sur le champ de bataille");
-        EXPECT_GE(LOSER->CIMETIERE->INDEXOF(BREAKER), 0);
-        EXPECT_EQ(BREAKER->MODELE()->STATE, sChampionDead);
-        EXPECT_EQ(BREAKER->FPOSITION, COORDMAP(-1, -1));
-        // Its troops are set down on the square of the battle.
-        EXPECT_EQ(LOSER->TROUPES->GETLIST(5, 5).COUNT(), TROOPSBEFORE + 1);
-      } else {
-        EXPECT_EQ(R, C.ATTACKERBREAKS ? swAttackerFled : swDefenderFled);
-        EXPECT_EQ(LAST, WHO + "a fuit le champ de bataille");
-        EXPECT_GE(LOSER->CHAMPIONS->INDEXOF(BREAKER), 0);
-        EXPECT_EQ(BREAKER->ARMEES.GETCOUNT(), 1);
-      }
+      EXPECT_EQ(LOG(BOB).back(), "Champion perdant (" + LOSER->FNAME + ") " +
+                                     (DIES ? "est mort sur" : "a fuit") + " le champ de bataille");
+      EXPECT_EQ(BREAKER->MODELE()->STATE, DIES ? sChampionDead : sChampionInGame);
     }
-    if (C.ROLLS) {
-      EXPECT_GT(DEATHS, 0);
-      EXPECT_LT(DEATHS, 40);
-    } else {
-      EXPECT_EQ(DEATHS, 0);
-    }
-  }
-}
-
-TEST_F(War, ASideWithoutPowerFightsNoRoundAndCountsAsHavingNothingLeft) {
-  const struct {
-    bool ATTTROOPS, DEFTROOPS;
-    int ATTWIMPY, DEFWIMPY;
-    sWarOutcome OUTCOME;
-  } CASES[] = {{false, true, 0, 0, swNobodyBroke},
-               {true, false, 0, 50, swDefenderFled},
-               {false, false, 50, 50, swAttackerFled},
-               {true, false, 50, 0, swNobodyBroke}};
-  for (const auto& C : CASES) {
-    ALICE->OUTPUT.CLEAR();
-    BOB->OUTPUT.CLEAR();
-    cChampionPosition* A = HERO(ALICE, "a", "att:3-def:3", C.ATTWIMPY);
-    cChampionPosition* D = HERO(BOB, "d", "att:3-def:3", C.DEFWIMPY);
-    if (C.ATTTROOPS) {
-      STACK(A, KIND("soldat", "att:2-pdv:5"), 4, 1);
-    }
-    if (C.DEFTROOPS) {
-      STACK(D, KIND("soldat", "att:2-pdv:5"), 4, 1);
-    }
-    cWar WAR(*A, *D);
-    EXPECT_EQ(WAR.BATTLE(), C.OUTCOME);
-    WAR.REPORT();
-    const Lines REPORT = LOG(ALICE);
-    EXPECT_EQ(REPORT.size(), C.OUTCOME == swNobodyBroke ? 11u : 12u);
-    EXPECT_EQ(REPORT.at(0), std::string("Attaquant : alice:") + (C.ATTTROOPS ? "52" : "0") +
-                                "   Defendant : bob:" + (C.DEFTROOPS ? "52" : "0"));
-    EXPECT_EQ(LOG(BOB), REPORT);
-    EXPECT_EQ(A->MODELE()->EXPERIENCE + D->MODELE()->EXPERIENCE, 0);
+    EXPECT_TRUE(ROLLS ? DEATHS > 0 && DEATHS < 40 : DEATHS == 0) << DEATHS;
   }
 }
 

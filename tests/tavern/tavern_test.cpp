@@ -2,37 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
-
-#include "base/console.h"
-#include "base/errors.h"
-#include "base/random.h"
-#include "forces/champion.h"
-#include "forces/championpos.h"
-#include "forces/rules_fixtures.h"
-#include "forces/ville.h"
-#include "players/joueur.h"
+#include "support/game_in_play.h"
 
 namespace {
 
-using testsupport::cScopedGlobal;
-using tLines = std::vector<std::string>;
-
-// The rules, a champion catalogue the tests fill, no player yet, and an empty
+// The shipped rules with a champion catalogue the tests fill and an empty
 // tavern as JEUTAVERN.
-struct TavernTest : ::testing::Test {
-  rulesfixtures::cForcesRules RULES;
-  tChampionLinks SAVEDLINKS = std::exchange(CHAMPIONLINKS, tChampionLinks{});
-  cScopedGlobal<cListeChampions> CHAMPIONS{JEUCHAMPIONS, std::make_unique<cListeChampions>("", "")};
-  cScopedGlobal<cListeJoueurs> PLAYERS{JEUJOUEURS, std::make_unique<cListeJoueurs>("jeuJoueurs")};
-  cScopedGlobal<cTavern> TAVERN{JEUTAVERN, std::make_unique<cTavern>()};
-  cBatiment* BOURG = RULES.BATIMENT(0, "bourg", 1);
-  cConsoleCapture CONSOLELOG;
-
-  ~TavernTest() override { CHAMPIONLINKS = SAVEDLINKS; }
+struct TavernTest : testsupport::cGameInPlay {
+  testsupport::cScopedGlobal<cListeChampions> CHAMPIONS{JEUCHAMPIONS,
+                                                        std::make_unique<cListeChampions>("", "")};
+  testsupport::cScopedGlobal<cTavern> TAVERN{JEUTAVERN, std::make_unique<cTavern>()};
 
   // Champions a, b, c... of uids 0, 1, 2... at the levels given.
   std::vector<cChampion*> Champions(const std::vector<int32_t>& LEVELS) {
@@ -42,34 +21,18 @@ struct TavernTest : ::testing::Test {
       C->FUID = CHAMPIONS->COUNT();
       C->FNAME = std::string(1, static_cast<char>('a' + C->FUID));
       C->NIVEAU = LEVEL;
-      C->FCARACTS.FROMSTRING("scout:1");
       R.push_back(CHAMPIONS->ADD(std::move(C)));
     }
     return R;
-  }
-
-  // A player with GOLD gold and a town on each square of TOWNS.
-  cJoueur* Player(const std::string& NAME, int32_t GOLD, std::vector<tcoordMap> TOWNS = {}) {
-    cJoueur* J = PLAYERS->ADD(std::make_unique<cJoueur>(PLAYERS->COUNT(), NAME));
-    J->SETGOLD(GOLD);
-    for (const tcoordMap AT : TOWNS) {
-      J->VILLES->WIZARDBATIMENT(BOURG, AT);
-    }
-    return J;
-  }
-
-  static std::string Last(const cJoueur* J) {
-    return J->OUTPUT.READCOUNT() > 0 ? J->OUTPUT.LINES().back() : std::string();
   }
 };
 
 }  // namespace
 
-TEST_F(TavernTest, OffersOpenAtTheirLevelsPriceAndListInFiveLines) {
+TEST_F(TavernTest, OffersOpenForTheFreeChampionsAtTheirLevelsPrice) {
   const auto C = Champions({0, 3, 0, 0, 0, 0});
   C[4]->STATE = sChampionInGame;
   C[5]->STATE = sChampionDead;
-  RANDOMGEN().SEED(3);
   TAVERN->BUILDTAVERN();
   ASSERT_EQ(TAVERN->COUNT(), 4) << "the four free champions, each once";
   for (int32_t I = 0; I < 4; ++I) {
@@ -79,206 +42,20 @@ TEST_F(TavernTest, OffersOpenAtTheirLevelsPriceAndListInFiveLines) {
   EXPECT_EQ(TAVERN->ITEM(0)->PRICE, 500);
   EXPECT_EQ(TAVERN->ITEM(1)->PRICE, 2000);
 
-  cBuffer ONE;
-  TAVERN->DUMPTOBUFFER(C[1], ONE);
-  EXPECT_EQ(ONE.LINES(), (tLines{"#1", "b", "no player", "turnBeforeSold:20", "price:2000"}));
-  cBuffer NONE;
-  TAVERN->DUMPTOBUFFER(C[4], NONE);
-  TAVERN->DUMPTOBUFFER(nullptr, NONE);
-  EXPECT_EQ(NONE.READCOUNT(), 0);
-
   // Fewer free champions than places: fewer offers.
   cTavern SMALL;
-  C[0]->STATE = C[1]->STATE = C[2]->STATE = sChampionCreated;
-  C[3]->STATE = sChampionNotAssigned;
+  C[0]->STATE = C[1]->STATE = sChampionCreated;
   C[2]->STATE = sChampionSleeping;
+  C[3]->STATE = sChampionNotAssigned;
   SMALL.BUILDTAVERN();
   ASSERT_EQ(SMALL.COUNT(), 3);
   EXPECT_EQ(SMALL.ITEM(2)->MODELE, C[3]);
-}
-
-TEST_F(TavernTest, ABidMustComeFromATownBeatThePriceByFivePercentAndBePaid) {
-  const auto C = Champions({0, 0});
-  TAVERN->ADD(C[0]);
-  cJoueur* ALICE = Player("alice", 600, {COORDMAP(2, 2), COORDMAP(1, 2)});
-  cJoueur* BOB = Player("bob", 3000, {COORDMAP(5, 5)});
-
-  // Bidder, champion, amount, square; accepted, the bidder's message, both stocks after.
-  const std::vector<
-      std::tuple<cJoueur*, cChampion*, int32_t, tcoordMap, bool, std::string, int32_t, int32_t>>
-      BIDS{
-          {ALICE, C[0], 525, COORDMAP(3, 3), false,
-           "(#0) a ne peut pas etre recrute a 3,3 pas de ville", 600, 3000},
-          // 11,1 would have the index of 1,2 if it were on the map.
-          {ALICE, C[0], 525, COORDMAP(11, 1), false,
-           "(#0) a ne peut pas etre recrute a 11,1 pas de ville", 600, 3000},
-          {ALICE, C[1], 525, COORDMAP(2, 2), false, "(#1) b n'est pas a recruter", 600, 3000},
-          {ALICE, C[0], 524, COORDMAP(2, 2), false,
-           "Vous n'avez pas propos\xE9 assez pour (#0) a, minimum 525", 600, 3000},
-          {ALICE, C[0], 700, COORDMAP(2, 2), false, "(#0) a est trop cher pour vous", 600, 3000},
-          {ALICE, C[0], 525, COORDMAP(2, 2), true, "(#0) a accepte pour le moment votre offre", 75,
-           3000},
-          {BOB, C[0], 550, COORDMAP(5, 5), false,
-           "Vous n'avez pas propos\xE9 assez pour (#0) a, minimum 551", 75, 3000},
-          {BOB, C[0], 551, COORDMAP(5, 5), true, "(#0) a accepte pour le moment votre offre", 600,
-           2449},
-      };
-  for (const auto& [WHO, CHAMPION, AMOUNT, AT, ACCEPTED, MESSAGE, GOLDALICE, GOLDBOB] : BIDS) {
-    const int32_t LINES = WHO->OUTPUT.READCOUNT();
-    EXPECT_EQ(TAVERN->AUCTION(CHAMPION, *WHO, AMOUNT, AT), ACCEPTED) << MESSAGE;
-    EXPECT_EQ(WHO->OUTPUT.READCOUNT(), LINES + 1) << MESSAGE;
-    EXPECT_EQ(Last(WHO), MESSAGE);
-    EXPECT_EQ(ALICE->GETGOLD(), GOLDALICE) << MESSAGE;
-    EXPECT_EQ(BOB->GETGOLD(), GOLDBOB) << MESSAGE;
-  }
-  EXPECT_EQ(Last(ALICE), "(#0) a a recu une meilleure offre");
-  const cChampionTavern* OFFER = TAVERN->ITEM(0);
-  EXPECT_EQ(OFFER->PRICE, 551);
-  EXPECT_EQ(OFFER->CURJOUEUR, BOB);
-  EXPECT_EQ(OFFER->POSITION, COORDMAP(5, 5));
-  EXPECT_EQ(OFFER->TURNBEFORESOLD, 20);
-
-  // Given back, a bid never takes a stock past 65535.
-  BOB->SETGOLD(65000);
-  ALICE->SETGOLD(600);
-  EXPECT_TRUE(TAVERN->AUCTION(C[0], *ALICE, 580, COORDMAP(2, 2)));
-  EXPECT_EQ(BOB->GETGOLD(), 65535);
-}
-
-TEST_F(TavernTest, ABidRestartsTheCountdownOnlyAboveLevelTen) {
-  const auto C = Champions({10, 11});
-  cJoueur* BOB = Player("bob", 65535, {COORDMAP(5, 5)});
-  for (cChampion* CHAMPION : C) {
-    TAVERN->ADD(CHAMPION)->TURNBEFORESOLD = 5;
-  }
-  EXPECT_TRUE(TAVERN->AUCTION(C[0], *BOB, 5775, COORDMAP(5, 5)));
-  EXPECT_TRUE(TAVERN->AUCTION(C[1], *BOB, 6300, COORDMAP(5, 5)));
-  EXPECT_EQ(TAVERN->ITEM(0)->TURNBEFORESOLD, 5);
-  EXPECT_EQ(TAVERN->ITEM(1)->TURNBEFORESOLD, 20);
-}
-
-TEST_F(TavernTest, ATurnCountsEveryOfferDownOnceSellsAndReplacesThoseAtTheEnd) {
-  const auto C = Champions({0, 0, 0, 0, 0, 0});
-  C[5]->STATE = sChampionInGame;
-  for (int32_t I = 0; I < 4; ++I) {
-    TAVERN->ADD(C[static_cast<std::size_t>(I)]);
-  }
-  cJoueur* BOB = Player("bob", 3000, {COORDMAP(5, 5)});
-  ASSERT_TRUE(TAVERN->AUCTION(C[2], *BOB, 600, COORDMAP(5, 5)));
-  for (const auto& [I, TURNS] : {std::pair{0, 2}, {1, 1}, {2, 1}, {3, 3}}) {
-    TAVERN->ITEM(I)->TURNBEFORESOLD = TURNS;
-  }
-
-  TAVERN->PASSTURN();
-  // a and d counted down; b (no bidder) and c (sold) replaced at the end by
-  // the two champions then free: b, freed, and e.
-  ASSERT_EQ(TAVERN->COUNT(), 4);
-  EXPECT_EQ(TAVERN->ITEM(0)->MODELE, C[0]);
-  EXPECT_EQ(TAVERN->ITEM(0)->TURNBEFORESOLD, 1);
-  EXPECT_EQ(TAVERN->ITEM(1)->MODELE, C[3]);
-  EXPECT_EQ(TAVERN->ITEM(1)->TURNBEFORESOLD, 2);
-  for (int32_t I = 2; I < 4; ++I) {
-    EXPECT_TRUE(TAVERN->ITEM(I)->MODELE == C[1] || TAVERN->ITEM(I)->MODELE == C[4]);
-    EXPECT_EQ(TAVERN->ITEM(I)->TURNBEFORESOLD, 20) << "new offers wait for the next turn";
-    EXPECT_EQ(TAVERN->ITEM(I)->MODELE->STATE, sChampionInTavern);
-  }
-  EXPECT_NE(TAVERN->ITEM(2)->MODELE, TAVERN->ITEM(3)->MODELE);
-
-  // The sale: c in play for bob on the square of his bid, seeing around it;
-  // the gold of the bid stays with the tavern.
-  ASSERT_EQ(BOB->CHAMPIONS->COUNT(), 1);
-  EXPECT_EQ(BOB->CHAMPIONS->ITEM(0)->MODELE(), C[2]);
-  EXPECT_EQ(BOB->CHAMPIONS->ITEM(0)->FPOSITION, COORDMAP(5, 5));
-  EXPECT_EQ(C[2]->STATE, sChampionInGame);
-  EXPECT_EQ(C[2]->FJOUEUR, BOB);
-  EXPECT_TRUE(BOB->CARTE.INMAT(6, 6));
-  EXPECT_EQ(Last(BOB), "(2) c a rejoint votre armee");
-  EXPECT_EQ(BOB->GETGOLD(), 2400);
-}
-
-TEST_F(TavernTest, AnOfferEndingWithoutBidderFreesItsChampion) {
-  const auto C = Champions({0, 0});
-  for (uint64_t SEED = 1; SEED <= 8; ++SEED) {
-    TAVERN->CLEAR();
-    C[0]->STATE = sChampionCreated;
-    C[1]->STATE = sChampionCreated;
-    TAVERN->ADD(C[0])->TURNBEFORESOLD = 1;
-    RANDOMGEN().SEED(SEED);
-    TAVERN->PASSTURN();
-    ASSERT_EQ(TAVERN->COUNT(), 1);
-    cChampion* OFFERED = TAVERN->ITEM(0)->MODELE;
-    EXPECT_EQ(TAVERN->ITEM(0)->TURNBEFORESOLD, 20);
-    EXPECT_EQ(OFFERED->STATE, sChampionInTavern);
-    // Drawn again or not, a is free once more.
-    if (OFFERED == C[1]) {
-      EXPECT_EQ(C[0]->STATE, sChampionNotAssigned);
-    }
-  }
-  // With no other free champion, the one just freed is offered afresh.
-  TAVERN->CLEAR();
-  C[1]->STATE = sChampionSleeping;
-  TAVERN->ADD(C[0])->TURNBEFORESOLD = 1;
-  TAVERN->PASSTURN();
-  ASSERT_EQ(TAVERN->COUNT(), 1);
-  EXPECT_EQ(TAVERN->ITEM(0)->MODELE, C[0]);
-}
-
-TEST_F(TavernTest, FromTavernFreesOnlyAChampionOnOffer) {
-  const auto C = Champions({0, 0});
-  TAVERN->ADD(C[0]);
-  C[1]->STATE = sChampionInGame;
-  EXPECT_EQ(TAVERN->FROMTAVERN(C[1]), C[1]);
-  EXPECT_EQ(C[1]->STATE, sChampionInGame);
-  EXPECT_EQ(TAVERN->COUNT(), 1);
-  EXPECT_EQ(TAVERN->FROMTAVERN(C[0]), C[0]);
-  EXPECT_EQ(C[0]->STATE, sChampionNotAssigned);
-  EXPECT_TRUE(TAVERN->ISEMPTY());
-}
-
-TEST_F(TavernTest, OffersReadBackKeepTheirBidderOnceThePlayersAreLoaded) {
-  const auto C = Champions({0, 0, 0, 0});
-  cBuffer IN;
-  for (const char* LINE : {"player:Bob", "turnBeforeSold:7", "price:800", "player:ghost",
-                           "turnBeforeSold:3", "price:600", "no player", "turnBeforeSold:2",
-                           "price:500", "no player", "turnBeforeSold:x", "price:500"}) {
-    IN.WRITELN(LINE);
-  }
-  IN.REWIND();
-  // The players come after the tavern: the bidder waits for them.
-  cChampionTavern* WAITING = TAVERN->ADDFROMBUFFER(C[0], IN);
-  TAVERN->ADDFROMBUFFER(C[1], IN);
-  TAVERN->ADDFROMBUFFER(C[2], IN);
-  EXPECT_THROW(TAVERN->ADDFROMBUFFER(C[3], IN), cConversionError);
-  TAVERN->REMOVE(TAVERN->ITEM(3));
-  EXPECT_EQ(WAITING->CURJOUEUR, nullptr);
-  cBuffer OUT;
-  TAVERN->TOBUFFER(OUT);
-  EXPECT_EQ(OUT.LINES(), (tLines{"#0", "a", "player:Bob", "turnBeforeSold:7", "price:800", "#1",
-                                 "b", "player:ghost", "turnBeforeSold:3", "price:600", "#2", "c",
-                                 "no player", "turnBeforeSold:2", "price:500"}));
-
-  cJoueur* BOB = Player("bob", 0);
-  TAVERN->PLAYERSLOADED();
-  EXPECT_EQ(TAVERN->ITEM(0)->CURJOUEUR, BOB);
-  EXPECT_EQ(TAVERN->ITEM(1)->CURJOUEUR, nullptr);
-  EXPECT_EQ(TAVERN->ITEM(2)->CURJOUEUR, nullptr);
-  EXPECT_EQ(CONSOLELOG.LINES(),
-            (tLines{"Taverne : (#1) b, l'encherisseur ghost n'est pas un joueur, offre sans "
-                    "encherisseur"}));
-  OUT.CLEAR();
-  TAVERN->DUMPTOBUFFER(C[1], OUT);
-  EXPECT_EQ(OUT.LINES()[2], "no player");
 }
 
 TEST_F(TavernTest, OffersOfChampionsThatLoadedPlayersHoldAreReplaced) {
   const auto C = Champions({0, 0, 0, 0, 0});
   TAVERN->BUILDTAVERN();
   const cChampion* HELD = TAVERN->ITEM(1)->MODELE;
-  const cChampion* FREE = nullptr;
-  for (cChampion* CHAMPION : C) {
-    FREE = CHAMPION->STATE == sChampionCreated ? CHAMPION : FREE;
-  }
-  ASSERT_NE(FREE, nullptr);
   // What loading a player that holds it does to the champion.
   TAVERN->ITEM(1)->MODELE->STATE = sChampionInGame;
   TAVERN->PLAYERSLOADED();
@@ -291,21 +68,4 @@ TEST_F(TavernTest, OffersOfChampionsThatLoadedPlayersHoldAreReplaced) {
     }
   }
   EXPECT_EQ(HELD->STATE, sChampionInGame);
-}
-
-TEST_F(TavernTest, TheCatalogueWritesEachOfferAfterItsChampionAndReadsItBackAsNoChampion) {
-  const auto C = Champions({0, 2});
-  TAVERN->ADD(C[1]);
-  cBuffer OUT;
-  CHAMPIONS->TOBUFFER(OUT);
-  ASSERT_EQ(OUT.READCOUNT(), 29);
-  EXPECT_EQ(tLines(OUT.LINES().begin() + 24, OUT.LINES().end()),
-            (tLines{"#1", "b", "no player", "turnBeforeSold:20", "price:1500"}));
-  const std::string INGAME = (RULES.DIR.PATH() / "inGameHeros.zrk").string();
-  ASSERT_TRUE(OUT.SAVETOFILE(INGAME));
-  cListeChampions BACK(INGAME, "");
-  ASSERT_TRUE(BACK.LOADCHAMPIONS());
-  ASSERT_EQ(BACK.COUNT(), 2);
-  EXPECT_EQ(BACK.ITEM(1)->FNAME, "b");
-  EXPECT_EQ(BACK.ITEM(1)->FCARACTS.TOSTRING(), "scout:1");
 }
