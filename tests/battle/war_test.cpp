@@ -262,6 +262,38 @@ TEST_F(War, ASideBelowItsThresholdDiesOnARollAboveEightyPercentElseFlees) {
   }
 }
 
+TEST_F(War, ASideWithoutPowerFightsNoRoundAndCountsAsHavingNothingLeft) {
+  const struct {
+    bool ATTTROOPS, DEFTROOPS;
+    int ATTWIMPY, DEFWIMPY;
+    sWarOutcome OUTCOME;
+  } CASES[] = {{false, true, 0, 0, swNobodyBroke},
+               {true, false, 0, 50, swDefenderFled},
+               {false, false, 50, 50, swAttackerFled},
+               {true, false, 50, 0, swNobodyBroke}};
+  for (const auto& C : CASES) {
+    ALICE->OUTPUT.CLEAR();
+    BOB->OUTPUT.CLEAR();
+    cChampionPosition* A = HERO(ALICE, "a", "att:3-def:3", C.ATTWIMPY);
+    cChampionPosition* D = HERO(BOB, "d", "att:3-def:3", C.DEFWIMPY);
+    if (C.ATTTROOPS) {
+      STACK(A, KIND("soldat", "att:2-pdv:5"), 4, 1);
+    }
+    if (C.DEFTROOPS) {
+      STACK(D, KIND("soldat", "att:2-pdv:5"), 4, 1);
+    }
+    cWar WAR(*A, *D);
+    EXPECT_EQ(WAR.BATTLE(), C.OUTCOME);
+    WAR.REPORT();
+    const Lines REPORT = LOG(ALICE);
+    EXPECT_EQ(REPORT.size(), C.OUTCOME == swNobodyBroke ? 11u : 12u);
+    EXPECT_EQ(REPORT.at(0), std::string("Attaquant : alice:") + (C.ATTTROOPS ? "52" : "0") +
+                                "   Defendant : bob:" + (C.DEFTROOPS ? "52" : "0"));
+    EXPECT_EQ(LOG(BOB), REPORT);
+    EXPECT_EQ(A->MODELE()->EXPERIENCE + D->MODELE()->EXPERIENCE, 0);
+  }
+}
+
 TEST_F(War, ExtremeValuesKeepEveryCountInItsRange) {
   constexpr int32_t MOST = std::numeric_limits<int32_t>::max();
   const char* const KINDS[] = {"att:32767-def:32767-vit:32767-pdv:32767",

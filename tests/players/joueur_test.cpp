@@ -197,3 +197,14 @@ TEST_F(Players, APlayerFileWhoseIdentifierIsTakenGetsAFreeOne) {
   EXPECT_EQ(JEUJOUEURS->FIND("bob")->FUID, 1);
   EXPECT_EQ(CONSOLELOG.LINES().back(), "joueur bob : uid 0 deja pris, nouveau uid 1");
 }
+
+TEST_F(Players, ARaceThatIsNotFoundIsWrittenEmpty) {
+  cJoueur* J = NEWPLAYER("alice");
+  J->CHGRACE("martiens");
+  EXPECT_EQ(J->RACE, nullptr);
+  cBuffer B;
+  J->TOBUFFER(B);
+  EXPECT_EQ(B.LINES()[4], "race:");
+  J->CHGRACE("PLAINIERS");
+  EXPECT_NE(J->RACE, nullptr);
+}
