@@ -5,24 +5,6 @@
 #include "base/errors.h"
 #include "support/fixtures.h"
 
-TEST(Ressources, LoadLinesInFileOrderAndNameTheLineOfABadOne) {
-  testsupport::cTempDir DIR;
-  cListeRessources L(DIR.WRITE("ressources.zrk", "; resources\r\n#0:Bois\n#1:or\n"));
-  ASSERT_TRUE(L.LOADRESSOURCES());
-  ASSERT_EQ(L.COUNT(), 2);
-  EXPECT_EQ(L.GET(0)->FNAME, "Bois");
-  EXPECT_EQ(L.GET(1)->FNAME, "or");
-  for (auto [TEXT, PART] : {std::pair{"#0:or\n\n#2:pierre\n", "bad.zrk, line 2"},
-                            {"#0:or\n#x1:bois\n", "bad.zrk, line 2: 'x1'"}}) {
-    try {
-      cListeRessources(DIR.WRITE("bad.zrk", TEXT)).LOADRESSOURCES();
-      ADD_FAILURE() << "loaded: " << TEXT;
-    } catch (const cLoadError& E) {
-      EXPECT_NE(std::string(E.what()).find(PART), std::string::npos) << E.what();
-    }
-  }
-}
-
 TEST(Ressources, ArraysReadByNameAndWrapAtSixteenBits) {
   testsupport::cThreeRessources RESS;
   cArrayRessources A;

@@ -92,27 +92,3 @@ TEST(Batiments, ALongConstructionChargesItsPriceAndNoMore) {
   EXPECT_EQ(J.VILLES->COUNT(), 1);
   EXPECT_EQ(J.CAPITAL.TOSTRING(), "998/996/0");
 }
-
-TEST(Batiments, UnsoundFilesAreRejectedWithTheirLine) {
-  // Identifiers must be 0 to n - 1 each used once, turns a number not below 0.
-  const struct {
-    std::string TEXT;
-    const char* WHERE;
-  } BAD[] = {
-      {RECORD(0, "a", "none") + RECORD(0, "b", "none"), "Batiments.zrk, line 12: '#0'"},
-      {RECORD(0, "a", "none") + RECORD(2, "b", "none"), "Batiments.zrk, line 12: '#2'"},
-      {RECORD(1, "a", "none"), "Batiments.zrk, line 1: '#1'"},
-      {RECORD(0, "a", "none") + RECORD(1, "b", "none", "-2"), "Batiments.zrk, line 16: '-2'"},
-      {RECORD(0, "a", "none", "x"), "Batiments.zrk, line 5: 'x'"}};
-  for (const auto& B : BAD) {
-    cBatimentRules R(B.TEXT);
-    try {
-      R.BATIMENTS->LOADBATIMENTS();
-      ADD_FAILURE() << "loaded: " << B.TEXT;
-    } catch (const cLoadError& E) {
-      EXPECT_NE(std::string(E.what()).find(B.WHERE), std::string::npos) << E.what();
-    }
-  }
-  cBatimentRules R("");
-  EXPECT_FALSE(cListeBatiments((R.DIR.PATH() / "none.zrk").string()).LOADBATIMENTS());
-}

@@ -179,11 +179,6 @@ TEST_F(ChampionsInPlay, SavedChampionKeepsItsWayAndArmyButPaysTheFullExit) {
   EXPECT_EQ(AGAIN.LINES(), OUT.LINES());
   EXPECT_EQ(BACK.MOVE(), stMoving);
   EXPECT_EQ(BACK.FPOSITION, COORDMAP(3, 1)) << "the full exit cost of (2,1) is due again";
-
-  cBuffer BAD;
-  BAD.WRITELN("#42");
-  BAD.REWIND();
-  EXPECT_THROW((void)L.INPUTMOBILE(BAD), cLoadError);
 }
 
 TEST_F(ChampionsInPlay, TurnMovesEachChampionOnceAndNotTheRemovedOnes) {

@@ -38,30 +38,6 @@ TEST(Creatures, LoadsRecordsBetweenOtherLinesWithTheirSchedules) {
   EXPECT_EQ(MILICIEN->RACE, nullptr) << "no such race";
   EXPECT_EQ(MILICIEN->RESSNEC.TOSTRING(), "5/3/0");
   EXPECT_EQ(MILICIEN->FRESSPARTOUR.TOSTRING(), "5:1/3:1/0:1") << "one turn pays at once";
-
-  EXPECT_FALSE(cListeCreatures((RULES.DIR.PATH() / "none.zrk").string()).LOADCREATURES());
-  cListeCreatures BAD(
-      RULES.DIR.WRITE("bad.zrk", RECORD("0", "archer", "humains", "deux", "1/1/1", "")));
-  try {
-    BAD.LOADCREATURES();
-    FAIL() << "a bad number of turns loaded";
-  } catch (const cLoadError& E) {
-    EXPECT_NE(std::string(E.what()).find("bad.zrk, line 4"), std::string::npos) << E.what();
-  }
-}
-
-TEST(Creatures, ANegativeNumberOfCreaturesPerTroopStopsTheLoad) {
-  rulesfixtures::cBaseRules RULES;
-  std::string TEXT = RECORD("0", "archer", "humains", "4", "10/0/3", "");
-  TEXT.replace(TEXT.find("nbUnites:10"), 11, "nbUnites:-3");
-  cListeCreatures L(RULES.DIR.WRITE("Creatures.zrk", TEXT));
-  try {
-    L.LOADCREATURES();
-    ADD_FAILURE() << "a negative count loaded";
-  } catch (const cLoadError& E) {
-    EXPECT_NE(std::string(E.what()).find("Creatures.zrk, line 5: '-3'"), std::string::npos)
-        << E.what();
-  }
 }
 
 TEST(CostSchedule, CostsRiseToWhatTheTurnsDivideWithoutWrapping) {

@@ -31,20 +31,6 @@ TEST(Terrains, LoadsRecordsBetweenOtherTextWritesThemBackAndReportsBadOnes) {
   L.TERRAINAT(0)->TOBUFFER(B);
   EXPECT_EQ(B.LINES(), (std::vector<std::string>{"#0:Plaine haute", "move:1", "car:.", "or:1D4+0",
                                                  "bois:2D6+1", "pierre:0D0+0"}));
-
-  EXPECT_FALSE(cListeTerrains((DIR.PATH() / "none.zrk").string()).LOADTERRAINS());
-  for (auto [TEXT, PART] : {std::pair{"#0:a\nmove:1\ncar:.\na:1\nb:1\nc:1\n#x:b\n", "line 7: 'x'"},
-                            {"#0:a\nmove:lent\ncar:.\na:1\nb:1\nc:1\n", "line 2: 'lent'"},
-                            {"#0:a\nmove:1\ncar:\na:1\nb:1\nc:1\n", "line 3"},
-                            {"#0:a\nmove:1\ncar:.\na:xD6\nb:1\nc:1\n", "line 4"}}) {
-    try {
-      cListeTerrains(DIR.WRITE("bad.zrk", TEXT)).LOADTERRAINS();
-      ADD_FAILURE() << "loaded: " << TEXT;
-    } catch (const cLoadError& E) {
-      EXPECT_NE(std::string(E.what()).find(std::string("bad.zrk, ") + PART), std::string::npos)
-          << E.what();
-    }
-  }
 }
 
 TEST(Terrains, ShippedFileFollowsTheShippedResources) {
