@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "base/console.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -138,23 +137,4 @@ TEST(Buffer, AMissingFileNeverReadsOutsideItsLines) {
     ++READS;
   }
   EXPECT_EQ(READS, 1);
-}
-
-TEST(Buffer, DisplayWritesToTheConsoleAndEmpties) {
-  cConsoleCapture CAPTURE;
-  cBuffer B = Of({"first", "second"});
-  B.DISPLAY();
-  EXPECT_EQ(CAPTURE.LINES(), (Lines{"first", "second"}));
-  EXPECT_EQ(B.READCOUNT(), 0);
-}
-
-TEST(BufferMobile, DropsLinesAboveItsLevel) {
-  cBufferMobile B(2);
-  for (int32_t L = 0; L <= 3; ++L) {
-    B.WRITELN(L, "level %d", L);
-  }
-  EXPECT_EQ(B.LINES(), (Lines{"level 0", "level 1", "level 2"}));
-  cBufferMobile ALL;
-  ALL.WRITELN(1000, "kept");
-  EXPECT_EQ(ALL.READCOUNT(), 1);
 }

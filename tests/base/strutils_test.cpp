@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "base/console.h"
 #include "base/errors.h"
-
-using Lines = std::vector<std::string>;
 
 TEST(StrTok, SplitsAtTheFirstDelimiterOrTakesEverything) {
   std::string S = "GET GAME RACES";
@@ -66,16 +62,6 @@ TEST(Replace, RunsAndMarkers) {
   EXPECT_EQ(BLDSTR("<~1>", "~1"), "<~1>");
 }
 
-TEST(ReadFicStr, SkipsLinesWithSemicolons) {
-  std::istringstream IN("; comment\r\na;b\nvalue\r\nnext\n");
-  std::string S;
-  READFICSTR(IN, S);
-  EXPECT_EQ(S, "value");
-  std::istringstream ONLY(";a\n;b\n");
-  READFICSTR(ONLY, S);
-  EXPECT_EQ(S, "");
-}
-
 TEST(Format, FillsPlaceholdersInOrder) {
   EXPECT_EQ(FORMAT("#INFO: %d troupes de %s", 3, std::string("orc")), "#INFO: 3 troupes de orc");
   EXPECT_EQ(FORMAT("%d%% %d", 50), "50% ");
@@ -90,12 +76,8 @@ TEST(GetParam, MatchesEveryCommandPattern) {
     tParams VALUES;
   } CASES[] = {
       {"TROOP #12", "TROOP #%int", {12}},
-      {"SQUARE 3,4", "SQUARE %int,%int", {3, 4}},
       {"FERME   3,-4", "%str %int,%int", {std::string("FERME"), 3, -4}},
-      {"AVAIL 10,1", "AVAIL %int,%int", {10, 1}},
       {"5 ORC 2,9", "%int %str %int,%int", {5, std::string("ORC"), 2, 9}},
-      {"MOVE 7,8", "MOVE %int,%int", {7, 8}},
-      {"GET #4", "GET #%int", {4}},
       {"GET #4 2", "GET #%int %int", {4, 2}},
       {"DROP 1,3", "DROP %int,%int", {1, 3}},
   };
@@ -127,14 +109,4 @@ TEST(GetParam, RefusesTextsThatDoNotFit) {
     tParams VALUES;
     EXPECT_FALSE(GETPARAM(TEXT, PATTERN, VALUES)) << TEXT;
   }
-}
-
-TEST(GetParam, TracesEveryValueTakenEvenWhenTheMatchFailsLater) {
-  tParams VALUES;
-  cConsoleCapture CAPTURE;
-  EXPECT_FALSE(GETPARAM("3,x", "%int,%int", VALUES));
-  EXPECT_EQ(CAPTURE.LINES(), (Lines{"creation d'un tableau de 2", ">3", ">x"}));
-  CAPTURE.CLEAR();
-  EXPECT_FALSE(GETPARAM("SQUARE 3 4", "SQUARE %int,%int", VALUES));
-  EXPECT_TRUE(CAPTURE.LINES().empty());
 }
