@@ -57,7 +57,8 @@ std::string Order(int UID, int POSITION) {
 }  // namespace
 
 // Every file the start reads, on a record it cannot use, stops the start with
-// one line naming the file, the line and the text, and leaves the file as it was.
+// one line naming the file, the line and the text (the world file: its size),
+// and leaves the file as it was.
 TEST(Loaders, ABadRecordStopsTheStartNamingFileLineAndText) {
   const std::string NOTNUMBER = "' is not a valid number";
   const std::string NOTBUILDING = " gives building identifier ";
@@ -109,6 +110,12 @@ TEST(Loaders, ABadRecordStopsTheStartNamingFileLineAndText) {
       // Read only when the initial file is gone; the tavern's lines follow a
       // champion on offer and carry its identifier.
       {"data/inGameHeros.zrk", "; c\n#y\n", "data/inGameHeros.zrk, line 2: 'y" + NOTNUMBER},
+      // The world file is bytes: its size must be whole squares, enough of them.
+      {"data/world.wld", std::string(13, '\0'),
+       "World file data/world.wld: 13 bytes is not a whole number of squares of 11 bytes (was it "
+       "made with other resources?)"},
+      {"data/world.wld", std::string(50 * 11, '\0'),
+       "World file data/world.wld: 50 squares of 11 bytes are too few for the 10x10 map"},
       {"players/alice.plr", PlayerWith("availTurns:200", "availTurns:2x0"),
        "players/alice.plr, line 4: '2x0" + NOTNUMBER},
       // The name becomes the file's path at the next save.

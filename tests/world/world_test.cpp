@@ -152,7 +152,7 @@ TEST_F(World, FailedWriteBackKeepsTheSquareCachedAndRaises) {
   EXPECT_TRUE(C.COUNT() == 1 && C.GET(1));
 }
 
-TEST_F(World, FileLackingOnlyTheLastSquareIsCompletedOthersOfTheWrongSizeRefused) {
+TEST_F(World, AFileLackingOnlyTheLastSquareIsCompletedOnce) {
   std::string OLD;
   for (int32_t M = 0; M < 100; ++M) {
     OLD += "\x01" + DEPOSITS[1];
@@ -168,20 +168,6 @@ TEST_F(World, FileLackingOnlyTheLastSquareIsCompletedOthersOfTheWrongSizeRefused
   EXPECT_EQ(BYTES.substr(701), DEPOSITS[static_cast<std::size_t>(BYTES[700])]);
   cSquaresFile AGAIN(PATH, &CACHE);
   EXPECT_EQ(CONSOLELINES.LINES().size(), 1u) << "completed once";
-
-  for (auto [SIZE, PART] : {std::pair<std::size_t, const char*>{703, "703 bytes"},
-                            {50 * 7, "50 squares"},
-                            {1, "1 bytes"}}) {
-    const std::string WRONG(SIZE, '\0');
-    DIR.WRITE("world.wld", WRONG);
-    try {
-      cSquaresFile F(PATH, &CACHE);
-      ADD_FAILURE() << SIZE << " bytes opened";
-    } catch (const cLoadError& E) {
-      EXPECT_NE(std::string(E.what()).find(PART), std::string::npos) << E.what();
-    }
-    EXPECT_EQ(BYTESOF(PATH), WRONG);
-  }
 }
 
 TEST_F(World, RecordSizeFollowsTheNumberOfResources) {
