@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "base/coords.h"
 #include "base/dice.h"
@@ -9,21 +10,10 @@
 #include "base/random.h"
 #include "world/grid.h"
 
-TEST(Coords, IndexAndTextRoundTripsOverTheWholeMap) {
-  EXPECT_EQ(MAP2INDEX(3, 2), 13);
-  EXPECT_EQ(MAP2INDEX(-1, -1), 0);
-  EXPECT_EQ(MAP2INDEX(5, -3), 0);
-  std::set<int32_t> SEEN;
-  for (int32_t Y = 1; Y <= TYMAP; ++Y) {
-    for (int32_t X = 1; X <= TXMAP; ++X) {
-      const int32_t INDEX = MAP2INDEX(X, Y);
-      EXPECT_EQ(INDEX2MAP(static_cast<uint32_t>(INDEX)), COORDMAP(X, Y));
-      EXPECT_EQ(COORDFROMSTRING(COORDTOSTRING(X, Y)), COORDMAP(X, Y));
-      SEEN.insert(INDEX);
-    }
-  }
-  EXPECT_EQ(SEEN.size(), 100u);
-  EXPECT_EQ(*SEEN.rbegin(), 100);
+TEST(Coords, IndexAndTextForms) {
+  EXPECT_EQ((std::vector{MAP2INDEX(3, 2), MAP2INDEX(10, 10), MAP2INDEX(-1, -1), MAP2INDEX(5, -3)}),
+            (std::vector{13, 100, 0, 0}));
+  EXPECT_TRUE(INDEX2MAP(13) == COORDMAP(3, 2) && INDEX2MAP(100) == COORDMAP(10, 10));
   EXPECT_EQ(COORDFROMSTRING("-1,-1"), COORDMAP(-1, -1));
   for (const char* BAD : {"37", "a,1", "1,"}) {
     EXPECT_THROW(COORDFROMSTRING(BAD), cConversionError) << BAD;
