@@ -37,21 +37,19 @@ TEST(ShippedRules, LoadCleanlyAndEveryNameResolvesAndEveryChampionCanMoveAndScou
   EXPECT_EQ(JEUCHAMPIONS->STLOADING, stLoadLev0);
   std::set<std::string> NAMES;
   std::set<std::string> RECRUITED;
-  for (int32_t I = 0; I < JEUBATIMENTS->COUNT(); ++I) {
-    const cBatiment* B = JEUBATIMENTS->BATIMENTBYUID(I);
-    ASSERT_NE(B, nullptr) << I;
-    EXPECTCOMMANDNAME(NAMES, B->FNAME);
-    EXPECT_TRUE(B->RACENEC != nullptr && B->FNBTOURSNEC >= 2 && !B->REQUIRES(B->FUID)) << B->FNAME;
-    if (B->FRECRUIT != nullptr) {
-      RECRUITED.insert(B->FRECRUIT->FNAME);
-    }
-  }
-  // Names the loader cannot resolve are skipped without a word: each must resolve.
+  // Every record of the buildings file; the loader skips without a word the
+  // required or recruited names it cannot resolve, so each must resolve.
   const std::vector<std::string> LINES = cBuffer("data/Batiments.zrk").LINES();
   for (std::size_t I = 0; I + 10 < LINES.size(); ++I) {
     if (!LINES[I].empty() && LINES[I][0] == '#') {
       const cBatiment* B = JEUBATIMENTS->SEARCHBATIMENT(LINES[I + 1]);
       ASSERT_NE(B, nullptr) << LINES[I + 1];
+      EXPECTCOMMANDNAME(NAMES, B->FNAME);
+      EXPECT_TRUE(B->RACENEC != nullptr && B->FNBTOURSNEC >= 2 && !B->REQUIRES(B->FUID))
+          << B->FNAME;
+      if (B->FRECRUIT != nullptr) {
+        RECRUITED.insert(B->FRECRUIT->FNAME);
+      }
       for (std::string NEEDS = AFTERTOKEN(LINES[I + 3], ':'); !NEEDS.empty() && NEEDS != "none";) {
         const cBatiment* N = JEUBATIMENTS->SEARCHBATIMENT(STRTOK(NEEDS, '-'));
         EXPECT_TRUE(N != nullptr && B->REQUIRES(N->FUID)) << B->FNAME;
@@ -59,6 +57,7 @@ TEST(ShippedRules, LoadCleanlyAndEveryNameResolvesAndEveryChampionCanMoveAndScou
       EXPECT_EQ(B->FRECRUIT != nullptr, AFTERTOKEN(LINES[I + 10], ':') != "none") << B->FNAME;
     }
   }
+  EXPECT_EQ(NAMES.size(), static_cast<std::size_t>(JEUBATIMENTS->COUNT()));
   // The terrain loader does not read the resource keys: they must follow the resources.
   const std::vector<std::string> TERRAINS = cBuffer("data/terrains.zrk").LINES();
   for (std::size_t I = 0; I < TERRAINS.size(); ++I) {
