@@ -179,6 +179,14 @@ TEST_F(ChampionsInPlay, ATurnMovesEachChampionOnceAndNotTheOnesTakenOutOrKilled)
   EXPECT_EQ(J.CIMETIERE->COUNT(), 1);
 }
 
+TEST_F(ChampionsInPlay, OnlyTheCharacteristicNamedScoutRevealsSquares) {
+  cChampionPosition* C = OWNED(0, 5, 5);
+  EXPECT_TRUE(J.CARTE.INMAT(3, 3) && J.CARTE.INMAT(7, 7) && !J.CARTE.INMAT(8, 5));
+  J.CARTE.CLEAR();
+  C->RUNCARACTS("depl");
+  EXPECT_TRUE(J.CARTE.MAP.empty());
+}
+
 TEST_F(ChampionsInPlay, ChampionAndTroopsChangeHandsWithoutBeingLost) {
   cChampionPosition* C = OWNED(0, 5, 5);
   C->ARMEES.APPEND(TROOP(7), 3);
