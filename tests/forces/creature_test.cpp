@@ -1,8 +1,22 @@
-#include "forces/costs.h"
+#include "forces/creature.h"
 
 #include <gtest/gtest.h>
 
-#include "support/fixtures.h"
+#include "forces/costs.h"
+#include "forces/rules_fixtures.h"
+
+TEST(Creatures, LoadWithLowerCaseNamesAndTheirCostSpreadOverTheirTurns) {
+  rulesfixtures::cBaseRules RULES;
+  cListeCreatures L(RULES.DIR.WRITE("Creatures.zrk",
+                                    "#0\r\nArcher\r\nrace:HUMAINS\r\nturns:4\r\nnbUnites:10\r\n"
+                                    "ressNec:10/0/3\r\nressParTour:0/1/0\r\nressProd:0/0/2\r\n"
+                                    "caracts:att:3\r\n"));
+  ASSERT_TRUE(L.LOADCREATURES());
+  const cCreature* C = L.ITEM(0);
+  EXPECT_EQ(C->FNAME, "archer");
+  EXPECT_EQ(C->RACE, JEURACES->FIND("humains"));
+  EXPECT_EQ(C->FRESSPARTOUR.TOSTRING(), "5:2/0:1/1:1");
+}
 
 TEST(CostSchedule, CostsRiseToWhatTheTurnsDivideWithoutWrapping) {
   testsupport::cThreeRessources RESS;
