@@ -11,6 +11,7 @@ TEST(Caracts, ValuesReadAgainstTheCatalogueKeepNegativesAndReportUnknownNames) {
   cListeCaracts CATALOGUE(DIR.WRITE(
       "caracts.zrk", "; characteristics\r\n#0:Attaque-att\r\n#1:defense-def\r\n#2:points-pdv\r\n"));
   ASSERT_TRUE(CATALOGUE.LOADCARACTS());
+  EXPECT_EQ(CATALOGUE.SEARCH("aTTaque"), CATALOGUE.GETCARACT(0));
 
   cListeCaractsMob V(&CATALOGUE);
   V.FROMSTRING("def:-1-att:-3-pdv:4");

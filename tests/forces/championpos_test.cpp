@@ -101,7 +101,7 @@ TEST_F(ChampionsInPlay, LeftoverPointsAreCreditedFreeSquaresCrossedAtOnceAndBadT
     EXPECT_EQ(C->MOVE(), RESULT);
     EXPECT_EQ(C->FPOSITION, COORDMAP(X, 1));
   }
-  EXPECT_EQ(C->MOVE(), stNotMoving);
+  EXPECT_EQ(C->ENDMOVE, COORDMAP(-1, -1));
   for (int32_t X = 1; X <= 9; ++X) {
     PAINT(20 + X, 1);
   }
