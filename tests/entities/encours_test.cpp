@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/errors.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -102,14 +101,6 @@ TEST_F(EnCours, RecordReadsBackWithEverythingDueOnTheFirstTurn) {
   CAPITAL.FROMSTRING("100/100/100");
   EXPECT_EQ(TURNS(*BACK, 2), "0:90/100/85 0:80/100/85 ");
   EXPECT_EQ(BACK->FTURNBEFOREEND, 3);
-
-  B.CLEAR();
-  for (const char* LINE :
-       {"#3", "tour:7", "position:3,4", "turn:cinq", "ressPerTurn:0:0/0:0/0:0"}) {
-    B.WRITELN(LINE);
-  }
-  B.REWIND();
-  EXPECT_THROW(BACK->FROMBUFFER(B), cConversionError);
 }
 
 TEST_F(EnCours, FinishedObjectsAreTransferredAndTheWalkGoesOn) {

@@ -33,21 +33,10 @@ struct ChampionsTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ChampionsTest, InitialFileIsRead) {
-  EXPECT_EQ(L.STLOADING, stLoadLev0);
-  ASSERT_EQ(L.COUNT(), 2);
-  cChampion* ALDRIC = L.ITEM(0);
-  EXPECT_EQ(ALDRIC->FNAME, "aldric");
-  ASSERT_TRUE(ALDRIC->RACE != nullptr && ALDRIC->FCLASSE != nullptr);
-  EXPECT_EQ(ALDRIC->FCLASSE->FNAME, "guerrier");
-  EXPECT_EQ(ALDRIC->FCARACTS.TOSTRING(), "att:6-def:-1-scout:2");
-  EXPECT_EQ(ALDRIC->GETDEFENSE(), -1);
-  EXPECT_EQ(L.ITEM(1)->GETPDV(), 9);
-  cListeChampions NONE(INGAMEFILE, "");
-  EXPECT_FALSE(NONE.LOADCHAMPIONS());
-}
-
 TEST_F(ChampionsTest, InGameFileKeepsDescriptionsAndSkipsTheTavernLines) {
+  ASSERT_EQ(L.STLOADING, stLoadLev0);
+  EXPECT_EQ(L.ITEM(0)->FNAME, "aldric");
+  EXPECT_EQ(L.ITEM(0)->FCLASSE, JEUCLASSES->FIND("guerrier"));
   L.ITEM(0)->STATE = sChampionDead;
   L.ITEM(0)->EXPERIENCE = 40;
   L.ITEM(1)->STATE = sChampionInTavern;
@@ -91,16 +80,16 @@ TEST_F(ChampionsTest, OwnerAndStateLinesReadBackOrFailLoudly) {
   L.ITEM(0)->INGAMEVARIABLETOBUFFER(OUT);
   EXPECT_EQ(OUT.LINES(),
             (std::vector<std::string>{"player:bob", "not assigned", "exp:0", "niveau:0"}));
-  OUT.WRITELN("no player");
-  OUT.WRITELN("DEAD");  // not a state: left as it is
-  OUT.WRITELN("exp:beaucoup");
+  for (const char* LINE : {"no player", "DEAD", "exp:beaucoup"}) {  // DEAD is not a state
+    OUT.WRITELN(LINE);
+  }
   OUT.REWIND();
   cChampion BACK;
   BACK.INGAMEVARIABLEFROMBUFFER(OUT);
   EXPECT_EQ(BACK.FJOUEUR, J);
   EXPECT_EQ(BACK.STATE, sChampionNotAssigned);
   EXPECT_THROW(BACK.INGAMEVARIABLEFROMBUFFER(OUT), cConversionError);
-  EXPECT_EQ(BACK.STATE, sChampionNotAssigned);
+  EXPECT_EQ(BACK.STATE, sChampionNotAssigned) << "left as it was";
 }
 
 TEST_F(ChampionsTest, ChooseRandomDrawsOnlyFreeChampions) {

@@ -17,54 +17,48 @@
 namespace rulesfixtures {
 
 using testsupport::cScopedGlobal;
-using testsupport::cTempDir;
 
 /// Resources or, bois, pierre; races humains (0) and orques (1); the three
 /// characteristic catalogues; classes guerrier and mage. Files live in DIR.
 struct cBaseRules {
-  cTempDir DIR;
+  testsupport::cTempDir DIR;
   testsupport::cThreeRessources RESS;
-  cScopedGlobal<cListeRaces> RACES{
-      JEURACES, CATALOGUE<cListeRaces>("races.zrk", "#0:Humains\r\n#1:orques\r\n")};
+  template <class T>
+  std::unique_ptr<T> FILE(const char* NAME, const char* TEXT) const {
+    return std::make_unique<T>(DIR.WRITE(NAME, TEXT));
+  }
+  cScopedGlobal<cListeRaces> RACES{JEURACES, FILE<cListeRaces>("r", "#0:Humains\n#1:orques\n")};
   cScopedGlobal<cListeCaracts> CHAMPIONCARACTS{
-      CARACTSCHAMPIONS, CATALOGUE<cListeCaracts>(
-                            "caractHeros.zrk",
-                            "#0:attaque-att\r\n#1:defense-def\r\n#2:vitesse-vit\r\n#3:vie-pdv\r\n"
-                            "#4:deplacement-depl\r\n#5:eclaireur-scout\r\n")};
+      CARACTSCHAMPIONS,
+      FILE<cListeCaracts>("ch",
+                          "#0:attaque-att\n#1:defense-def\n#2:vitesse-vit\n"
+                          "#3:vie-pdv\n#4:deplacement-depl\n#5:eclaireur-scout\n")};
   cScopedGlobal<cListeCaracts> CREATURECARACTS{
-      CARACTSCREATURES, CATALOGUE<cListeCaracts>(
-                            "caractMonst.zrk",
-                            "#0:attaque-att\r\n#1:defense-def\r\n#2:vitesse-vit\r\n#3:vie-pdv\r\n"
-                            "#4:tir-rng\r\n#5:vol-fly\r\n")};
+      CARACTSCREATURES, FILE<cListeCaracts>("cm",
+                                            "#0:attaque-att\n#1:defense-def\n#2:vitesse-vit\n"
+                                            "#3:vie-pdv\n#4:tir-rng\n#5:vol-fly\n")};
   cScopedGlobal<cListeCaracts> BATIMENTCARACTS{
-      CARACTSBATIMENTS, CATALOGUE<cListeCaracts>(
-                            "caractBat.zrk", "#0:fondation-hernec\r\n#1:exploitation-exploit\r\n")};
+      CARACTSBATIMENTS,
+      FILE<cListeCaracts>("cb", "#0:fondation-hernec\n#1:exploitation-exploit\n")};
   cScopedGlobal<cListeClasses> CLASSES{
-      JEUCLASSES,
-      CATALOGUE<cListeClasses>("Classes.zrk",
-                               "#0:guerrier\r\nendurance:2D6\r\nsagesse:1D4\r\ncaracts:att\r\n"
-                               "#1:mage\r\nendurance:1D4\r\nsagesse:2D6\r\ncaracts:none\r\n")};
+      JEUCLASSES, FILE<cListeClasses>("cl",
+                                      "#0:guerrier\nendurance:2D6\nsagesse:1D4\ncaracts:att\n"
+                                      "#1:mage\nendurance:1D4\nsagesse:2D6\ncaracts:none\n")};
 
   cBaseRules() {
     EXPECT_TRUE(RACES->LOADRACES() && CHAMPIONCARACTS->LOADCARACTS() &&
                 CREATURECARACTS->LOADCARACTS() && BATIMENTCARACTS->LOADCARACTS() &&
                 CLASSES->LOADCLASSES());
   }
-  /// A catalogue of type T read from the file NAME of DIR holding TEXT.
-  template <class T>
-  std::unique_ptr<T> CATALOGUE(const char* NAME, const char* TEXT) const {
-    return std::make_unique<T>(DIR.WRITE(NAME, TEXT));
-  }
 };
 
-/// The base rules plus small creature and building catalogues that tests fill
-/// with CREATURE and BATIMENT.
+/// The base rules plus creature and building catalogues that tests fill.
 struct cForcesRules : cBaseRules {
   cScopedGlobal<cListeCreatures> CREATURES{JEUCREATURES, std::make_unique<cListeCreatures>("")};
   cScopedGlobal<cListeBatiments> BATIMENTS{JEUBATIMENTS, std::make_unique<cListeBatiments>("")};
 
-  /// A creature of TURNS turns and UNITS creatures per troop with the values
-  /// CARACTS ("att:3-pdv:5"); each turn of recruitment costs GOLD of "or".
+  /// A creature of TURNS turns, UNITS creatures a troop, values CARACTS
+  /// ("att:3-pdv:5"), GOLD "or" each turn of recruitment.
   cCreature* CREATURE(int32_t UID, const std::string& NAME, uint8_t TURNS, uint32_t UNITS,
                       const std::string& CARACTS, uint16_t GOLD = 0) {
     auto C = std::make_unique<cCreature>();
@@ -77,9 +71,8 @@ struct cForcesRules : cBaseRules {
     return CREATURES->ADD(std::move(C));
   }
 
-  /// A building of TURNS turns that requires the buildings of identifiers
-  /// NEEDS, recruits RECRUIT and has the values CARACTS; each turn of
-  /// construction costs GOLD of "or".
+  /// A building of TURNS turns requiring the buildings of identifiers NEEDS,
+  /// recruiting RECRUIT, values CARACTS, GOLD "or" each turn of construction.
   cBatiment* BATIMENT(int32_t UID, const std::string& NAME, int16_t TURNS,
                       const std::vector<int32_t>& NEEDS = {}, cCreature* RECRUIT = nullptr,
                       const std::string& CARACTS = "", uint16_t GOLD = 0) {

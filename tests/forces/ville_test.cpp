@@ -93,24 +93,3 @@ TEST_F(BuildTest, ConstructionsFinishingTogetherGiveSeparateBuildingsWithFreeIde
   }
   EXPECT_EQ(IDS, (std::set<int32_t>{0, 1, 2}));
 }
-
-TEST_F(BuildTest, TownsAndConstructionsReadBackWithTheirModels) {
-  J.VILLES->WIZARDBATIMENT(FORGE, COORDMAP(1, 2));
-  BUILD(FERME, 3, 2, sBuildOK);
-  cBuffer OUT;
-  J.VILLES->TOBUFFER(OUT);
-  J.CONSTRUCTIONS->TOBUFFER(OUT);
-  cBuffer IN = OUT;
-  IN.REWIND();
-  cListeBatimentsPosition TOWNS(&J);
-  cListeBatimentsEnCours WORKS(&J);
-  TOWNS.FROMBUFFER(IN);
-  WORKS.FROMBUFFER(IN);
-  ASSERT_TRUE(IN.ISEOF() && TOWNS.COUNT() == 1 && WORKS.COUNT() == 1);
-  EXPECT_EQ(TOWNS.ITEM(0)->FMODELE, FORGE);
-  EXPECT_EQ(WORKS.ITEM(0)->FMODELE, FERME);
-  cBuffer AGAIN;
-  TOWNS.TOBUFFER(AGAIN);
-  WORKS.TOBUFFER(AGAIN);
-  EXPECT_EQ(AGAIN.LINES(), OUT.LINES());
-}

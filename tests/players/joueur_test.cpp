@@ -140,49 +140,6 @@ TEST_F(Players, ASavePassWritesThePlayersThatChangedWhichLoadAsTheyWere) {
   EXPECT_EQ(BACK->RECRUTEMENTS->ITEM(0)->TRSFMOBILES, BACK->TROUPES.get());
 }
 
-TEST_F(Players, ABadPlayerFileStopsTheStartNamingFileLineAndTextAndIsLeftAlone) {
-  NewPlayer("alice");
-  JEUJOUEURS->SAVEPLAYERS();
-  FREEGAME();
-  const fs::path DIR = GAME.DIR.PATH() / "players";
-  const std::string GOOD = ReadAll(DIR / "alice.plr");
-  struct tCase {
-    const char* FILE;  // written with GOOD where FROM becomes TO
-    const char* FROM;
-    const char* TO;
-    const char* WHERE;
-    const char* TEXT;
-  };
-  for (const tCase& T : {
-           tCase{"alice.plr", "availTurns:200", "availTurns:2x0", "alice.plr, line 4", "2x0"},
-           // The name becomes the file's path at the next save.
-           tCase{"alice.plr", "name:alice", "name:../x", "alice.plr, line 2", "../x"},
-           tCase{"alice.plr", "name:alice", "name:a\\b", "alice.plr, line 2", "a\\b"},
-           // Two players of one name would be saved into one file.
-           tCase{"copy.plr", "#0", "#7", "copy.plr, line 2", "alice"},
-       }) {
-    std::string TEXT = GOOD;
-    TEXT.replace(TEXT.find(T.FROM), std::string(T.FROM).size(), T.TO);
-    fs::remove(DIR / "alice.plr");
-    const std::string WRITTEN = GAME.DIR.WRITE(std::string("players/") + T.FILE, TEXT);
-    if (std::string(T.FILE) != "alice.plr") {
-      GAME.DIR.WRITE("players/alice.plr", GOOD);
-    }
-    try {
-      INITGAME();
-      ADD_FAILURE() << "a bad player file loaded: " << T.TO;
-    } catch (const cLoadError& E) {
-      const std::string M = E.what();
-      EXPECT_NE(M.find(std::string("players/") + T.WHERE), std::string::npos) << M;
-      EXPECT_NE(M.find(T.TEXT), std::string::npos) << M;
-    }
-    FREEGAME();
-    EXPECT_EQ(ReadAll(WRITTEN), TEXT);
-    fs::remove(WRITTEN);
-  }
-  EXPECT_FALSE(fs::exists(GAME.DIR.PATH() / "x.plr"));
-}
-
 TEST_F(Players, APlayerFileWhoseIdentifierIsTakenGetsAFreeOne) {
   NewPlayer("alice");
   NewPlayer("bob");

@@ -17,6 +17,13 @@ std::string RUNS(const cMAT& M) {
   }
   return S;
 }
+std::string TEXT(const std::vector<tcoordMap>& L) {
+  std::string T;
+  for (const auto& C : L) {
+    T += (T.empty() ? "" : " ") + COORDTOSTRING(C);
+  }
+  return T;
+}
 }  // namespace
 
 TEST(KnownMap, AddExtendsNeighbouringRunsWithoutMergingThemAndIgnoresOffMapSquares) {
@@ -73,11 +80,7 @@ TEST(Grid, LineGridDrawsTheExactSquares) {
         "5,5 4,5 3,5 2,5", "5,5 4,4 3,3 2,2", "5,5 5,4 5,3 5,2", "5,5 6,4 7,3 8,2"}) {
     const auto FROM = COORDFROMSTRING(EXPECTED.substr(0, EXPECTED.find(' ')));
     const auto TO = COORDFROMSTRING(EXPECTED.substr(EXPECTED.rfind(' ') + 1));
-    std::string DRAWN;
-    for (const auto& C : LINEGRID(FROM, TO)) {
-      DRAWN += (DRAWN.empty() ? "" : " ") + COORDTOSTRING(C);
-    }
-    EXPECT_EQ(DRAWN, EXPECTED);
+    EXPECT_EQ(TEXT(LINEGRID(FROM, TO)), EXPECTED);
   }
   std::vector<tcoordMap> APPENDED{COORDMAP(9, 9)};
   LINEGRID(COORDMAP(1, 1), COORDMAP(2, 1), APPENDED);
@@ -85,13 +88,6 @@ TEST(Grid, LineGridDrawsTheExactSquares) {
 }
 
 TEST(Grid, AreaGridGivesTheBlockAroundTheCentreCutAtTheEdgesColumnByColumn) {
-  const auto TEXT = [](const std::vector<tcoordMap>& L) {
-    std::string T;
-    for (const auto& C : L) {
-      T += (T.empty() ? "" : " ") + COORDTOSTRING(C);
-    }
-    return T;
-  };
   for (auto [X, Y, RANGE, EXPECTED] : {
            std::tuple<int32_t, int32_t, int32_t, std::string>{1, 1, 1, "1,1 1,2 2,1 2,2"},
            {10, 10, 1, "9,9 9,10 10,9 10,10"},

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "base/errors.h"
 #include "support/fixtures.h"
 
 using testsupport::cTempDir;
 
-TEST(Terrains, LoadsRecordsBetweenOtherTextWritesThemBackAndReportsBadOnes) {
+TEST(Terrains, LoadsRecordsBetweenOtherTextAndWritesThemBackInResourceOrder) {
   testsupport::cThreeRessources RESS;
   cTempDir DIR;
   cListeTerrains L(
@@ -31,33 +30,4 @@ TEST(Terrains, LoadsRecordsBetweenOtherTextWritesThemBackAndReportsBadOnes) {
   L.TERRAINAT(0)->TOBUFFER(B);
   EXPECT_EQ(B.LINES(), (std::vector<std::string>{"#0:Plaine haute", "move:1", "car:.", "or:1D4+0",
                                                  "bois:2D6+1", "pierre:0D0+0"}));
-
-  EXPECT_FALSE(cListeTerrains((DIR.PATH() / "none.zrk").string()).LOADTERRAINS());
-  for (auto [TEXT, PART] : {std::pair{"#0:a\nmove:1\ncar:.\na:1\nb:1\nc:1\n#x:b\n", "line 7: 'x'"},
-                            {"#0:a\nmove:lent\ncar:.\na:1\nb:1\nc:1\n", "line 2: 'lent'"},
-                            {"#0:a\nmove:1\ncar:\na:1\nb:1\nc:1\n", "line 3"},
-                            {"#0:a\nmove:1\ncar:.\na:xD6\nb:1\nc:1\n", "line 4"}}) {
-    try {
-      cListeTerrains(DIR.WRITE("bad.zrk", TEXT)).LOADTERRAINS();
-      ADD_FAILURE() << "loaded: " << TEXT;
-    } catch (const cLoadError& E) {
-      EXPECT_NE(std::string(E.what()).find(std::string("bad.zrk, ") + PART), std::string::npos)
-          << E.what();
-    }
-  }
-}
-
-TEST(Terrains, ShippedFileFollowsTheShippedResources) {
-  // The loader does not read the resource keys: they must follow the resources file.
-  const std::string DATA = std::string(ROYAUMES_GAME_DIR) + "/data/";
-  cListeRessources RESS(DATA + "ressources.zrk");
-  ASSERT_TRUE(RESS.LOADRESSOURCES());
-  const std::vector<std::string> LINES = cBuffer(DATA + "terrains.zrk").LINES();
-  for (std::size_t I = 0; I < LINES.size(); ++I) {
-    for (int32_t R = 0; !LINES[I].empty() && LINES[I][0] == '#' && R < RESS.COUNT(); ++R) {
-      EXPECT_EQ(BEFORETOKEN(LINES.at(I + 3 + static_cast<std::size_t>(R)), ':'),
-                RESS.SEARCH(R)->FNAME)
-          << LINES[I];
-    }
-  }
 }
