@@ -14,6 +14,8 @@ struct TavernTest : testsupport::cGameInPlay {
   testsupport::cScopedGlobal<cListeChampions> CHAMPIONS{JEUCHAMPIONS,
                                                         std::make_unique<cListeChampions>("", "")};
   testsupport::cScopedGlobal<cTavern> TAVERN{JEUTAVERN, std::make_unique<cTavern>()};
+  // The players go before the champions their pieces stand for.
+  ~TavernTest() override { JEUJOUEURS.reset(); }
 
   // Champions a, b, c... of uids 0, 1, 2... at the levels given.
   std::vector<cChampion*> Champions(const std::vector<int32_t>& LEVELS) {
