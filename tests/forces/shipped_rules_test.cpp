@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "base/console.h"
@@ -27,9 +28,7 @@ void EXPECTCOMMANDNAME(std::set<std::string>& SEEN, const std::string& NAME) {
 
 TEST(ShippedRules, LoadCleanlyAndEveryNameResolvesAndEveryChampionCanMoveAndScout) {
   testsupport::cShippedGameDir GAME;
-  struct cFree {
-    ~cFree() { FREEGAME(); }
-  } FREE;
+  const std::shared_ptr<void> FREE(nullptr, [](void*) { FREEGAME(); });
   cConsoleCapture CAPTURE;
   LOADRULES();
   LOADFORCES();
