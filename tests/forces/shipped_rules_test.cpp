@@ -34,8 +34,7 @@ TEST(ShippedRules, LoadCleanlyAndEveryNameResolvesAndEveryChampionCanMoveAndScou
   LOADFORCES();
   EXPECT_TRUE(CAPTURE.LINES().empty()) << CAPTURE.LINES().front();
   EXPECT_EQ(JEUCHAMPIONS->STLOADING, stLoadLev0);
-  std::set<std::string> NAMES;
-  std::set<std::string> RECRUITED;
+  std::set<std::string> NAMES, RECRUITED;
   // Every record of the buildings file; the loader skips without a word the
   // required or recruited names it cannot resolve, so each must resolve.
   const std::vector<std::string> LINES = cBuffer("data/Batiments.zrk").LINES();

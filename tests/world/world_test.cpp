@@ -109,22 +109,18 @@ TEST_F(World, CreatedWorldHas101RecordsReadBackThroughTheCache) {
 }
 
 TEST_F(World, ChangedSquaresAreWrittenBackBeforeLeavingTheCache) {
-  // Evicted by a full cache (1 and 2 go for 5), or by the end of its life.
+  // Evicted by a full cache (the shortest-lived goes for 5), or by the end of its life.
   for (const bool AGING : {false, true}) {
     cSquaresCache C;
     C.MAXCACHE = 4;
-    C.NBFREECACHE = 2;
     cSquaresFile F(PATH, &C);
     F.CREATEWORLD();
     cSquareMemory* S = F.GETSQUARE(1, 1);
     S->RESSDISPO[1] = 4321;
     S->TIMETOLIVE = AGING ? 1 : 300;
-    if (AGING) {
-      C.REFRESHCACHE();
-    } else {
-      for (int32_t M = 2; M <= 5; ++M) {
-        F.GETSQUARE(M);
-      }
+    C.REFRESHCACHE();
+    for (int32_t M = 2; !AGING && M <= 5; ++M) {
+      F.GETSQUARE(M);
     }
     ASSERT_EQ(C.GET(1), nullptr) << "evicted, aging " << AGING;
     EXPECT_EQ(F.GETSQUARE(1, 1)->RESSDISPO[1], 4321) << "aging " << AGING;
@@ -134,9 +130,7 @@ TEST_F(World, ChangedSquaresAreWrittenBackBeforeLeavingTheCache) {
 TEST_F(World, FailedWriteBackKeepsTheSquareCachedAndRaises) {
   cSquaresCache C;
   C.MAXCACHE = 2;
-  C.SETWRITEBACK(this, [](cSquareMemory& S) {
-    throw cWorldFileError("square " + std::to_string(S.MAPINDEX) + " cannot be written");
-  });
+  C.SETWRITEBACK(this, [](cSquareMemory&) { throw cWorldFileError("cannot be written"); });
   // Squares added by hand were never stored, so they count as changed.
   C.WIZADD(1, 300, 0);
   C.WIZADD(2, 1, 0);
