@@ -56,9 +56,8 @@ TEST_F(RecruitTest, RefusedWithoutARecruitingBuildingOrACountdownThatEnds) {
   for (auto [NB, MOB, X] : REFUSED) {
     J.OUTPUT.CLEAR();
     EXPECT_EQ(J.RECRUTEMENTS->BUILDNEWCREATURE(NB, MOB, COORDMAP(X, 2)), sBuildError);
-    EXPECT_EQ(J.OUTPUT.LINES(),
-              std::vector<std::string>{"#INFO: recrutement " + MOB->FNAME + " impossible \xE0 " +
-                                       std::to_string(X) + ",2"});
+    EXPECT_EQ(J.OUTPUT.LINES(), std::vector{"#INFO: recrutement " + MOB->FNAME +
+                                            " impossible \xE0 " + std::to_string(X) + ",2"});
   }
   EXPECT_EQ(J.RECRUTEMENTS->COUNT(), 0);
   EXPECT_EQ(J.RECRUTEMENTS->BUILDNEWCREATURE(214748364, ARCHER, COORDMAP(3, 2)), sBuildOK)
