@@ -41,7 +41,6 @@ TEST_F(ArmyTest, AddFillsFromTheChosenLineOnwardAndRefusesWhenFull) {
   }
   EXPECT_EQ(UIDS(ARMY, 1), (IDS{1, 2, 3, 4, 5}));
   EXPECT_EQ(UIDS(ARMY, 2), (IDS{6, 7}));
-  EXPECT_EQ(ARMY.GETARMEE(3, 2), nullptr);
   for (int32_t I = 8; I <= 12; ++I) {
     EXPECT_TRUE(ADD(I, 3));
   }

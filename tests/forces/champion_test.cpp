@@ -34,7 +34,6 @@ struct ChampionsTest : ::testing::Test {
 }  // namespace
 
 TEST_F(ChampionsTest, InGameFileKeepsDescriptionsAndSkipsTheTavernLines) {
-  ASSERT_EQ(L.STLOADING, stLoadLev0);
   EXPECT_EQ(L.ITEM(0)->FNAME, "aldric");
   EXPECT_EQ(L.ITEM(0)->FCLASSE, JEUCLASSES->FIND("guerrier"));
   L.ITEM(0)->STATE = sChampionDead;
@@ -52,7 +51,6 @@ TEST_F(ChampionsTest, InGameFileKeepsDescriptionsAndSkipsTheTavernLines) {
   ASSERT_TRUE(OUT.SAVETOFILE(INGAMEFILE));
 
   cListeChampions BACK(INGAMEFILE, "");
-  ASSERT_EQ(BACK.STLOADING, stLoadInGame);
   ASSERT_TRUE(BACK.LOADCHAMPIONS());
   ASSERT_EQ(BACK.COUNT(), 2);
   for (int32_t I = 0; I < 2; ++I) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "forces/costs.h"
 #include "forces/rules_fixtures.h"
 
@@ -20,27 +22,20 @@ TEST(Creatures, LoadWithLowerCaseNamesAndTheirCostSpreadOverTheirTurns) {
 
 TEST(CostSchedule, CostsRiseToWhatTheTurnsDivideWithoutWrapping) {
   testsupport::cThreeRessources RESS;
-  const struct {
-    const char* COST;
-    int32_t TURNS;
-    const char* RAISED;
-    const char* SCHEDULE;
-  } CASES[] = {
-      {"10/7/0", 3, "12/9/0", "4:1/3:1/0:1"},
-      {"7/10/4", 5, "10/10/5", "2:1/2:1/1:1"},
-      {"10/0/3", 4, "10/0/4", "5:2/0:1/1:1"},
-      {"7/3/1", 1, "7/3/1", "7:1/3:1/1:1"},  // nothing shares a divisor with 1
-      {"7/3/1", 0, "7/3/1", "0:0/0:0/0:0"},
-      {"7/3/1", -1, "7/3/1", "0:0/0:0/0:0"},
-      {"1/3/0", 512, "2/4/0", "1:256/1:128/0:1"},                    // intervals past 8 bits
-      {"65535/65534/0", 2, "65534/65534/0", "32767:1/32767:1/0:1"},  // lowered, not 0
-  };
-  for (const auto& C : CASES) {
+  for (auto [FROM, TURNS, RAISED, SCHEDULE] : {
+           std::tuple{"10/7/0", 3, "12/9/0", "4:1/3:1/0:1"},
+           {"7/10/4", 5, "10/10/5", "2:1/2:1/1:1"},
+           {"7/3/1", 1, "7/3/1", "7:1/3:1/1:1"},  // nothing shares a divisor with 1
+           {"7/3/1", 0, "7/3/1", "0:0/0:0/0:0"},
+           {"7/3/1", -1, "7/3/1", "0:0/0:0/0:0"},
+           {"1/3/0", 512, "2/4/0", "1:256/1:128/0:1"},                    // intervals past 8 bits
+           {"65535/65534/0", 2, "65534/65534/0", "32767:1/32767:1/0:1"},  // lowered, not 0
+       }) {
     cArrayRessources COST;
-    cRessParTour SCHEDULE;
-    COST.FROMSTRING(C.COST);
-    CALCULCOSTSCHEDULE(COST, SCHEDULE, C.TURNS);
-    EXPECT_EQ(COST.TOSTRING(), C.RAISED) << C.COST << " in " << C.TURNS;
-    EXPECT_EQ(SCHEDULE.TOSTRING(), C.SCHEDULE) << C.COST << " in " << C.TURNS;
+    cRessParTour PAID;
+    COST.FROMSTRING(FROM);
+    CALCULCOSTSCHEDULE(COST, PAID, TURNS);
+    EXPECT_EQ(COST.TOSTRING(), RAISED) << FROM << " in " << TURNS;
+    EXPECT_EQ(PAID.TOSTRING(), SCHEDULE) << FROM << " in " << TURNS;
   }
 }

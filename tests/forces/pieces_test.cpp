@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
+#include <tuple>
 
 #include "forces/rules_fixtures.h"
 #include "forces/troupe.h"
@@ -11,20 +11,23 @@
 
 namespace {
 
-// A piece named NAME, alone in a list of class LIST, written and read back by
-// another such list.
+// The model of a piece named NAME once written and read back by a LIST.
 template <class LIST, class PIECE>
-std::unique_ptr<LIST> READBACK(const std::string& NAME) {
-  LIST OUT(nullptr);
-  auto P = std::make_unique<PIECE>();
-  P->FNAME = NAME;
-  OUT.ADD(std::move(P));
+const cMobile* MODELREADBACK(const std::string& NAME, const void* CATALOGUE) {
+  PIECE P;
+  P.FNAME = NAME;
   cBuffer B;
-  OUT.TOBUFFER(B);
+  P.TOBUFFER(B);
   B.REWIND();
-  auto BACK = std::make_unique<LIST>(nullptr);
-  BACK->FROMBUFFER(B);
-  return BACK;
+  const std::unique_ptr<cMobile> BACK = LIST(nullptr).INPUTMOBILE(B);
+  EXPECT_EQ(static_cast<cMobilePosition&>(*BACK).LSTMODELES, CATALOGUE) << NAME;
+  return static_cast<cMobilePosition&>(*BACK).FMODELE;
+}
+const cMobile* TROOPMODEL(const char* NAME) {
+  return MODELREADBACK<cListeCreaturesPosition, cCreaturePosition>(NAME, JEUCREATURES.get());
+}
+const cMobile* WORKSMODEL(const char* NAME) {
+  return MODELREADBACK<cListeBatimentsEnCours, cBatimentEnCours>(NAME, JEUBATIMENTS.get());
 }
 
 }  // namespace
@@ -35,30 +38,15 @@ TEST(Pieces, ReadBackWithTheModelOfTheirNameOrNone) {
   rulesfixtures::cForcesRules RULES;
   cCreature* ARCHER = RULES.CREATURE(0, "archer", 2, 10, "att:3");
   cBatiment* CASERNE = RULES.BATIMENT(0, "caserne", 1);
-  struct tCase {
-    std::string NAME;
-    bool LOADED;
-    const cMobile* TROOPMODEL;
-    const cMobile* WORKSMODEL;
-  };
-  for (const tCase& C :
-       {tCase{"archer", true, ARCHER, nullptr}, tCase{"caserne", true, nullptr, CASERNE},
-        tCase{"dragon", true, nullptr, nullptr}, tCase{"archer", false, nullptr, nullptr}}) {
-    std::unique_ptr<cListeCreatures> CREATURES;
-    std::unique_ptr<cListeBatiments> BATIMENTS;
-    if (!C.LOADED) {
-      CREATURES.swap(JEUCREATURES);
-      BATIMENTS.swap(JEUBATIMENTS);
-    }
-    const auto TROOPS = READBACK<cListeCreaturesPosition, cCreaturePosition>(C.NAME);
-    const auto WORKS = READBACK<cListeBatimentsEnCours, cBatimentEnCours>(C.NAME);
-    EXPECT_EQ(TROOPS->ITEM(0)->FMODELE, C.TROOPMODEL) << C.NAME << C.LOADED;
-    EXPECT_EQ(TROOPS->ITEM(0)->LSTMODELES, JEUCREATURES.get()) << C.NAME << C.LOADED;
-    EXPECT_EQ(WORKS->ITEM(0)->FMODELE, C.WORKSMODEL) << C.NAME << C.LOADED;
-    EXPECT_EQ(WORKS->ITEM(0)->LSTMODELES, JEUBATIMENTS.get()) << C.NAME << C.LOADED;
-    if (!C.LOADED) {
-      CREATURES.swap(JEUCREATURES);
-      BATIMENTS.swap(JEUBATIMENTS);
-    }
+  for (auto [NAME, TROOP, WORKS] :
+       {std::tuple<const char*, const cMobile*, const cMobile*>{"archer", ARCHER, nullptr},
+        {"caserne", nullptr, CASERNE},
+        {"dragon", nullptr, nullptr}}) {
+    EXPECT_EQ(TROOPMODEL(NAME), TROOP) << NAME;
+    EXPECT_EQ(WORKSMODEL(NAME), WORKS) << NAME;
   }
+  testsupport::cScopedGlobal<cListeCreatures> NOCREATURES{JEUCREATURES, nullptr};
+  testsupport::cScopedGlobal<cListeBatiments> NOBATIMENTS{JEUBATIMENTS, nullptr};
+  EXPECT_EQ(TROOPMODEL("archer"), nullptr);
+  EXPECT_EQ(WORKSMODEL("caserne"), nullptr);
 }

@@ -24,19 +24,16 @@ struct cBaseRules {
   testsupport::cTempDir DIR;
   testsupport::cThreeRessources RESS;
   template <class T>
-  std::unique_ptr<T> FILE(const char* NAME, const char* TEXT) const {
+  std::unique_ptr<T> FILE(const char* NAME, const std::string& TEXT) const {
     return std::make_unique<T>(DIR.WRITE(NAME, TEXT));
   }
+  const std::string FIGHT = "#0:attaque-att\n#1:defense-def\n#2:vitesse-vit\n#3:vie-pdv\n";
   cScopedGlobal<cListeRaces> RACES{JEURACES, FILE<cListeRaces>("r", "#0:Humains\n#1:orques\n")};
   cScopedGlobal<cListeCaracts> CHAMPIONCARACTS{
       CARACTSCHAMPIONS,
-      FILE<cListeCaracts>("ch",
-                          "#0:attaque-att\n#1:defense-def\n#2:vitesse-vit\n"
-                          "#3:vie-pdv\n#4:deplacement-depl\n#5:eclaireur-scout\n")};
+      FILE<cListeCaracts>("ch", FIGHT + "#4:deplacement-depl\n#5:eclaireur-scout\n")};
   cScopedGlobal<cListeCaracts> CREATURECARACTS{
-      CARACTSCREATURES, FILE<cListeCaracts>("cm",
-                                            "#0:attaque-att\n#1:defense-def\n#2:vitesse-vit\n"
-                                            "#3:vie-pdv\n#4:tir-rng\n#5:vol-fly\n")};
+      CARACTSCREATURES, FILE<cListeCaracts>("cm", FIGHT + "#4:tir-rng\n#5:vol-fly\n")};
   cScopedGlobal<cListeCaracts> BATIMENTCARACTS{
       CARACTSBATIMENTS,
       FILE<cListeCaracts>("cb", "#0:fondation-hernec\n#1:exploitation-exploit\n")};

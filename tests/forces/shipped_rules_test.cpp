@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "base/console.h"
@@ -27,16 +28,13 @@ void EXPECTCOMMANDNAME(std::set<std::string>& SEEN, const std::string& NAME) {
 
 TEST(ShippedRules, LoadCleanlyAndEveryNameResolvesAndEveryChampionCanMoveAndScout) {
   testsupport::cShippedGameDir GAME;
-  struct cFree {
-    ~cFree() { FREEGAME(); }
-  } FREE;
+  const std::shared_ptr<void> FREE(nullptr, [](void*) { FREEGAME(); });
   cConsoleCapture CAPTURE;
   LOADRULES();
   LOADFORCES();
   EXPECT_TRUE(CAPTURE.LINES().empty()) << CAPTURE.LINES().front();
   EXPECT_EQ(JEUCHAMPIONS->STLOADING, stLoadLev0);
-  std::set<std::string> NAMES;
-  std::set<std::string> RECRUITED;
+  std::set<std::string> NAMES, RECRUITED;
   // Every record of the buildings file; the loader skips without a word the
   // required or recruited names it cannot resolve, so each must resolve.
   const std::vector<std::string> LINES = cBuffer("data/Batiments.zrk").LINES();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "forces/championpos.h"
 #include "forces/rules_fixtures.h"
@@ -48,24 +49,19 @@ TEST_F(BuildTest, RefusalsNameTheFirstMissingRequirementOnly) {
   // Only the lower requirement there; an unknown square; some other building
   // but neither; no building at all (no stale reason after a refusal with one);
   // a building without turns; "hernec" without a champion there.
-  const struct {
-    cBatiment* B;
-    int32_t X, Y;
-    const char* REASON;
-  } REFUSED[] = {{CHATEAU, 2, 2, "forge"}, {FERME, 8, 8, nullptr}, {CHATEAU, 3, 2, "moulin"},
-                 {CHATEAU, 5, 2, nullptr}, {RUINE, 1, 2, nullptr}, {TEMPLE, 1, 2, nullptr}};
-  for (const auto& R : REFUSED) {
-    const std::string AT = std::to_string(R.X) + "," + std::to_string(R.Y);
-    LINES EXPECTED{"#INFO: construction " + R.B->FNAME + " impossible \xE0 " + AT};
-    if (R.REASON != nullptr) {
-      EXPECTED.push_back("   >> manque " + std::string(R.REASON) + " \xE0 " + AT);
+  const std::tuple<cBatiment*, int32_t, int32_t, const char*> REFUSED[] = {
+      {CHATEAU, 2, 2, "forge"}, {FERME, 8, 8, nullptr}, {CHATEAU, 3, 2, "moulin"},
+      {CHATEAU, 5, 2, nullptr}, {RUINE, 1, 2, nullptr}, {TEMPLE, 1, 2, nullptr}};
+  for (auto [B, X, Y, REASON] : REFUSED) {
+    const std::string AT = std::to_string(X) + "," + std::to_string(Y);
+    LINES EXPECTED{"#INFO: construction " + B->FNAME + " impossible \xE0 " + AT};
+    if (REASON != nullptr) {
+      EXPECTED.push_back("   >> manque " + std::string(REASON) + " \xE0 " + AT);
     }
-    EXPECT_EQ(BUILD(R.B, R.X, R.Y, sBuildNeedBatiment), EXPECTED);
+    EXPECT_EQ(BUILD(B, X, Y, sBuildNeedBatiment), EXPECTED);
   }
   EXPECT_EQ(J.CONSTRUCTIONS->COUNT(), 0);
-  auto HERO = std::make_unique<cChampionPosition>();
-  HERO->SETPOSITION(COORDMAP(1, 2));
-  J.CHAMPIONS->ADD(std::move(HERO));
+  J.CHAMPIONS->ADD(std::make_unique<cChampionPosition>())->SETPOSITION(COORDMAP(1, 2));
   EXPECT_EQ(BUILD(TEMPLE, 1, 2, sBuildOK),
             LINES{"#INFO: d\xE9marrage construction temple \xE0 1,2"});
   BUILD(CHATEAU, 4, 2, sBuildOK);
@@ -78,10 +74,9 @@ TEST_F(BuildTest, ConstructionsFinishingTogetherGiveSeparateBuildingsWithFreeIde
   BUILD(FERME, 3, 2, sBuildOK);
   J.CONSTRUCTIONS->PASSTURN();
   EXPECT_EQ(J.VILLES->COUNT(), 1);
-  const auto FROM = J.OUTPUT.LINES().size();
+  J.OUTPUT.CLEAR();
   J.CONSTRUCTIONS->PASSTURN();
-  EXPECT_EQ(J.OUTPUT.LINES().size(), FROM + 2);
-  EXPECT_EQ(J.OUTPUT.LINES().back(), "#INFO: Nouveau batiment ferme \xE0 3,2");
+  EXPECT_EQ(J.OUTPUT.LINES(), LINES(2, "#INFO: Nouveau batiment ferme \xE0 3,2"));
   EXPECT_EQ(J.CONSTRUCTIONS->COUNT(), 0);
   EXPECT_EQ(J.CAPITAL.RESSOURCE[0], 80);  // 5 a turn, two turns, two farms
   ASSERT_EQ(J.VILLES->COUNT(), 3);
