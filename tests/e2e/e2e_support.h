@@ -1,6 +1,5 @@
 // What the black-box tests share on top of the client library: a fresh game
-// directory, the server binary running in it on a port of this test
-// process's own, and the fixture that starts a server for a test.
+// directory, the server binary running in it on this test process's port.
 
 #pragma once
 
@@ -11,8 +10,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,18 +26,15 @@ using Lines = std::vector<std::string>;
 
 namespace e2e {
 
-// The port of this process's servers. ctest runs the tests side by side, each
-// in a process of its own: each takes a port from its process id, below the
-// range the kernel hands out to outgoing connections. Two processes that draw
-// the same port take turns (cServerProcess::START waits for the port).
+// Each test process takes a port from its id, below the kernel's range for
+// outgoing connections; two that draw the same take turns (START waits).
 inline uint16_t PORT() {
   static const auto P = static_cast<uint16_t>(10000 + ::getpid() % 20000);
   return P;
 }
 
 inline std::string ReadFile(const fs::path& P) {
-  std::ifstream IN(P, std::ios::binary);
-  return {std::istreambuf_iterator<char>(IN), std::istreambuf_iterator<char>()};
+  return (std::ostringstream() << std::ifstream(P, std::ios::binary).rdbuf()).str();
 }
 
 inline int CountOf(const std::string& TEXT, const std::string& PART) {
@@ -74,8 +70,8 @@ class cGameDir {
   fs::path FPATH;
 };
 
-// The server binary for DIR on PORT(), ARGS after the port option; started
-// and listening unless START is false.
+// The server binary run in DIR with ARGS; started and listening on PORT()
+// unless START is false.
 inline std::unique_ptr<cServerProcess> SERVE(const fs::path& DIR,
                                              std::vector<std::string> ARGS = {},
                                              bool START = true) {
@@ -91,7 +87,6 @@ inline std::unique_ptr<cServerProcess> SERVE(const fs::path& DIR,
   return S;
 }
 
-// Whether the console shows TEXT within LIMIT.
 inline bool WAITLOG(const cServerProcess& S, const std::string& TEXT,
                     std::chrono::milliseconds LIMIT = 5000ms) {
   for (const auto END = Clock::now() + LIMIT; Clock::now() < END;
@@ -103,8 +98,8 @@ inline bool WAITLOG(const cServerProcess& S, const std::string& TEXT,
   return S.CONSOLE().find(TEXT) != std::string::npos;
 }
 
-// A line connection to PORT() whose reads say "<timeout>" or "<closed>"
-// when no line comes.
+// A connection to PORT() whose reads say "<timeout>" or "<closed>" when no
+// line comes.
 class cConnection : public cLineConnection {
  public:
   bool OPEN(int RCVBUF = 0, const char* FROM = nullptr) {
@@ -121,23 +116,22 @@ class cConnection : public cLineConnection {
     }
     return R;
   }
-  // Sends COMMAND and reads its reply up to its "END RETURN".
-  Lines ASK(const std::string& COMMAND) {
-    SEND(COMMAND + "\r\n");
-    return READREPLY(1, 5000);
-  }
-  // Logs NAME in from the greeting on; a new player takes race 0. The new
-  // player's record, empty for one that existed.
+  // Logs in from the greeting; the record of a player made now (race 0).
   Lines ENTER(const std::string& NAME, const std::string& PASSWORD,
               cLogin::sPlayer PLAYER = cLogin::ANY) {
     cLogin L(NAME, PASSWORD, PLAYER);
     EXPECT_TRUE(LOGIN(L, 10000)) << L.STEP() << ": " << L.ERROR();
     return L.RECORD();
   }
+  // Whether "server whoami" is answered with NAME within LIMIT.
+  bool WHOAMI(const std::string& NAME = "Alice", std::chrono::milliseconds LIMIT = 5000ms) {
+    SEND("server whoami\r\n");
+    return LINE(LIMIT) == NAME;
+  }
 };
 
-// Every test: a server in a fresh directory, stopped with SIGTERM at the end,
-// which must end it with exit code 0.
+// A server in a fresh directory, stopped with SIGTERM at the end, which must
+// end it with exit code 0.
 class Server : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -148,13 +142,6 @@ class Server : public ::testing::Test {
     if (SERVER && SERVER->RUNNING()) {
       EXPECT_EQ(SERVER->STOP(), 0) << SERVER->CONSOLE();
     }
-  }
-  // A connection that has read the greeting.
-  std::unique_ptr<cConnection> Connect() {
-    auto C = std::make_unique<cConnection>();
-    EXPECT_TRUE(C->OPEN());
-    EXPECT_EQ(C->LINES(2), (Lines{"Welcome", "login"}));
-    return C;
   }
   // A connection of Alice in play; her player is made the first time.
   std::unique_ptr<cConnection> Play() {

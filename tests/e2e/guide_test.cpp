@@ -47,19 +47,12 @@ std::vector<tStep> READGUIDE(const std::string& TEXT) {
   std::vector<tStep> STEPS;
   std::istringstream IN(TEXT);
   std::string L;
-  std::string BLOCK;  // the connection of the block being read, "" outside
+  std::string BLOCK;  // the connection of the exchange block being read, "" outside
   bool INFENCE = false;
   for (int N = 1; std::getline(IN, L); ++N) {
     if (L.rfind("```", 0) == 0) {
-      if (INFENCE) {
-        INFENCE = false;
-        BLOCK.clear();
-      } else {
-        INFENCE = true;
-        if (L.rfind("```exchange ", 0) == 0) {
-          BLOCK = L.substr(12);
-        }
-      }
+      INFENCE = !INFENCE;
+      BLOCK = INFENCE && L.rfind("```exchange ", 0) == 0 ? L.substr(12) : "";
       continue;
     }
     if (BLOCK.empty()) {
@@ -124,8 +117,7 @@ TEST(Guide, EveryExchangeOfTheGuidePlaysAsWrittenAgainstTheServer) {
       ++I;
     }
   }
-  // Connections that never reached play may have been dropped for idleness
-  // meanwhile; none may have been sent more than the guide shows.
+  // None was sent more than the guide shows (some were dropped as idle).
   for (auto& [NAME, C] : CONNECTIONS) {
     const std::string LAST = C->LINE(20ms);
     EXPECT_TRUE(LAST == "<timeout>" || LAST == "<closed>")

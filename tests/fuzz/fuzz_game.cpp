@@ -4,12 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 
 #include "base/console.h"
-#include "base/random.h"
 #include "players/joueur.h"
 #include "protocol/nanny.h"
 #include "server/startup.h"
@@ -17,19 +15,43 @@
 
 namespace fs = std::filesystem;
 
+// Console lines go here, never to the fuzzer's output.
+static std::unique_ptr<cConsoleCapture> CAPTURE;
+
 namespace fuzzgame {
 
-namespace {
+void LOAD() {
+  INITGAME(20261206);
+}
 
-// Kept for the whole run: console lines go here, never to the fuzzer's output.
-std::unique_ptr<cConsoleCapture> CAPTURE;
+void FREE() {
+  FREEGAME();
+  CAPTURE->CLEAR();
+}
 
-}  // namespace
-
-void PREPARE(bool PLAYERS) {
-  if (CAPTURE == nullptr) {
-    CAPTURE = std::make_unique<cConsoleCapture>();
+void DRIVE(cSession& S) {
+  uint32_t NOW = 0;
+  while (S.FSTATE != CON_CLOSING && S.HASLINE()) {
+    if (!S.TAKELINE(NOW)) {
+      NOW = S.HOLDTICK();
+      continue;
+    }
+    std::string WHY;
+    PLAYLINE(S, WHY);
+    S.CLEAROUTPUT();
   }
+}
+
+void PLAY(cSession& S, const std::string& LINES) {
+  const std::string BYTES = LINES + "\r";
+  S.RECEIVEBYTES(BYTES.data(), BYTES.size());
+  DRIVE(S);
+}
+
+}  // namespace fuzzgame
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  CAPTURE = std::make_unique<cConsoleCapture>();
   std::string PATTERN = (fs::temp_directory_path() / "royaumes-fuzz-XXXXXX").string();
   if (::mkdtemp(PATTERN.data()) == nullptr) {
     throw std::runtime_error("cannot create " + PATTERN);
@@ -42,67 +64,24 @@ void PREPARE(bool PLAYERS) {
     std::error_code EC;
     fs::remove_all(DIR, EC);
   });
-  LOAD();
+  fuzzgame::LOAD();
   WORLDMAP->CREATEWORLD();
-  if (PLAYERS) {
-    for (const auto& [NAME, PASSWORD] : {std::pair{"alice", "merveille"}, {"bob", "secret"}}) {
-      cSession S;
-      PLAY(S, NAME);
-      PLAY(S, PASSWORD);
-      PLAY(S, "0");
-      // A town where the champion stands, troops in it, one joining the army.
-      cJoueur& J = *S.FJOUEUR;
-      cBuffer B;
-      J.TOBUFFER(B);
-      std::string WHERE;
-      for (const auto& L : B.LINES()) {
-        if (L.rfind("position:", 0) == 0) {
-          WHERE = L.substr(9);
-          break;
-        }
+  for (const auto& [NAME, PASSWORD] : {std::pair{"alice", "merveille"}, {"bob", "secret"}}) {
+    cSession S;
+    fuzzgame::PLAY(S, std::string(NAME) + "\r" + PASSWORD + "\r0");
+    // A town where the champion stands, troops in it, one joining the army.
+    cBuffer B;
+    S.FJOUEUR->TOBUFFER(B);
+    std::string WHERE;
+    for (const auto& L : B.LINES()) {
+      if (L.rfind("position:", 0) == 0 && WHERE.empty()) {
+        WHERE = L.substr(9);
       }
-      PLAY(S, "BUILD BOURG " + WHERE);
-      PLAY(S, "TURN 5");
-      PLAY(S, "RECRUIT 2 MILICIEN " + WHERE);
-      PLAY(S, "TURN 4");
     }
-    JEUJOUEURS->SAVEPLAYERS();
+    fuzzgame::PLAY(S,
+                   "BUILD BOURG " + WHERE + "\rTURN 5\rRECRUIT 2 MILICIEN " + WHERE + "\rTURN 4");
   }
-  FREE();
-  QUIETCONSOLE();
+  JEUJOUEURS->SAVEPLAYERS();
+  fuzzgame::FREE();
+  return 0;
 }
-
-void PLAY(cSession& S, const std::string& LINE) {
-  S.RECEIVEBYTES(LINE.data(), LINE.size());
-  S.RECEIVEBYTES("\r", 1);
-  while (S.TAKELINE(0)) {
-    std::string WHY;
-    PLAYLINE(S, WHY);
-    S.CLEAROUTPUT();
-  }
-}
-
-void LOAD() {
-  INITGAME();
-  RANDOMGEN().SEED(20261206);
-}
-
-void FREE() {
-  FREEGAME();
-}
-
-void WRITEFILE(const std::string& PATH, const uint8_t* DATA, std::size_t SIZE) {
-  std::ofstream OUT(PATH, std::ios::binary | std::ios::trunc);
-  OUT.write(reinterpret_cast<const char*>(DATA), static_cast<std::streamsize>(SIZE));
-  if (!OUT.flush()) {
-    std::abort();
-  }
-}
-
-void QUIETCONSOLE() {
-  if (CAPTURE != nullptr) {
-    CAPTURE->CLEAR();
-  }
-}
-
-}  // namespace fuzzgame

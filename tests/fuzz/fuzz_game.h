@@ -1,38 +1,27 @@
 // What every fuzz target shares: a private copy of the shipped game as the
-// working directory, the game loaded from it, and a console kept quiet.
+// working directory, with its world and two players (alice and bob) who have a
+// town and troops, made once by the LLVMFuzzerInitialize defined here; the
+// game loaded from it; and a console kept quiet.
 
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "protocol/session.h"
 
 namespace fuzzgame {
 
-/// Copies the shipped game into a fresh temporary directory (once per
-/// process), makes it the working directory and gives it a world file. With
-/// PLAYERS, two players (alice and bob) are created through the login
-/// dialogue, play a few commands and are saved, so that a fuzzed session meets
-/// other players' pieces.
-void PREPARE(bool PLAYERS);
-
-/// Loads the whole game from the working directory, as the server's start
-/// does, with the random generator seeded to a fixed value so that an input
-/// always plays the same way. FREE releases it.
+/// Loads the whole game from the working directory as the server's start
+/// does, with a fixed seed so that an input always plays the same way.
 void LOAD();
+/// Releases the game and forgets the console lines kept meanwhile.
 void FREE();
 
-/// LINE sent by the client of S and acted on as the server's loop does (a line
-/// that fails costs that line only); the replies are dropped.
-void PLAY(cSession& S, const std::string& LINE);
-
-/// Writes the bytes DATA..DATA+SIZE into PATH (relative to the game copy).
-void WRITEFILE(const std::string& PATH, const uint8_t* DATA, std::size_t SIZE);
-
-/// Forgets the console lines kept since the last call (they are kept, not
-/// printed, for the whole run).
-void QUIETCONSOLE();
+/// Acts on the lines S has received as the server's loop does: none after the
+/// session asked to quit, a hold (wrong passwords) waited out, a line that
+/// fails costing that line only. The replies are dropped.
+void DRIVE(cSession& S);
+/// LINES (separated by '\r') sent by the client of S, then DRIVE.
+void PLAY(cSession& S, const std::string& LINES);
 
 }  // namespace fuzzgame

@@ -59,7 +59,7 @@ class MapOfAGame : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MapOfAGame, IsReadFromItsFilesAndDrawnExactlyAsText) {
+TEST_F(MapOfAGame, IsReadFromItsFilesAndDrawnExactlyAsTextAndAsAnImageTitledAfterItsDirectory) {
   std::string ERROR;
   const auto W = READWORLD(DIR.string(), ERROR);
   ASSERT_TRUE(W) << ERROR;
@@ -84,12 +84,6 @@ TEST_F(MapOfAGame, IsReadFromItsFilesAndDrawnExactlyAsText) {
                              "          1     2     3     4     5     6     7     8     9    10\n"
                              "1         1     2     3     4     5     6     7     8     9    10\n"),
       std::string::npos);
-}
-
-TEST_F(MapOfAGame, IsDrawnAsAnImageWithItsLegendAndTitledAfterItsDirectory) {
-  std::string ERROR;
-  const auto W = READWORLD(DIR.string(), ERROR);
-  ASSERT_TRUE(W) << ERROR;
   const std::string SVG = SVGMAP(*W, true, "T");
   // Square 2,1 (prairie), 48 pixels a side from (24, 48); both champions on
   // 3,1, bob's on the second row.

@@ -47,11 +47,11 @@ TEST(TrialChecks, MemoryGrowsOnlyPastTheSecondQuartersMeanPlusTenPercentAndFourM
     std::vector<long> SAMPLES;
     bool FLAT;
   } CASES[] = {
-      {{10, 900, 100000, 100000, 100000, 100000, 105000, 110000},
-       true},  // a warm-up does not count
+      // A warm-up does not count; three samples are too few to judge.
+      {{10, 900, 100000, 100000, 100000, 100000, 105000, 110000}, true},
       {{100000, 100000, 100000, 100000, 100000, 100000, 114096, 114096}, true},
       {{100000, 100000, 100000, 100000, 100000, 100000, 114097, 114097}, false},
-      {{1, 2, 3}, true},  // too short to judge
+      {{1, 2, 3}, true},
   };
   for (const auto& C : CASES) {
     EXPECT_EQ(MEMORYFLAT(C.SAMPLES, WHY), C.FLAT) << WHY;
