@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/errors.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -22,15 +23,6 @@ cListeMobiles ListOf(std::initializer_list<std::pair<int32_t, const char*>> ITEM
     L.ADD(std::make_unique<cMobile>(UID, NAME));
   }
   return L;
-}
-
-cBuffer Lines(std::initializer_list<const char*> LINES) {
-  cBuffer B;
-  for (const char* L : LINES) {
-    B.WRITELN(L);
-  }
-  B.REWIND();
-  return B;
 }
 
 }  // namespace
@@ -75,7 +67,7 @@ TEST(MobileList, FindAvailUidNeverGivesAUidInUse) {
 }
 
 TEST(MobileList, RecordsAreAppendedAndMalformedCountsFail) {
-  cBuffer B = Lines({"nbLines:3", "4:troll", "1:orc", "2:Elfe:Noir"});
+  cBuffer B = testsupport::BUFFEROF({"nbLines:3", "4:troll", "1:orc", "2:Elfe:Noir"});
   cListeMobiles R;
   R.FROMBUFFER(B);
   B.REWIND();
@@ -83,7 +75,8 @@ TEST(MobileList, RecordsAreAppendedAndMalformedCountsFail) {
   EXPECT_EQ(Items(R), "4:troll 1:orc 2:elfe:noir 4:troll 1:orc 2:elfe:noir ");
   // A count larger than the records that follow ends on the empty uid.
   for (cBuffer TEXT :
-       {Lines({"nbLines"}), Lines({"nbLines:1000000", "1:a"}), Lines({"1", "x:a"})}) {
+       {testsupport::BUFFEROF({"nbLines"}), testsupport::BUFFEROF({"nbLines:1000000", "1:a"}),
+        testsupport::BUFFEROF({"1", "x:a"})}) {
     EXPECT_THROW(R.FROMBUFFER(TEXT), cConversionError);
   }
 }
@@ -104,7 +97,8 @@ TEST(MobileList, PlacedPiecesKeepSquareOrderAndAreReadWithTheirModels) {
   EXPECT_EQ(AT.ITEM(1)->FPOSITION, COORDMAP(3, 4));
   EXPECT_TRUE(L.GETLIST(5, 5).ISEMPTY());
 
-  cBuffer ONE = Lines({"#7", "Tour:2", "position:5,6", "#1", "tour:2", "position:5"});
+  cBuffer ONE =
+      testsupport::BUFFEROF({"#7", "Tour:2", "position:5,6", "#1", "tour:2", "position:5"});
   cMobilePosition P;
   P.FROMBUFFER(ONE, &MODELES);
   EXPECT_EQ(P.FMODELE, MODELES.SEARCH("tour"));
