@@ -67,7 +67,6 @@ TEST_F(Visibility, AKnownSquareIsWrittenOnRequestAndNoOtherIs) {
       {COORDMAP(10, 1), {"#10 (10,1)", "terrain:1", "ressource:1/2/3/4/5"}},
       {COORDMAP(1, 2), {"#11 (1,2)", "terrain:2", "ressource:1/2/3/4/5"}},
       {COORDMAP(10, 10), {"#100 (10,10)", "terrain:0", "ressource:1/2/3/4/5"}},
-      {COORDMAP(2, 2), UNKNOWN},
       // 0,2 and 11,0 would have the indices of known squares if they were on the map.
       {COORDMAP(0, 2), UNKNOWN},
       {COORDMAP(11, 0), UNKNOWN},
