@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(ServerOptions, BothValueFormsAreRead) {
   std::string ERROR;
   EXPECT_TRUE(PARSESERVEROPTIONS({}, ERROR)) << ERROR;
@@ -10,12 +12,10 @@ TEST(ServerOptions, BothValueFormsAreRead) {
                           "--idle-quiet=3600", "--seed", "18446744073709551615", "--version"},
                          ERROR);
   ASSERT_TRUE(O) << ERROR;
-  EXPECT_EQ(O->DIR, "/srv/game");
-  EXPECT_EQ(O->PORT, 65535);
-  EXPECT_EQ(O->IDLEBUSYMS, 60000u);
-  EXPECT_EQ(O->IDLEQUIETMS, 3600000u);
-  EXPECT_EQ(O->SEED, 18446744073709551615ull);
-  EXPECT_TRUE(O->VERSION);
+  EXPECT_EQ(std::make_tuple(O->DIR, int{O->PORT}, O->IDLEBUSYMS, O->IDLEQUIETMS,
+                            O->SEED.value_or(0), O->VERSION),
+            std::make_tuple(std::string("/srv/game"), 65535, 60000u, 3600000u,
+                            18446744073709551615ull, true));
   EXPECT_TRUE(PARSESERVEROPTIONS({"-h"}, ERROR)->HELP);
 }
 
