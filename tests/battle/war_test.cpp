@@ -197,7 +197,6 @@ TEST_F(War, StacksMoveUpWhileTheLineAheadHoldsFewerThanThreeAndOnlyTheAttackersS
     }
     cWar WAR(*A, *D);
     WAR.BATTLE();
-    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), 2);
     std::vector<int> SEEN;
     for (int32_t Y = 1; Y <= 3; ++Y) {
       SEEN.push_back(TRIED->ARMEES.LINE(Y).COUNT());

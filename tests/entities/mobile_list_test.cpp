@@ -114,7 +114,6 @@ TEST(MobileList, AWalkVisitsTheElementsHeldAtItsStartEvenWhenItsVisitsDestroyAnd
     const char* VISITED;
   };
   const tCase CASES[] = {
-      {"nothing", [](cListeMobiles&) {}, "0 1 2 "},
       // The new element takes the free uid 1 of the one destroyed: it is not
       // visited, since it was not there when the walk began.
       {"destroy 1, make one",

@@ -110,27 +110,21 @@ TEST_F(Visibility, PiecesOnKnownSquaresAreListedPlayerByPlayer) {
   B.VILLES->WIZARDBATIMENT(BOURG, COORDMAP(1, 4));
   SCOUT->RELOCATE(COORDMAP(9, 9), false);
 
-  const std::vector<std::tuple<sTypeMobile, bool, tLines>> CASES{
-      {sChampion,
-       false,
+  const std::vector<std::pair<std::pair<sTypeMobile, bool>, tLines>> CASES{
+      {{sChampion, false},
        {"Champion eclaireur (alice) visible a 9,9", "Champion corbeau (carol) visible a 5,3",
         "Champion brute (bob) visible a 4,1"}},
-      {sChampion,
-       true,
+      {{sChampion, true},
        {"Champion corbeau (carol) visible a 5,3", "Champion brute (bob) visible a 4,1"}},
       // No champion of alice's is near 3,3 any more: the square is known all the same.
-      {sCreature,
-       true,
+      {{sCreature, true},
        {"Creature milicien (carol) visible a 1,3", "Creature milicien (bob) visible a 3,3"}},
-      {sVille,
-       false,
+      {{sVille, false},
        {"Batiment bourg (alice) visible a 2,2", "Batiment bourg (bob) visible a 10,3"}},
   };
-  for (const auto& [KIND, EXCEPT, EXPECTED] : CASES) {
-    EXPECT_EQ(Report([&, KIND = KIND, EXCEPT = EXCEPT](cBuffer& OUT) {
-                JEUJOUEURS->VISIBLEMOBILES(KIND, OUT, A, EXCEPT);
-              }),
-              EXPECTED)
-        << KIND << " " << EXCEPT;
+  for (const auto& [WHAT, EXPECTED] : CASES) {
+    cBuffer OUT;
+    JEUJOUEURS->VISIBLEMOBILES(WHAT.first, OUT, A, WHAT.second);
+    EXPECT_EQ(OUT.LINES(), EXPECTED) << WHAT.first << " " << WHAT.second;
   }
 }
