@@ -81,9 +81,8 @@ TEST_F(War, ShootersStrikeFirstThenCatapultsThenTheFrontLine) {
   STACK(ALDRIC, KIND("s", "att:1-def:1-pdv:100-vit:9"), 1, 1);
   STACK(ALDRIC, KIND("c", "att:1-def:1-pdv:100-ctplt:2"), 1, 2);
   STACK(ALDRIC, KIND("r", "att:1-def:1-pdv:100-rng:2"), 1, 2);
-  for (const int32_t LINE : {1, 2}) {
-    STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, LINE);
-  }
+  STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, 1);
+  STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, 2);
   cWar WAR(*ALDRIC, *BORIN);
   WAR.BATTLE();
   std::string ORDER;  // the first letter of each striker

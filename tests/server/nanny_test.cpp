@@ -90,7 +90,6 @@ TEST_F(Nanny, WithoutAFreeChampionThePlayerIsNotCreated) {
   EXPECT_EQ(SESSION.FJOUEUR, nullptr);
   EXPECT_EQ(CONSOLELOG.LINES(),
             (std::vector<std::string>{"personnage inexistant", "probleme de creation de perso"}));
-  EXPECT_EQ(RUN("wrong"), "erreur passe\r\n");
 }
 
 TEST_F(Nanny, AClientThatLeavesBeforeItsRaceLosesItsNewPlayer) {
