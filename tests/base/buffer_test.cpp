@@ -31,11 +31,10 @@ TEST(Buffer, ReadsStopAtTheEdgesAndWritesInsertAtTheCursor) {
   B.DELETE(-1);
   EXPECT_EQ(B.LINES(), (Lines{"c", "1", "2"}));
   EXPECT_EQ(BUFFEROF({"no separator"}).READAFTERTOKEN(), "no separator");
-  EXPECT_EQ(BUFFEROF({"caracts:att:5"}).READAFTERTOKEN(), "att:5");
   EXPECT_EQ(BUFFEROF({"a;b;c"}).READAFTERTOKEN(';'), "b;c");
 }
 
-TEST(Buffer, DumpInsertsEveryLineAtTheCursorAndIntoItselfOnce) {
+TEST(Buffer, DumpInsertsEveryLineAtTheCursorAndALineLimitDropsTheFirstLines) {
   cBuffer FROM = BUFFEROF({"1", "2", "3"});
   cBuffer TO = BUFFEROF({"a", "b"});
   TO.READLN();
@@ -47,9 +46,7 @@ TEST(Buffer, DumpInsertsEveryLineAtTheCursorAndIntoItselfOnce) {
   SELF.LAST();
   SELF.DUMP(SELF);
   EXPECT_EQ(SELF.LINES(), (Lines{"x", "y", "x", "y"}));
-}
 
-TEST(Buffer, ALineLimitDropsTheFirstLinesAndTheCursorFollowsItsLine) {
   cBuffer B = BUFFEROF({"a", "b", "c"});
   B.SETMAXLINES(3);
   B.READLN();
@@ -83,10 +80,7 @@ TEST(Buffer, FilesLoadWithEitherLineEndAndSaveWithCrLf) {
   cBuffer NONE("/nonexistent/royaumes/file.zrk");
   EXPECT_TRUE(NONE.LOADFAILED());
   EXPECT_EQ(NONE.PREVIOUS(), "");
-  int READS = 0;
-  while (NONE.GETCURRENT() != NONE.READCOUNT() && READS < 10) {
-    EXPECT_EQ(NONE.READLN(), "");
-    ++READS;
-  }
-  EXPECT_EQ(READS, 1);
+  EXPECT_NE(NONE.GETCURRENT(), NONE.READCOUNT());
+  EXPECT_EQ(NONE.READLN(), "");
+  EXPECT_EQ(NONE.GETCURRENT(), NONE.READCOUNT());
 }

@@ -2,36 +2,31 @@
 
 #include <gtest/gtest.h>
 
-
 #include "base/console.h"
 #include "base/errors.h"
 
-TEST(StrTok, SplitsAtTheFirstDelimiterOrTakesEverything) {
+TEST(Strings, TokensSplitAtTheFirstDelimiterAndOnlyAsciiLettersChangeCase) {
   std::string S = "GET";
   EXPECT_EQ(STRTOK(S, ' ') + "|" + S, "GET|");
   EXPECT_EQ(AFTERTOKEN("GAME", ' '), "");
   EXPECT_EQ(BEFORETOKEN("GAME", ' '), "GAME");
   EXPECT_EQ(AFTERTOKEN("a:b:c", ':'), "b:c");
   EXPECT_EQ(CHARCOUNT("a b  c", ' '), 3);
-}
 
-TEST(Case, OnlyAsciiLettersChange) {
   EXPECT_EQ(LOWERCASE("OrC \xC9T\xC9"), "orc \xC9t\xC9");
   EXPECT_EQ(UPPERCASE("build ferme 3,4 \xE9"), "BUILD FERME 3,4 \xE9");
   EXPECT_TRUE(SAMETEXT("Orc", "oRC"));
   EXPECT_FALSE(SAMETEXT("\xC9", "\xE9"));
 }
 
-TEST(Numbers, IsIntegerAcceptsTenDigitsOnlyFromZeroOrOne) {
+TEST(Numbers, IsIntegerAcceptsTenDigitsOnlyFromZeroOrOneAndConversionsStayWithin32Bits) {
   for (const char* OK : {"0", "  -12", "+7", "1999999999", "0999999999", "-1999999999"}) {
     EXPECT_TRUE(ISINTEGER(OK)) << OK;
   }
   for (const char* BAD : {"2000000000", "12345678901", "12 ", "12a", "-", "", " ", "- 1"}) {
     EXPECT_FALSE(ISINTEGER(BAD)) << BAD;
   }
-}
 
-TEST(Numbers, ConversionsStayWithinThirtyTwoBits) {
   EXPECT_EQ(STRTOINTERR(" -42", 9), -42);
   EXPECT_EQ(STRTOINTERR("-2147483648", 9), INT32_MIN);
   for (const char* BAD : {"2147483648", "99999999999999999999999", "4x", ""}) {
@@ -40,7 +35,7 @@ TEST(Numbers, ConversionsStayWithinThirtyTwoBits) {
   }
 }
 
-TEST(Replace, RunsAndMarkers) {
+TEST(Replace, RunsMarkersAndPlaceholdersAreFilledInOrder) {
   EXPECT_EQ(DELDUPESPACE("a  b   c"), "a b c");
   const std::string LONG = std::string(300, 'a') + "  b";
   EXPECT_EQ(DELDUPESPACE(LONG), LONG);  // only the first 255 characters are looked at
@@ -50,9 +45,7 @@ TEST(Replace, RunsAndMarkers) {
   EXPECT_EQ(REPLACESTR("~1 and ~1", "~1", "<~1>"), "<~1> and <~1>");
   EXPECT_EQ(BLDSTR("~1 ~2", "~2|z"), "z z");
   EXPECT_EQ(BLDSTR("<~1>", "~1"), "<~1>");
-}
 
-TEST(Format, FillsPlaceholdersInOrder) {
   EXPECT_EQ(FORMAT("%d%% %d", 50), "50% ");
   EXPECT_TRUE(TESTPATTERN("ENEMY  TROOPS", "ENEMY TROOPS"));
   EXPECT_FALSE(TESTPATTERN("enemy troops", "ENEMY TROOPS"));

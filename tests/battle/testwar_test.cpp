@@ -18,7 +18,6 @@ class Arrivals : public battlefixtures::Battles {
   Arrivals() { INSTALLBATTLES(); }
 
   cCreature* P = KIND("p", "pdv:5");
-  cCreature* FORT = KIND("fort", "att:20-pdv:5");
 
   // The opening lines of the battles in J's log.
   static Lines OPENINGS(const cJoueur* J) {
@@ -84,7 +83,7 @@ TEST_F(
   TROOP(BOB, P, 2, 9, 9);
   TROOP(BOB, P, 1, 9, 9);
   cChampionPosition* STRONG = HERO(ALICE, "fort", "att:0", 0, 9, 8);
-  STACK(STRONG, FORT, 1, 1);
+  STACK(STRONG, KIND("fort", "att:20-pdv:5"), 1, 1);
   ALICE->OUTPUT.CLEAR();
   STRONG->RELOCATE(COORDMAP(9, 9), true);
   EXPECT_EQ(BOB->TROUPES->GETLIST(9, 9).COUNT(), 0);

@@ -22,7 +22,6 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
   ALDRIC->MODELE()->FCARACTS.FROMSTRING("att:1-def:0");
   BORIN->MODELE()->FCARACTS.FROMSTRING("att:0-def:1");
   BORIN->MODELE()->WIMPY = 70;
-  // Line 1 is sorted by speed: the soldiers come before the pikemen.
   STACK(ALDRIC, KIND("lancier", "att:1-def:1-vit:1-pdv:6"), 2, 1);
   STACK(ALDRIC, KIND("soldat", "att:3-def:1-vit:2-pdv:10"), 3, 1);
   STACK(ALDRIC, KIND("archer", "att:3-def:0-vit:3-pdv:4-rng:2-stay:1"), 2, 2);

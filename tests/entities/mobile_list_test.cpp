@@ -66,7 +66,7 @@ TEST(MobileList, FindAvailUidNeverGivesAUidInUse) {
   EXPECT_EQ(AVAIL({{0, "a"}, {1, "c"}, {INT32_MAX, "b"}}), 2);
 }
 
-TEST(MobileList, RecordsAreAppendedAndMalformedCountsFail) {
+TEST(MobileList, RecordsAreAppendedMalformedCountsFailAndPlacedPiecesKeepSquareOrder) {
   cBuffer B = testsupport::BUFFEROF({"nbLines:3", "4:troll", "1:orc", "2:Elfe:Noir"});
   cListeMobiles R;
   R.FROMBUFFER(B);
@@ -79,9 +79,7 @@ TEST(MobileList, RecordsAreAppendedAndMalformedCountsFail) {
         testsupport::BUFFEROF({"1", "x:a"})}) {
     EXPECT_THROW(R.FROMBUFFER(TEXT), cConversionError);
   }
-}
 
-TEST(MobileList, PlacedPiecesKeepSquareOrderAndAreReadWithTheirModels) {
   cListeMobiles MODELES = ListOf({{0, "ferme"}, {1, "caserne"}, {2, "tour"}});
   cListeMobilesPosition L;
   EXPECT_TRUE(L.GETLIST(1, 1).ISEMPTY());

@@ -43,7 +43,6 @@ TEST_F(Visibility, MappedSquaresComeRunByRunInRowsOfFiftySigns) {
   const std::vector<std::pair<std::vector<tMAT>, tLines>> CASES{
       {{}, {}},
       // Not cut at the edge of the map (square 10 ends the first row of the map).
-      {{{1, 12}}, {"1", "(*", ".........fn.", "*)"}},
       {{{1, 60}},
        {"1", "(*", ".........fn" + std::string(38, '.') + "f", "n" + std::string(9, '.'), "*)"}},
       {{{9, 11}, {50, 50}}, {"9", "(*", ".fn", "*)", "50", "(*", "f", "*)"}},

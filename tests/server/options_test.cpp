@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-TEST(ServerOptions, BothValueFormsAreRead) {
+TEST(ServerOptions, BothValueFormsAreReadAndWhatWouldStartAnotherServerIsRefused) {
   std::string ERROR;
   EXPECT_TRUE(PARSESERVEROPTIONS({}, ERROR)) << ERROR;
   const auto O =
@@ -17,9 +17,7 @@ TEST(ServerOptions, BothValueFormsAreRead) {
             std::make_tuple(std::string("/srv/game"), 65535, 60000u, 3600000u,
                             18446744073709551615ull, true));
   EXPECT_TRUE(PARSESERVEROPTIONS({"-h"}, ERROR)->HELP);
-}
 
-TEST(ServerOptions, RefusesWhatWouldStartAServerOtherThanAsked) {
   // The arguments of each command line, separated by '|'.
   for (const std::string LINE :
        {"--port|0", "--port|65536", "--port|90x", "--port|-1", "--port", "--port=", "--idle-busy|0",
@@ -33,7 +31,7 @@ TEST(ServerOptions, RefusesWhatWouldStartAServerOtherThanAsked) {
         ARGS.back() += C;
       }
     }
-    std::string ERROR;
+    ERROR.clear();
     EXPECT_FALSE(PARSESERVEROPTIONS(ARGS, ERROR)) << LINE;
     EXPECT_FALSE(ERROR.empty()) << LINE;
   }
