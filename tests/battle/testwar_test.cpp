@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "battle/battle_fixtures.h"
 
 namespace {
@@ -15,21 +18,13 @@ class Arrivals : public battlefixtures::Battles {
   Arrivals() { INSTALLBATTLES(); }
 
   cCreature* P = KIND("p", "pdv:5");
-  cCreature* FORT = KIND("fort", "att:20-pdv:5");
 
   // The opening lines of the battles in J's log.
   static Lines OPENINGS(const cJoueur* J) {
     Lines R;
-    for (const std::string& L : LOG(J)) {
-      if (L.rfind("Attaquant : ", 0) == 0) {
-        R.push_back(L);
-      }
-    }
+    std::ranges::copy_if(LOG(J), std::back_inserter(R),
+                         [](const std::string& L) { return L.rfind("Attaquant : ", 0) == 0; });
     return R;
-  }
-  // CHAMPION steps onto (X, Y) with the battle test.
-  static void ARRIVE(cChampionPosition* CHAMPION, int32_t X, int32_t Y) {
-    CHAMPION->RELOCATE(COORDMAP(X, Y), true);
   }
 };
 
@@ -50,7 +45,7 @@ TEST_F(
   cChampionPosition* ALDRIC = HERO(ALICE, "aldric", "att:0", 0, 4, 5);
   STACK(ALDRIC, P, 1, 1);
 
-  ARRIVE(ALDRIC, 5, 5);
+  ALDRIC->RELOCATE(COORDMAP(5, 5), true);
   EXPECT_EQ(OPENINGS(ALICE), (Lines{"Attaquant : alice:5   Defendant : bob:6",
                                     "Attaquant : alice:5   Defendant : carol:12",
                                     "Attaquant : alice:5   Defendant : bob:15",
@@ -66,7 +61,7 @@ TEST_F(
   cChampionPosition* DOOMED = HERO(ALICE, "doomed", "att:0", 101, 4, 5);
   STACK(DOOMED, P, 4, 2);
   ALICE->OUTPUT.CLEAR();
-  ARRIVE(DOOMED, 5, 5);
+  DOOMED->RELOCATE(COORDMAP(5, 5), true);
   EXPECT_EQ(OPENINGS(ALICE), Lines{"Attaquant : alice:20   Defendant : bob:6"});
   EXPECT_EQ(LOG(ALICE).back(), "Champion doomed (alice) est mort sur le champ de bataille");
   EXPECT_EQ(ALICE->CIMETIERE->ITEM(0), DOOMED);
@@ -78,7 +73,7 @@ TEST_F(
   }
   STACK(ALDRIC, P, 1, 1);
   BOB->OUTPUT.CLEAR();
-  ARRIVE(ALDRIC, 1, 2);
+  ALDRIC->RELOCATE(COORDMAP(1, 2), true);
   const Lines REPORT = LOG(BOB);
   ASSERT_GE(REPORT.size(), 11u);
   EXPECT_EQ(Lines(REPORT.begin() + 8, REPORT.begin() + 11),
@@ -88,9 +83,9 @@ TEST_F(
   TROOP(BOB, P, 2, 9, 9);
   TROOP(BOB, P, 1, 9, 9);
   cChampionPosition* STRONG = HERO(ALICE, "fort", "att:0", 0, 9, 8);
-  STACK(STRONG, FORT, 1, 1);
+  STACK(STRONG, KIND("fort", "att:20-pdv:5"), 1, 1);
   ALICE->OUTPUT.CLEAR();
-  ARRIVE(STRONG, 9, 9);
+  STRONG->RELOCATE(COORDMAP(9, 9), true);
   EXPECT_EQ(BOB->TROUPES->GETLIST(9, 9).COUNT(), 0);
   EXPECT_EQ(COUNTOF(LOG(ALICE), "Champion"), 0);
   EXPECT_EQ(STRONG->MODELE()->EXPERIENCE, 15);
@@ -106,10 +101,10 @@ TEST_F(Arrivals, FlightsThatLandInBattlesStopAfterTheBound) {
     }
   }
   cChampionPosition* FUYARD = HERO(ALICE, "fuyard", "att:0", 50, 4, 5);
-  ARRIVE(FUYARD, 5, 5);
+  FUYARD->RELOCATE(COORDMAP(5, 5), true);
   EXPECT_EQ(COUNTOF(LOG(ALICE), "Champion fuyard (alice) a fuit"), MAXFLIGHTCHAIN + 1);
   EXPECT_EQ(OPENINGS(ALICE).size(), static_cast<std::size_t>(MAXFLIGHTCHAIN + 1));
   // The next arrival has its own bound.
-  ARRIVE(FUYARD, FUYARD->FPOSITION.X == 1 ? 2 : 1, 1);
+  FUYARD->RELOCATE(COORDMAP(FUYARD->FPOSITION.X == 1 ? 2 : 1, 1), true);
   EXPECT_EQ(COUNTOF(LOG(ALICE), "a fuit"), 2 * (MAXFLIGHTCHAIN + 1));
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <limits>
 
 #include "battle/battle_fixtures.h"
@@ -23,7 +22,6 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
   ALDRIC->MODELE()->FCARACTS.FROMSTRING("att:1-def:0");
   BORIN->MODELE()->FCARACTS.FROMSTRING("att:0-def:1");
   BORIN->MODELE()->WIMPY = 70;
-  // Line 1 is sorted by speed: the soldiers come before the pikemen.
   STACK(ALDRIC, KIND("lancier", "att:1-def:1-vit:1-pdv:6"), 2, 1);
   STACK(ALDRIC, KIND("soldat", "att:3-def:1-vit:2-pdv:10"), 3, 1);
   STACK(ALDRIC, KIND("archer", "att:3-def:0-vit:3-pdv:4-rng:2-stay:1"), 2, 2);
@@ -75,18 +73,15 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
   EXPECT_EQ(LOG(ALICE), EXPECTED);
   EXPECT_EQ(ALDRIC->MODELE()->EXPERIENCE, 162 - 111);
   EXPECT_EQ(BORIN->MODELE()->EXPERIENCE, 149 - 135);
-  EXPECT_NE(BORIN->FPOSITION, COORDMAP(7, 7));
-  EXPECT_LE(std::abs(BORIN->FPOSITION.X - 5), 2);
-  EXPECT_LE(std::abs(BORIN->FPOSITION.Y - 5), 2);
+  EXPECT_NE(BORIN->FPOSITION, COORDMAP(5, 5)) << "fled";
 }
 
 TEST_F(War, ShootersStrikeFirstThenCatapultsThenTheFrontLine) {
   STACK(ALDRIC, KIND("s", "att:1-def:1-pdv:100-vit:9"), 1, 1);
   STACK(ALDRIC, KIND("c", "att:1-def:1-pdv:100-ctplt:2"), 1, 2);
   STACK(ALDRIC, KIND("r", "att:1-def:1-pdv:100-rng:2"), 1, 2);
-  for (const int32_t LINE : {1, 2}) {
-    STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, LINE);
-  }
+  STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, 1);
+  STACK(BORIN, KIND("cible", "def:1-pdv:100"), 1, 2);
   cWar WAR(*ALDRIC, *BORIN);
   WAR.BATTLE();
   std::string ORDER;  // the first letter of each striker
@@ -161,15 +156,13 @@ TEST_F(War, ShootersAimByLineFlyersFirstCatapultsNeverAtTheFrontAndFrontBlowsMay
     const std::string HIT = C.HIT;
     const Lines SEEN = WAR.BUFFERATTAQUANT.LINES();
     const std::string CASE = std::string(C.CARACTS) + " " + std::to_string(C.LINE) + " " + C.ENEMY;
-    if (HIT == "idle") {
-      EXPECT_EQ(SEEN, Lines{"tireur n'a rien a taper !"});
-      EXPECT_TRUE(WAR.BUFFERDEFENDANT.LINES().empty()) << "the attacker's report only";
-      continue;
-    }
     ASSERT_EQ(SEEN.size(), HIT.empty() ? 0u : 1u) << CASE;
-    EXPECT_EQ(WAR.BUFFERDEFENDANT.LINES(), SEEN) << CASE;
+    // Nothing to strike is told in the attacker's report only.
+    EXPECT_EQ(WAR.BUFFERDEFENDANT.LINES(), HIT == "idle" ? Lines{} : SEEN) << CASE;
     if (!HIT.empty()) {
-      EXPECT_EQ(SEEN[0].rfind("tireur (alice) --> " + HIT + " (bob)", 0), 0u) << CASE << SEEN[0];
+      const std::string SAID =
+          HIT == "idle" ? "tireur n'a rien a taper !" : "tireur (alice) --> " + HIT + " (bob)";
+      EXPECT_EQ(SEEN[0].substr(0, SAID.size()), SAID) << CASE;
     }
   }
 
@@ -202,7 +195,6 @@ TEST_F(War, StacksMoveUpWhileTheLineAheadHoldsFewerThanThreeAndOnlyTheAttackersS
     }
     cWar WAR(*A, *D);
     WAR.BATTLE();
-    EXPECT_EQ(COUNTOF(WAR.BUFFERATTAQUANT.LINES(), "DEBUT TOUR"), 2);
     std::vector<int> SEEN;
     for (int32_t Y = 1; Y <= 3; ++Y) {
       SEEN.push_back(TRIED->ARMEES.LINE(Y).COUNT());
@@ -235,7 +227,7 @@ TEST_F(War, ASideBelowItsThresholdDiesOnARollAboveEightyPercentElseFlees) {
   // side destroys the second in the first round, which leaves KEPT percent.
   // No draw comes before the roll, so the roll is the seed's first number.
   const std::tuple<bool, int, int, bool> CASES[] = {
-      {true, 90, 85, true}, {false, 90, 85, true}, {true, 50, 40, false}};
+      {true, 90, 85, true}, {false, 90, 85, true}, {true, 50, 40, false}, {true, 90, 80, false}};
   for (const auto& [ATTACKERBREAKS, WIMPY, KEPT, ROLLS] : CASES) {
     int32_t DEATHS = 0;
     for (uint64_t SEED = 1; SEED <= 40; ++SEED) {

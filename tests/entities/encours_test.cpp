@@ -52,7 +52,7 @@ class EnCours : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(EnCours, InstallmentsStallOnAShortageWithoutCountingTheTurn) {
+TEST_F(EnCours, InstallmentsFallDueEveryIntervalAndStallOnAShortageWithoutCountingTheTurn) {
   CAPITAL.FROMSTRING("25/0/0");
   auto E = MAKE(0, 5, "10:1/0:0/0:0");
   EXPECT_EQ(TURNS(*E, 4), "0:15/0/0 0:5/0/0 3:5/0/0 3:5/0/0 ");
@@ -73,9 +73,7 @@ TEST_F(EnCours, InstallmentsStallOnAShortageWithoutCountingTheTurn) {
   auto POOR = MAKE(2, 3, "1:1/0:0/0:0");
   POOR->FCAPITALPLAYER = nullptr;
   EXPECT_EQ(POOR->PASSTURN(), sTurnErrorRessource);
-}
 
-TEST_F(EnCours, InstallmentFallsDueEveryIntervalAndTheCountdownEndsAtZero) {
   CAPITAL.FROMSTRING("100/100/100");
   // The 1:0 entry is due every turn; 15:2 on the second and fourth.
   EXPECT_EQ(TURNS(*MAKE(0, 10, "15:2/0:0/1:0"), 4),

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/errors.h"
+#include "support/fixtures.h"
 
 namespace {
 
@@ -22,15 +23,6 @@ cListeMobiles ListOf(std::initializer_list<std::pair<int32_t, const char*>> ITEM
     L.ADD(std::make_unique<cMobile>(UID, NAME));
   }
   return L;
-}
-
-cBuffer Lines(std::initializer_list<const char*> LINES) {
-  cBuffer B;
-  for (const char* L : LINES) {
-    B.WRITELN(L);
-  }
-  B.REWIND();
-  return B;
 }
 
 }  // namespace
@@ -74,8 +66,8 @@ TEST(MobileList, FindAvailUidNeverGivesAUidInUse) {
   EXPECT_EQ(AVAIL({{0, "a"}, {1, "c"}, {INT32_MAX, "b"}}), 2);
 }
 
-TEST(MobileList, RecordsAreAppendedAndMalformedCountsFail) {
-  cBuffer B = Lines({"nbLines:3", "4:troll", "1:orc", "2:Elfe:Noir"});
+TEST(MobileList, RecordsAreAppendedMalformedCountsFailAndPlacedPiecesKeepSquareOrder) {
+  cBuffer B = testsupport::BUFFEROF({"nbLines:3", "4:troll", "1:orc", "2:Elfe:Noir"});
   cListeMobiles R;
   R.FROMBUFFER(B);
   B.REWIND();
@@ -83,12 +75,11 @@ TEST(MobileList, RecordsAreAppendedAndMalformedCountsFail) {
   EXPECT_EQ(Items(R), "4:troll 1:orc 2:elfe:noir 4:troll 1:orc 2:elfe:noir ");
   // A count larger than the records that follow ends on the empty uid.
   for (cBuffer TEXT :
-       {Lines({"nbLines"}), Lines({"nbLines:1000000", "1:a"}), Lines({"1", "x:a"})}) {
+       {testsupport::BUFFEROF({"nbLines"}), testsupport::BUFFEROF({"nbLines:1000000", "1:a"}),
+        testsupport::BUFFEROF({"1", "x:a"})}) {
     EXPECT_THROW(R.FROMBUFFER(TEXT), cConversionError);
   }
-}
 
-TEST(MobileList, PlacedPiecesKeepSquareOrderAndAreReadWithTheirModels) {
   cListeMobiles MODELES = ListOf({{0, "ferme"}, {1, "caserne"}, {2, "tour"}});
   cListeMobilesPosition L;
   EXPECT_TRUE(L.GETLIST(1, 1).ISEMPTY());
@@ -104,7 +95,8 @@ TEST(MobileList, PlacedPiecesKeepSquareOrderAndAreReadWithTheirModels) {
   EXPECT_EQ(AT.ITEM(1)->FPOSITION, COORDMAP(3, 4));
   EXPECT_TRUE(L.GETLIST(5, 5).ISEMPTY());
 
-  cBuffer ONE = Lines({"#7", "Tour:2", "position:5,6", "#1", "tour:2", "position:5"});
+  cBuffer ONE =
+      testsupport::BUFFEROF({"#7", "Tour:2", "position:5,6", "#1", "tour:2", "position:5"});
   cMobilePosition P;
   P.FROMBUFFER(ONE, &MODELES);
   EXPECT_EQ(P.FMODELE, MODELES.SEARCH("tour"));
@@ -120,7 +112,6 @@ TEST(MobileList, AWalkVisitsTheElementsHeldAtItsStartEvenWhenItsVisitsDestroyAnd
     const char* VISITED;
   };
   const tCase CASES[] = {
-      {"nothing", [](cListeMobiles&) {}, "0 1 2 "},
       // The new element takes the free uid 1 of the one destroyed: it is not
       // visited, since it was not there when the walk began.
       {"destroy 1, make one",

@@ -5,7 +5,7 @@
 #include "base/errors.h"
 #include "support/fixtures.h"
 
-TEST(Ressources, ArraysReadByNameAndWrapAtSixteenBits) {
+TEST(Ressources, ArraysReadByNameAndWrapAndSchedulesAreTheSmallestEqualInstallments) {
   testsupport::cThreeRessources RESS;
   cArrayRessources A;
   A.FROMSTRING("100/20/3");
@@ -24,9 +24,7 @@ TEST(Ressources, ArraysReadByNameAndWrapAtSixteenBits) {
   EXPECT_EQ(A.TOSTRING(), "65529/4463/2");
   A.ADD(B);
   EXPECT_EQ(A.TOSTRING(), "0/4464/2");
-}
 
-TEST(Ressources, ScheduleIsTheSmallestEqualInstallmentAndReadsBack) {
   cRessParTour R(4);
   R.CALCUL(0, 100, 10);
   R.CALCUL(1, 30, 4);

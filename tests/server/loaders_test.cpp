@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "base/errors.h"
 #include "server/startup.h"
@@ -11,11 +9,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& P) {
-  std::ifstream IN(P, std::ios::binary);
-  return {std::istreambuf_iterator<char>(IN), std::istreambuf_iterator<char>()};
-}
 
 // The message of the load error INITGAME raises, or "" when it raises none.
 std::string StartError() {
@@ -137,7 +130,7 @@ TEST(Loaders, ABadRecordStopsTheStartNamingFileLineAndText) {
     }
     CASE.DIR.WRITE(C.FILE, C.TEXT);
     EXPECT_EQ(StartError(), C.MESSAGE) << C.FILE;
-    EXPECT_EQ(ReadAll(C.FILE), C.TEXT) << C.FILE;
+    EXPECT_EQ(testsupport::READFILE(C.FILE), C.TEXT) << C.FILE;
     EXPECT_FALSE(fs::exists("x.plr"));
   }
 }

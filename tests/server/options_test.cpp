@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(ServerOptions, BothValueFormsAreRead) {
+#include <tuple>
+
+TEST(ServerOptions, BothValueFormsAreReadAndWhatWouldStartAnotherServerIsRefused) {
   std::string ERROR;
   EXPECT_TRUE(PARSESERVEROPTIONS({}, ERROR)) << ERROR;
   const auto O =
@@ -10,16 +12,12 @@ TEST(ServerOptions, BothValueFormsAreRead) {
                           "--idle-quiet=3600", "--seed", "18446744073709551615", "--version"},
                          ERROR);
   ASSERT_TRUE(O) << ERROR;
-  EXPECT_EQ(O->DIR, "/srv/game");
-  EXPECT_EQ(O->PORT, 65535);
-  EXPECT_EQ(O->IDLEBUSYMS, 60000u);
-  EXPECT_EQ(O->IDLEQUIETMS, 3600000u);
-  EXPECT_EQ(O->SEED, 18446744073709551615ull);
-  EXPECT_TRUE(O->VERSION);
+  EXPECT_EQ(std::make_tuple(O->DIR, int{O->PORT}, O->IDLEBUSYMS, O->IDLEQUIETMS,
+                            O->SEED.value_or(0), O->VERSION),
+            std::make_tuple(std::string("/srv/game"), 65535, 60000u, 3600000u,
+                            18446744073709551615ull, true));
   EXPECT_TRUE(PARSESERVEROPTIONS({"-h"}, ERROR)->HELP);
-}
 
-TEST(ServerOptions, RefusesWhatWouldStartAServerOtherThanAsked) {
   // The arguments of each command line, separated by '|'.
   for (const std::string LINE :
        {"--port|0", "--port|65536", "--port|90x", "--port|-1", "--port", "--port=", "--idle-busy|0",
@@ -33,7 +31,7 @@ TEST(ServerOptions, RefusesWhatWouldStartAServerOtherThanAsked) {
         ARGS.back() += C;
       }
     }
-    std::string ERROR;
+    ERROR.clear();
     EXPECT_FALSE(PARSESERVEROPTIONS(ARGS, ERROR)) << LINE;
     EXPECT_FALSE(ERROR.empty()) << LINE;
   }

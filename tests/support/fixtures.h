@@ -4,10 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "base/buffer.h"
 #include "entities/ressource.h"
 
 namespace testsupport {
@@ -49,6 +51,22 @@ struct cThreeRessources : cScopedGlobal<cListeRessources> {
   cThreeRessources() : cScopedGlobal(JEURESSOURCES, MAKERESSOURCES({"or", "bois", "pierre"})) {}
 };
 
+/// The bytes of the file PATH ("" when it cannot be read).
+inline std::string READFILE(const std::filesystem::path& PATH) {
+  std::ifstream IN(PATH, std::ios::binary);
+  return {std::istreambuf_iterator<char>(IN), std::istreambuf_iterator<char>()};
+}
+
+/// A buffer holding LINES, its cursor on the first.
+inline cBuffer BUFFEROF(std::initializer_list<std::string> LINES) {
+  cBuffer B;
+  for (const std::string& L : LINES) {
+    B.WRITELN(L);
+  }
+  B.REWIND();
+  return B;
+}
+
 /// A temporary directory removed with everything in it at the end.
 class cTempDir {
  public:
@@ -80,29 +98,16 @@ class cTempDir {
   std::filesystem::path FPATH;
 };
 
-/// Runs from DIR and comes back to the previous working directory at the end.
-class cInDirectory {
- public:
-  explicit cInDirectory(const std::filesystem::path& DIR)
-      : FPREVIOUS(std::filesystem::current_path()) {
-    std::filesystem::current_path(DIR);
-  }
-  ~cInDirectory() { std::filesystem::current_path(FPREVIOUS); }
-  cInDirectory(const cInDirectory&) = delete;
-  cInDirectory& operator=(const cInDirectory&) = delete;
-
- private:
-  std::filesystem::path FPREVIOUS;
-};
-
 #ifdef ROYAUMES_GAME_DIR
-/// A copy of the shipped game directory, made the working directory.
+/// A copy of the shipped game directory, the working directory until the end.
 struct cShippedGameDir {
   cShippedGameDir() {
     std::filesystem::copy(ROYAUMES_GAME_DIR, DIR.PATH(), std::filesystem::copy_options::recursive);
+    std::filesystem::current_path(DIR.PATH());
   }
+  ~cShippedGameDir() { std::filesystem::current_path(PREVIOUS); }
+  std::filesystem::path PREVIOUS = std::filesystem::current_path();
   cTempDir DIR;
-  cInDirectory HERE{DIR.PATH()};
 };
 #endif
 
