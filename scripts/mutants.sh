@@ -71,7 +71,7 @@ done
 BUILD=$WORK/build
 TARGETS="unit_tests e2e_tests royaumes-server"
 build() { cmake --build "$BUILD" -j "$JOBS" --target $TARGETS > "$1" 2>&1; }
-unit() { (cd "$BUILD" && timeout 900 tests/unit_tests --gtest_fail_fast --gtest_brief=1) > "$1" 2>&1; }
+unit() { (cd "$BUILD" && timeout 300 tests/unit_tests --gtest_fail_fast --gtest_brief=1) > "$1" 2>&1; }
 e2e() { (cd "$BUILD" && ctest -j "$JOBS" --timeout 180 --stop-on-failure -R '^e2e\.') > "$1" 2>&1; }
 
 echo "Building the copy in $BUILD"
