@@ -60,16 +60,9 @@ std::string PASSWORDFOR(const std::vector<std::string>& WORDS, std::size_t AT, b
 int main(int ARGC, char** ARGV) {
   const cArgs ARGS(std::vector<std::string>(ARGV + 1, ARGV + ARGC),
                    {"--dir", "--email", "--sex", "--level"}, {"--help", "-h", "--version"});
-  if (ARGS.HAS("--help") || ARGS.HAS("-h")) {
-    std::cout << USAGE;
-    return 0;
-  }
-  if (ARGS.HAS("--version")) {
-    std::cout << "royaumes-accounts " << ROYAUMES_VERSION << "\n";
-    return 0;
-  }
-  if (!ARGS.ERROR().empty()) {
-    return USAGEERROR(ARGS.ERROR());
+  if (const auto ANSWERED =
+          ANSWERHELPVERSIONERROR(ARGS, "royaumes-accounts", USAGE, ROYAUMES_VERSION)) {
+    return *ANSWERED;
   }
   const std::string DIR = ARGS.VALUE("--dir", ".");
   const std::string EMAIL = ARGS.VALUE("--email");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iostream>
 
 cArgs::cArgs(const std::vector<std::string>& ARGS, const std::vector<std::string>& VALUED,
              const std::vector<std::string>& FLAGS) {
@@ -66,4 +67,21 @@ bool cArgs::NUMBER(const std::string& NAME, long LOW, long HIGH, long& OUT) cons
   }
   OUT = N;
   return true;
+}
+
+std::optional<int> ANSWERHELPVERSIONERROR(const cArgs& A, const std::string& PROGRAM,
+                                          const std::string& USAGE, const std::string& VERSION) {
+  if (A.HAS("--help") || A.HAS("-h")) {
+    std::cout << USAGE;
+    return 0;
+  }
+  if (A.HAS("--version")) {
+    std::cout << PROGRAM << " " << VERSION << "\n";
+    return 0;
+  }
+  if (!A.ERROR().empty()) {
+    std::cerr << PROGRAM << ": " << A.ERROR() << "\n" << USAGE;
+    return 2;
+  }
+  return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,3 +32,10 @@ class cArgs {
   std::vector<std::string> FWORDS;
   std::string FERROR;
 };
+
+/// What a tool PROGRAM answers before its own work, from A (whose flags include
+/// "--help", "-h" and "--version"): USAGE for --help, its name and VERSION for
+/// --version (exit code 0); the error and USAGE on the error stream for a
+/// malformed line (exit code 2). Nothing when the tool may go on.
+std::optional<int> ANSWERHELPVERSIONERROR(const cArgs& A, const std::string& PROGRAM,
+                                          const std::string& USAGE, const std::string& VERSION);

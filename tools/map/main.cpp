@@ -37,16 +37,8 @@ int USAGEERROR(const std::string& WHY) {
 int main(int ARGC, char** ARGV) {
   const cArgs A(std::vector<std::string>(ARGV + 1, ARGV + ARGC), {"--dir", "--svg"},
                 {"--help", "-h", "--version", "--deposits"});
-  if (A.HAS("--help") || A.HAS("-h")) {
-    std::cout << USAGE;
-    return 0;
-  }
-  if (A.HAS("--version")) {
-    std::cout << "royaumes-map " << ROYAUMES_VERSION << "\n";
-    return 0;
-  }
-  if (!A.ERROR().empty()) {
-    return USAGEERROR(A.ERROR());
+  if (const auto ANSWERED = ANSWERHELPVERSIONERROR(A, "royaumes-map", USAGE, ROYAUMES_VERSION)) {
+    return *ANSWERED;
   }
   if (!A.WORDS().empty()) {
     return USAGEERROR("unknown argument " + A.WORDS().front());
