@@ -3,8 +3,10 @@
 
 #include <sys/utsname.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -20,6 +22,7 @@
 #include "options.h"
 #include "process.h"
 #include "serverlog.h"
+#include "wsload.h"
 
 namespace {
 
@@ -73,6 +76,22 @@ void NOTEROW(int CLIENTS, const std::string& PHASE, const std::string& NOTE) {
   std::cout << LINE << NOTE << "\n" << std::flush;
 }
 
+// The command phase per command of the mix, when asked for.
+void BYCOMMANDROWS(int CLIENTS, const tOptions& O, const tPhaseResult& COMMANDS, long RSSKIB,
+                   int64_t ECHOP50) {
+  if (O.BYCOMMAND) {
+    for (std::size_t I = 0; I < O.MIX.size(); ++I) {
+      ROW(CLIENTS, "  " + O.MIX[I].COMMAND, COMMANDS.BYMIX[I].SUMMARY(), COMMANDS.SECONDS, RSSKIB,
+          ECHOP50);
+    }
+  }
+}
+
+std::string HOWENDED(const cServerProcess& SERVER, int CODE) {
+  return SERVER.ENDSIGNAL() != 0 ? "on signal " + std::to_string(SERVER.ENDSIGNAL())
+                                 : "with exit code " + std::to_string(CODE);
+}
+
 // Runs MEASUREMENT against a fresh server in a fresh game copy of ACCOUNTS
 // accounts. A failure carries the end of the server's console. Unless the
 // measurement says that the server has ended as it should (false), the server
@@ -116,8 +135,10 @@ int64_t MEASUREECHO(const tOptions& O) {
   return S.P50;
 }
 
-// One client count against a fresh server in a fresh game copy.
-void MEASURE(int CLIENTS, const tOptions& O, int64_t ECHOP50) {
+// One client count against a fresh server in a fresh game copy; the summary of
+// its command phase.
+tSummary MEASURE(int CLIENTS, const tOptions& O, int64_t ECHOP50) {
+  tSummary R;
   WITHSERVER(CLIENTS, O, [&](cServerProcess& SERVER) {
     cLoadRun RUN(CLIENTS, O, GAMEPORT);
     const tPhaseResult LOGIN = RUN.LOGIN();
@@ -125,20 +146,106 @@ void MEASURE(int CLIENTS, const tOptions& O, int64_t ECHOP50) {
     const tPhaseResult COMMANDS = RUN.COMMANDS();
     const long COMMANDSRSS = SERVER.MEMORYKIB("VmHWM");
     ROW(CLIENTS, "login", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, LOGINRSS, ECHOP50);
-    ROW(CLIENTS, "commands", COMMANDS.ALL.SUMMARY(), COMMANDS.SECONDS, COMMANDSRSS, ECHOP50);
-    if (O.BYCOMMAND) {
-      for (std::size_t I = 0; I < O.MIX.size(); ++I) {
-        ROW(CLIENTS, "  " + O.MIX[I].COMMAND, COMMANDS.BYMIX[I].SUMMARY(), COMMANDS.SECONDS,
-            COMMANDSRSS, ECHOP50);
-      }
+    R = COMMANDS.ALL.SUMMARY();
+    ROW(CLIENTS, "commands", R, COMMANDS.SECONDS, COMMANDSRSS, ECHOP50);
+    BYCOMMANDROWS(CLIENTS, O, COMMANDS, COMMANDSRSS, ECHOP50);
+    return true;
+  });
+  return R;
+}
+
+// The gateway started next to SERVER, on a port of its own, reading the rules
+// of the server's game copy; its console in the copy's gateway/console.log.
+// MEASUREMENT gets the gateway and its port; the gateway must then stop
+// cleanly on SIGTERM.
+void WITHGATEWAY(int ACCOUNTS, const tOptions& O,
+                 const std::function<void(cServerProcess&, uint16_t)>& MEASUREMENT) {
+  WITHSERVER(ACCOUNTS, O, [&](cServerProcess& SERVER) {
+    const std::filesystem::path DIR = SERVER.DIR() / "gateway";
+    std::filesystem::create_directories(DIR);
+    const uint16_t PORT = FREEPORT();
+    std::vector<std::string> COMMAND = O.GATEWAYCMD;
+    for (const std::string& ARG :
+         {std::string("--listen"), "127.0.0.1:" + std::to_string(PORT), std::string("--game"),
+          "127.0.0.1:" + std::to_string(GAMEPORT), std::string("--www"), O.WWWDIR,
+          std::string("--dir"), SERVER.DIR().string()}) {
+      COMMAND.push_back(ARG);
+    }
+    cServerProcess GATEWAY(COMMAND, DIR, PORT);
+    GATEWAY.START();
+    try {
+      MEASUREMENT(GATEWAY, PORT);
+    } catch (const cClientError& E) {
+      throw cClientError(std::string(E.what()) + "\nthe gateway's console ends with:\n" +
+                         GATEWAY.CONSOLETAIL(15));
+    }
+    const int CODE = GATEWAY.STOP();
+    if (CODE != 0) {
+      throw cClientError("the gateway did not stop cleanly on SIGTERM (" + HOWENDED(GATEWAY, CODE) +
+                         "); its console ends with:\n" + GATEWAY.CONSOLETAIL(15));
     }
     return true;
   });
 }
 
-std::string HOWENDED(const cServerProcess& SERVER, int CODE) {
-  return SERVER.ENDSIGNAL() != 0 ? "on signal " + std::to_string(SERVER.ENDSIGNAL())
-                                 : "with exit code " + std::to_string(CODE);
+// Whether FIGURE is within TARGET, in words for the table.
+std::string AGAINST(long long FIGURE, long long TARGET) {
+  return FIGURE <= TARGET ? "met" : "NOT MET";
+}
+
+// One client count through the gateway. With one client, what the gateway
+// adds to the round trip of DIRECT, the direct command phase of one client.
+void MEASUREGATEWAY(int CLIENTS, const tOptions& O, int64_t ECHOP50,
+                    const std::optional<tSummary>& DIRECT) {
+  WITHGATEWAY(CLIENTS, O, [&](cServerProcess& GATEWAY, uint16_t PORT) {
+    cWsLoadRun RUN(CLIENTS, O, PORT);
+    const tPhaseResult LOGIN = RUN.LOGIN();
+    const long LOGINRSS = GATEWAY.MEMORYKIB("VmHWM");
+    const tPhaseResult COMMANDS = RUN.COMMANDS();
+    const long COMMANDSRSS = GATEWAY.MEMORYKIB("VmHWM");
+    const tSummary S = COMMANDS.ALL.SUMMARY();
+    std::string NOTE;
+    if (CLIENTS == 1 && DIRECT) {
+      const long long ADDED50 = S.P50 - DIRECT->P50;
+      const long long ADDED99 = S.P99 - DIRECT->P99;
+      NOTE = "adds " + std::to_string(ADDED50) + " us at p50 (target 50: " + AGAINST(ADDED50, 50) +
+             "), " + std::to_string(ADDED99) + " us at p99 (target 200: " + AGAINST(ADDED99, 200) +
+             ")";
+    } else if (CLIENTS == 1) {
+      NOTE = "no direct row of 1 client to compare with";
+    }
+    ROW(CLIENTS, "ws login", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, LOGINRSS, ECHOP50);
+    ROW(CLIENTS, "ws commands", S, COMMANDS.SECONDS, COMMANDSRSS, ECHOP50, NOTE);
+    BYCOMMANDROWS(CLIENTS, O, COMMANDS, COMMANDSRSS, ECHOP50);
+  });
+}
+
+// Players through the gateway with the most sockets open.
+constexpr std::size_t SOCKETPLAYERS = 100;
+
+// Every socket opened and logged in at once through the gateway; its resident
+// memory per socket once they are all in play and silent, then the round
+// trips of some of them playing while the others stay open.
+void MEASUREGATEWAYSOCKETS(const tOptions& O, int64_t ECHOP50) {
+  const int N = O.GATEWAYSOCKETS;
+  WITHGATEWAY(N, O, [&](cServerProcess& GATEWAY, uint16_t PORT) {
+    const long BEFORE = GATEWAY.MEMORYKIB("VmRSS");
+    cWsLoadRun RUN(N, O, PORT);
+    const tPhaseResult LOGIN = RUN.LOGIN(true);
+    const long AFTER = GATEWAY.MEMORYKIB("VmRSS");
+    const long PERSOCKET = (AFTER - BEFORE) / N;
+    ROW(N, "ws login at once", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, GATEWAY.MEMORYKIB("VmHWM"),
+        ECHOP50,
+        "gateway: " + std::to_string(AFTER - BEFORE) +
+            " KiB more resident with the sockets open, " + std::to_string(PERSOCKET) +
+            " KiB each (target 64: " + AGAINST(PERSOCKET, 64) + ")");
+    const std::size_t PLAYERS = std::min(SOCKETPLAYERS, static_cast<std::size_t>(N));
+    const tPhaseResult COMMANDS = RUN.COMMANDS(PLAYERS);
+    const tSummary S = COMMANDS.ALL.SUMMARY();
+    ROW(static_cast<int>(PLAYERS), "ws commands, " + std::to_string(N) + " open", S,
+        COMMANDS.SECONDS, GATEWAY.MEMORYKIB("VmHWM"), ECHOP50,
+        "p99 target 5000: " + AGAINST(S.P99, 5000));
+  });
 }
 
 // With every client of RUN playing, SIGUSR1 asks the server to save their new
@@ -235,6 +342,8 @@ int main(int ARGC, char** ARGV) {
   tOptions DEFAULTS;
   DEFAULTS.SERVERCMD = {ROYAUMES_BENCH_SERVER};
   DEFAULTS.GAMEDIR = ROYAUMES_BENCH_GAME;
+  DEFAULTS.GATEWAYCMD = {ROYAUMES_BENCH_GATEWAY};
+  DEFAULTS.WWWDIR = ROYAUMES_BENCH_WWW;
   std::string ERROR;
   const auto OPTIONS =
       PARSEOPTIONS(std::vector<std::string>(ARGV + 1, ARGV + ARGC), DEFAULTS, ERROR);
@@ -261,20 +370,46 @@ int main(int ARGC, char** ARGV) {
     AFTER.push_back(std::to_string(OPTIONS->BURST) +
                     " connections closed at once, then one greeting");
   }
+  std::vector<std::string> THROUGH;
+  for (const int N : OPTIONS->GATEWAYCLIENTS) {
+    THROUGH.push_back(std::to_string(N));
+  }
+  if (!THROUGH.empty()) {
+    THROUGH = {JOIN(THROUGH, ", ") + " clients"};
+  }
+  if (OPTIONS->GATEWAYSOCKETS > 0) {
+    THROUGH.push_back(std::to_string(OPTIONS->GATEWAYSOCKETS) + " sockets logging in at once");
+  }
   std::cout << "server:   " << JOIN(OPTIONS->SERVERCMD, " ") << "\n"
             << "game:     " << OPTIONS->GAMEDIR << "\n"
             << "mix:      " << JOIN(MIX, "; ") << "\n"
             << "load:     " << OPTIONS->COMMANDS << " commands per client, pipeline "
             << OPTIONS->PIPELINE << "\n"
             << "machine:  " << MACHINE() << "\n"
-            << "after:    " << (AFTER.empty() ? "nothing" : JOIN(AFTER, "; ")) << "\n";
+            << "after:    " << (AFTER.empty() ? "nothing" : JOIN(AFTER, "; ")) << "\n"
+            << "gateway:  "
+            << (THROUGH.empty() ? "not measured"
+                                : JOIN(OPTIONS->GATEWAYCMD, " ") + " (" + JOIN(THROUGH, "; ") + ")")
+            << "\n";
   std::cout << "times in microseconds; cmd/s = commands / seconds of the phase; peak RSS of "
-               "the server in KiB at the end of the phase; x echo = p50 / the echo's p50\n\n"
+               "the server in KiB at the end of the phase (of the gateway on the ws rows, the same "
+               "clients "
+               "as WebSockets through it); x echo = p50 / the echo's p50\n\n"
             << HEADER << std::flush;
   try {
     const int64_t ECHOP50 = MEASUREECHO(*OPTIONS);
+    std::optional<tSummary> DIRECT;
     for (const int N : OPTIONS->CLIENTS) {
-      MEASURE(N, *OPTIONS, ECHOP50);
+      const tSummary S = MEASURE(N, *OPTIONS, ECHOP50);
+      if (N == 1) {
+        DIRECT = S;
+      }
+    }
+    for (const int N : OPTIONS->GATEWAYCLIENTS) {
+      MEASUREGATEWAY(N, *OPTIONS, ECHOP50, DIRECT);
+    }
+    if (OPTIONS->GATEWAYSOCKETS > 0) {
+      MEASUREGATEWAYSOCKETS(*OPTIONS, ECHOP50);
     }
     if (OPTIONS->ATONCE > 0) {
       MEASUREATONCE(*OPTIONS, ECHOP50);

@@ -102,8 +102,9 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
   }
   const cArgs A(ARGS,
                 {"--clients", "--commands", "--mix", "--pipeline", "--server-cmd", "--game",
-                 "--timeout", "--at-once", "--burst", "--burst-wait", "--save-wait"},
-                {"--help", "-h", "--by-command"});
+                 "--timeout", "--at-once", "--burst", "--burst-wait", "--save-wait",
+                 "--gateway-cmd", "--www", "--gateway-clients", "--gateway-sockets"},
+                {"--help", "-h", "--by-command", "--no-gateway"});
   ERROR = A.ERROR();
   if (ERROR.empty() && !A.WORDS().empty()) {
     ERROR = "unknown option \"" + A.WORDS().front() + "\"";
@@ -127,20 +128,31 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
   NUMBER("--burst", 0, MAXBURST, O.BURST, "a number");
   NUMBER("--burst-wait", 1, MAXWAITS, O.BURSTWAITS, "seconds");
   NUMBER("--save-wait", 1, MAXWAITS, O.SAVEWAITS, "seconds");
-  if (ERROR.empty() && A.HAS("--clients")) {
-    O.CLIENTS.clear();
-    for (const std::string& PART : SPLIT(A.VALUE("--clients"), ',')) {
+  NUMBER("--gateway-sockets", 0, MAXCLIENTS, O.GATEWAYSOCKETS, "a number");
+  // A list of client counts, or its reason.
+  const auto COUNTS = [&](const std::string& NAME, std::vector<int>& OUT) {
+    if (!ERROR.empty() || !A.HAS(NAME)) {
+      return;
+    }
+    OUT.clear();
+    for (const std::string& PART : SPLIT(A.VALUE(NAME), ',')) {
       const auto N = PARSEINT(TRIM(PART), 1, MAXCLIENTS);
       if (!N) {
-        ERROR = "--clients takes numbers from 1 to " + std::to_string(MAXCLIENTS) +
-                " separated by commas, not \"" + A.VALUE("--clients") + "\"";
-        break;
+        ERROR = NAME + " takes numbers from 1 to " + std::to_string(MAXCLIENTS) +
+                " separated by commas, not \"" + A.VALUE(NAME) + "\"";
+        return;
       }
-      O.CLIENTS.push_back(*N);
+      OUT.push_back(*N);
     }
-    if (O.CLIENTS.empty() && ERROR.empty()) {
-      ERROR = "--clients needs at least one number";
+    if (OUT.empty()) {
+      ERROR = NAME + " needs at least one number";
     }
+  };
+  COUNTS("--clients", O.CLIENTS);
+  COUNTS("--gateway-clients", O.GATEWAYCLIENTS);
+  if (A.HAS("--no-gateway")) {
+    O.GATEWAYCLIENTS.clear();
+    O.GATEWAYSOCKETS = 0;
   }
   if (ERROR.empty() && A.HAS("--mix")) {
     auto MIX = PARSEMIX(A.VALUE("--mix"), ERROR);
@@ -152,6 +164,14 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
     O.SERVERCMD = WORDS(A.VALUE("--server-cmd"));
   }
   O.GAMEDIR = A.VALUE("--game", O.GAMEDIR);
+  if (A.HAS("--gateway-cmd")) {
+    O.GATEWAYCMD = WORDS(A.VALUE("--gateway-cmd"));
+  }
+  O.WWWDIR = A.VALUE("--www", O.WWWDIR);
+  const bool GATEWAY = !O.GATEWAYCLIENTS.empty() || O.GATEWAYSOCKETS > 0;
+  if (ERROR.empty() && GATEWAY && O.GATEWAYCMD.empty() && !O.HELP) {
+    ERROR = "no gateway to measure: give --gateway-cmd, or --no-gateway";
+  }
   if (ERROR.empty() && O.SERVERCMD.empty()) {
     ERROR = O.HELP ? "" : "no server to measure: give --server-cmd";
   }
@@ -203,5 +223,18 @@ std::string USAGE(const std::string& PROGRAM) {
          std::to_string(MAXBURST) +
          " (default 2000, 0 to skip)\n"
          "  --burst-wait S       longest wait for that greeting, in seconds (default 30)\n"
-         "  --by-command         also print the command phase per command of the mix\n";
+         "  --by-command         also print the command phase per command of the mix\n"
+         "\n"
+         "The rows \"ws\" measure the same clients as WebSockets through the web gateway,\n"
+         "started next to each server: one fresh server and gateway per client count,\n"
+         "then S sockets logging in at once, of which 100 then play while the others\n"
+         "stay silent (the gateway's memory per socket).\n"
+         "  --gateway-cmd \"P A\"  the gateway program and its arguments (split on spaces)\n"
+         "  --www DIR            the page's files the gateway serves\n"
+         "  --gateway-clients N[,N...]  client counts through the gateway (default 1,100)\n"
+         "  --gateway-sockets S  sockets open at once through the gateway, up to " +
+         std::to_string(MAXCLIENTS) +
+         "\n"
+         "                       (default 500, 0 to skip)\n"
+         "  --no-gateway         no row through the gateway\n";
 }

@@ -27,6 +27,15 @@ struct tOptions {
   /// The server's program and its arguments, started in the game copy.
   std::vector<std::string> SERVERCMD;
   std::string GAMEDIR;
+  /// The web gateway's program and its arguments, started next to the server,
+  /// and the page's files it serves.
+  std::vector<std::string> GATEWAYCMD;
+  std::string WWWDIR;
+  /// Client counts measured through the gateway, each on a fresh server.
+  std::vector<int> GATEWAYCLIENTS{1, 100};
+  /// WebSockets open at once through the gateway, of which at most 100 then
+  /// play while the others stay silent (0: none).
+  int GATEWAYSOCKETS = 500;
   /// The longest wait for any one reply, in milliseconds.
   int REPLYTIMEOUTMS = 10000;
   /// Clients that open their connections all at the same moment, log in, and
