@@ -29,9 +29,11 @@ run: build
 # clients, each count against a fresh server in a temporary copy of game/,
 # against the floor of a loopback echo; then 100 clients logging in at once,
 # the pause of a save on SIGUSR1 and the greeting after a burst of 2000
-# connections (docs/PERFORMANCE.md). Uses port 9090 for one to two minutes.
+# connections; and 1 and 100 clients through the web gateway, then 500 of its
+# sockets at once (docs/PERFORMANCE.md). Uses port 9090 for one to two minutes.
 bench: build
-	$(BUILD_DIR)/royaumes-bench --server-cmd $(BUILD_DIR)/royaumes-server --game game
+	$(BUILD_DIR)/royaumes-bench --server-cmd $(BUILD_DIR)/royaumes-server --game game \
+	  --gateway-cmd $(BUILD_DIR)/royaumes-web --www web
 
 # The server, the account and map tools, the shipped game directory as a
 # template (PREFIX/share/royaumes/game), the guides and the service unit

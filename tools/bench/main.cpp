@@ -162,13 +162,16 @@ void WITHGATEWAY(int ACCOUNTS, const tOptions& O,
                  const std::function<void(cServerProcess&, uint16_t)>& MEASUREMENT) {
   WITHSERVER(ACCOUNTS, O, [&](cServerProcess& SERVER) {
     const std::filesystem::path DIR = SERVER.DIR() / "gateway";
-    std::filesystem::create_directories(DIR);
+    std::filesystem::create_directories(DIR / "www");
+    // No page is fetched: without the page's files, an empty folder does.
+    const std::string WWW =
+        std::filesystem::is_directory(O.WWWDIR) ? O.WWWDIR : (DIR / "www").string();
     const uint16_t PORT = FREEPORT();
     std::vector<std::string> COMMAND = O.GATEWAYCMD;
     for (const std::string& ARG :
          {std::string("--listen"), "127.0.0.1:" + std::to_string(PORT), std::string("--game"),
-          "127.0.0.1:" + std::to_string(GAMEPORT), std::string("--www"), O.WWWDIR,
-          std::string("--dir"), SERVER.DIR().string()}) {
+          "127.0.0.1:" + std::to_string(GAMEPORT), std::string("--www"), WWW, std::string("--dir"),
+          SERVER.DIR().string()}) {
       COMMAND.push_back(ARG);
     }
     cServerProcess GATEWAY(COMMAND, DIR, PORT);

@@ -23,7 +23,8 @@ using tcp = asio::ip::tcp;
 using tErrorCode = boost::system::error_code;
 
 struct cWsGroup::tLoop {
-  asio::io_context IO;
+  /// Run by one thread at a time: the hint spares the loop its locks.
+  asio::io_context IO{1};
   /// Messages received and not yet taken, over every connection of the loop.
   std::size_t WAITING = 0;
 };
@@ -426,7 +427,7 @@ tHttpReply cWsConnection::HTTPGET(const std::string& HOST, uint16_t PORT, const 
                                   const std::string& TARGET,
                                   const std::vector<std::pair<std::string, std::string>>& HEADERS,
                                   int TIMEOUTMS) {
-  asio::io_context IO;
+  asio::io_context IO(1);
   tcp::socket SOCKET(IO);
   const auto DEADLINE = AFTERMS(TIMEOUTMS);
   const std::string WHERE = HOST + ":" + std::to_string(PORT);
