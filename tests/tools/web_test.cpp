@@ -8,6 +8,10 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <boost/beast/core.hpp>
+#include <boost/beast/ssl.hpp>
+#include <boost/beast/websocket.hpp>
+#include <boost/beast/websocket/ssl.hpp>
 #include <boost/json.hpp>
 #include <csignal>
 #include <thread>
@@ -464,6 +468,68 @@ TEST(WebGateway, TheFilesComeWithTheirTypeAndAPolicyOfTheirOwnOrigin) {
   // Without --origin only pages of the gateway's own host may open a socket.
   R.OPEN("http://127.0.0.1:" + std::to_string(R.PORT))->CLOSE();
   EXPECT_THROW(R.OPEN("http://127.0.0.1:1"), cWsRefused);
+}
+
+TEST(WebGateway, WithACertificateItSpeaksOnlyTls) {
+  cTempDir T;
+  const std::string KEY = (T.PATH() / "key.pem").string(), CERT = (T.PATH() / "cert.pem").string();
+  ASSERT_EQ(
+      std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+                   "-days 1 -subj /CN=localhost -keyout " +
+                   KEY + " -out " + CERT + " 2>/dev/null")
+                      .c_str()),
+      0);
+  cWebRun R({"--cert", CERT, "--key", KEY});
+  namespace beast = boost::beast;
+  boost::asio::io_context IO;
+  boost::asio::ssl::context CTX(boost::asio::ssl::context::tls_client);  // trusts anything
+  beast::websocket::stream<beast::ssl_stream<beast::tcp_stream>> WS(IO, CTX);
+  beast::get_lowest_layer(WS).connect({boost::asio::ip::make_address("127.0.0.1"), R.PORT});
+  WS.next_layer().handshake(boost::asio::ssl::stream_base::client);
+  WS.handshake("localhost", "/ws");
+  WS.write(boost::asio::buffer(std::string(R"({"line":"demo"})")));
+  EXPECT_EQ(cFakeGame::LINE(R.FGAME->ACCEPT()), "demo\r");
+  beast::flat_buffer B;
+  WS.read(B);
+  EXPECT_NE(beast::buffers_to_string(B.data()).find("\"session\""), std::string::npos);
+  EXPECT_THROW(cWsConnection::HTTPGET("127.0.0.1", R.PORT, "GET", "/", {}, 1000), cClientError);
+}
+
+TEST(WebGateway, WhatItCannotUseStopsItsStartWithTheReason) {
+  cTempDir T;
+  fs::copy(ROYAUMES_GAME_DIR, T.PATH() / "game", fs::copy_options::recursive);
+  std::ofstream(T.PATH() / "game/data/races.zrk") << "#x:Plainiers\n";
+  const uint16_t BUSY = FREEPORT();
+  cFakeGame HOLDER(BUSY);
+  const struct {
+    std::vector<std::string> ARGS;
+    int CODE;
+    std::string SAYS;
+  } CASES[] = {
+      {{"--dir", (T.PATH() / "game").string()}, 1, "races.zrk, line 1"},
+      {{"--www", (T.PATH() / "none").string()}, 1, "none cannot be read"},
+      {{"--cert", ROYAUMES_GAME_DIR "/data/races.zrk", "--key",
+        ROYAUMES_GAME_DIR "/data/races.zrk"},
+       1,
+       "cannot be used"},
+      {{"--listen", "127.0.0.1:" + std::to_string(BUSY)}, 1, "cannot listen on 127.0.0.1:"},
+      {{"--per-address", "0"}, 2, "--per-address takes a whole number from 1"},
+  };
+  for (const auto& C : CASES) {
+    std::vector<std::string> CMD{ROYAUMES_WEB_BINARY,
+                                 "--listen",
+                                 "127.0.0.1:" + std::to_string(FREEPORT()),
+                                 "--www",
+                                 T.PATH().string(),
+                                 "--dir",
+                                 ROYAUMES_GAME_DIR};
+    CMD.insert(CMD.end(), C.ARGS.begin(), C.ARGS.end());
+    cServerProcess P(CMD, T.PATH(), 0);
+    P.SPAWN();
+    ASSERT_TRUE(P.WAITEXIT(10000)) << C.SAYS;
+    EXPECT_EQ(P.EXITCODE(), C.CODE) << C.SAYS;
+    EXPECT_NE(P.CONSOLE().find(C.SAYS), std::string::npos) << P.CONSOLETAIL(3);
+  }
 }
 
 TEST(WebEndToEnd, APlayerLogsInThroughTheGatewayAndPlaysATurn) {
