@@ -300,6 +300,10 @@ TEST(WebGateway, RelaysEveryLineBothWaysByteForByte) {
   EXPECT_EQ(cFakeGame::LINE(FD), "\xE9\xFF\r");
   W->SENDRAW("{\"line\":\"\xE2\x82\xAC x\\ny\"}");
   EXPECT_EQ(cFakeGame::LINE(FD), "? x y\r");
+  cFakeGame::SEND(FD, "au revoir");
+  shutdown(FD, SHUT_RDWR);
+  EXPECT_EQ(W->LINESUNTIL("au revoir", 3000).size(), 1u);
+  EXPECTCLOSED(*W, "game connection closed", 1000);
 }
 
 TEST(WebGateway, ABadMessageClosesTheSocketWithItsCodeAndTheGameConnection) {
