@@ -6,7 +6,7 @@
 set -euo pipefail
 
 PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev libsdl1.2-dev libsdl-net1.2-dev
-  libboost1.81-dev libboost-json1.81-dev libssl-dev)
+  libboost1.81-dev libboost-json1.81-dev libssl-dev openssl)
 # "fuzz": also clang and its libFuzzer runtime, for make fuzz.
 if [[ "${1:-}" == fuzz ]]; then
   PACKAGES+=(clang libclang-rt-dev)

@@ -1,6 +1,8 @@
 // royaumes-web: lets browsers play. Serves the page's files and the rules, and
 // relays each WebSocket at /ws to a connection of its own to the game server.
 
+#include <sys/resource.h>
+
 #include <boost/asio/io_context.hpp>
 
 #include <iostream>
@@ -33,6 +35,12 @@ int main(int ARGC, char** ARGV) {
   if (!RULES) {
     std::cerr << "royaumes-web: " << ERROR << "\n";
     return 1;
+  }
+  // Each page holds two descriptors (its socket and its game connection):
+  // take every descriptor the system allows rather than the default few.
+  if (rlimit L{}; getrlimit(RLIMIT_NOFILE, &L) == 0 && L.rlim_cur < L.rlim_max) {
+    L.rlim_cur = L.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &L);
   }
   try {
     boost::asio::io_context IO(1);

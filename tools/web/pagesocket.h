@@ -55,7 +55,9 @@ class cPageSocket : public cBrowserLink,
     FWS.set_option(websocket::stream_base::decorator([](websocket::response_type& R) {
       R.set(boost::beast::http::field::server, "royaumes-web");
     }));
-    FWS.read_message_max(PAGEFRAMEMAX);
+    // Frames a little too big are read and refused with a message; only far
+    // bigger ones are cut by the WebSocket layer itself.
+    FWS.read_message_max(4 * PAGEFRAMEMAX);
     FWS.async_accept(REQ, [SELF = this->shared_from_this()](boost::beast::error_code EC) {
       if (EC) {
         SELF->FINISH("handshake failed");
@@ -134,6 +136,10 @@ class cPageSocket : public cBrowserLink,
     FIN.clear();
     if (BINARY) {
       BAD("binary frame", ccUNSUPPORTED);
+      return;
+    }
+    if (FRAME.size() > PAGEFRAMEMAX) {
+      BAD("frame too big", ccTOOBIG);
       return;
     }
     tPageMessage M = PARSEPAGEMESSAGE(FRAME);
@@ -252,16 +258,19 @@ class cPageSocket : public cBrowserLink,
         return;
       }
       if (FROMSESSION && SELF->FSESSION) {
-        const bool LAST = SELF->FSESSION->FRONT().KIND == tPageOut::LAST;
-        if (SELF->FSESSION->FRONT().KIND == tPageOut::LINE) {
+        const tPageOut& FRONT = SELF->FSESSION->FRONT();
+        const auto KIND = FRONT.KIND;
+        const auto CODE = FRONT.CODE;
+        const char* const REASON = FRONT.REASON;
+        if (KIND == tPageOut::LINE) {
           ++SELF->FLINESOUT;
         }
         SELF->FSESSION->POP();
-        if (LAST) {
+        if (KIND == tPageOut::LAST) {
           // The game connection ended and the page has read its end.
           SELF->FCLOSING = true;
-          SELF->FREASON = "game connection closed";
-          SELF->FCLOSECODE = ccNORMAL;
+          SELF->FREASON = REASON;
+          SELF->FCLOSECODE = CODE;
           SELF->FSESSION->DETACH(*SELF);
           SELF->FSESSION.reset();
         }

@@ -21,7 +21,7 @@ void cGameSession::CONNECT(const std::vector<tcp::endpoint>& GAME) {
           return;
         }
         if (EC) {
-          SELF->GAMEENDED("game server unreachable");
+          SELF->GAMEENDED("game server unreachable", ccTRYLATER);
           return;
         }
         boost::system::error_code IGNORED;
@@ -73,7 +73,7 @@ void cGameSession::READ() {
                               return;
                             }
                             if (EC) {
-                              SELF->GAMEENDED("game connection closed");
+                              SELF->GAMEENDED("game connection closed", ccNORMAL);
                               return;
                             }
                             std::vector<std::string> LINES;
@@ -86,14 +86,14 @@ void cGameSession::READ() {
                           });
 }
 
-void cGameSession::GAMEENDED(const char* REASON) {
+void cGameSession::GAMEENDED(const char* REASON, sCloseCode CODE) {
   FOPEN = false;
   boost::system::error_code IGNORED;
   FSOCKET.close(IGNORED);
   if (!FLINES.PARTIAL().empty()) {
     PUSH({tPageOut::LINE, LINEMESSAGE(FLINES.PARTIAL())});
   }
-  PUSH({tPageOut::LAST, CLOSEDMESSAGE(REASON)});
+  PUSH({tPageOut::LAST, CLOSEDMESSAGE(REASON), CODE, REASON});
   FENDED = true;  // a page still attached, or coming back within the grace, reads the end
   NOTIFY();
 }

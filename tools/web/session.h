@@ -31,6 +31,9 @@ class cBrowserLink {
 struct tPageOut {
   enum sKind { LINE, SESSION, LAST } KIND = LINE;
   std::string JSON;
+  /// LAST: the code the socket closes with once it is written, and why.
+  sCloseCode CODE = ccNORMAL;
+  const char* REASON = "";
 };
 
 class cSessionTable;
@@ -80,7 +83,7 @@ class cGameSession : public std::enable_shared_from_this<cGameSession> {
   void PUSH(tPageOut OUT);
   void READ();
   void WRITE();
-  void GAMEENDED(const char* REASON);
+  void GAMEENDED(const char* REASON, sCloseCode CODE);
   void NOTIFY();
 
   boost::asio::ip::tcp::socket FSOCKET;
