@@ -102,7 +102,7 @@ class cWsConnection {
   /// socket ends or the time runs out first.
   std::vector<std::string> LINESUNTIL(const std::string& LAST, int TIMEOUTMS);
   /// A normal close (1000), waiting for the gateway's answer within the
-  /// connection's time-out; messages still unread are dropped.
+  /// connection's time-out; messages received before stay to be read.
   void CLOSE();
   /// Drops the TCP connection without a close frame, as a lost network does.
   void DROP();
