@@ -1,0 +1,118 @@
+#include "messages.h"
+
+#include <boost/json.hpp>
+
+namespace json = boost::json;
+
+namespace {
+
+tPageMessage BAD(const char* WHY, sCloseCode CODE = ccPOLICY) {
+  return {tPageMessage::BAD, WHY, CODE};
+}
+
+// UTF-8 (already checked by the WebSocket layer and the JSON parser) as
+// Latin-1: a code point above U+00FF becomes '?', CR and LF a space.
+std::string TOLATIN1(std::string_view UTF8) {
+  std::string R;
+  R.reserve(UTF8.size());
+  for (std::size_t I = 0; I < UTF8.size();) {
+    const auto B = static_cast<unsigned char>(UTF8[I]);
+    std::size_t LEN = 1;
+    unsigned CP = B;
+    if (B >= 0xF0) {
+      LEN = 4;
+      CP = 0x10000;
+    } else if (B >= 0xE0) {
+      LEN = 3;
+      CP = 0x800;
+    } else if (B >= 0xC0) {
+      LEN = 2;
+      CP = (B & 0x1Fu) << 6 |
+           (I + 1 < UTF8.size() ? static_cast<unsigned char>(UTF8[I + 1]) & 0x3Fu : 0);
+    }
+    I += LEN;
+    if (CP > 0xFF) {
+      R += '?';
+    } else if (CP == '\r' || CP == '\n') {
+      R += ' ';
+    } else {
+      R += static_cast<char>(CP);
+    }
+  }
+  return R;
+}
+
+}  // namespace
+
+tPageMessage PARSEPAGEMESSAGE(std::string_view FRAME) {
+  json::error_code EC;
+  const json::value V = json::parse(FRAME, EC);
+  if (EC) {
+    return BAD("not JSON");
+  }
+  const json::object* O = V.if_object();
+  if (O == nullptr || O->size() != 1) {
+    return BAD("unknown message");
+  }
+  const auto& [KEY, VALUE] = *O->begin();
+  if (KEY == "line" && VALUE.is_string()) {
+    std::string TEXT = TOLATIN1(VALUE.get_string());
+    if (TEXT.size() > PAGELINEMAX) {
+      return BAD("line too long", ccTOOBIG);
+    }
+    return {tPageMessage::LINE, std::move(TEXT)};
+  }
+  if (KEY == "resume" && VALUE.is_string()) {
+    return {tPageMessage::RESUME, std::string(VALUE.get_string())};
+  }
+  if (KEY == "quit" && VALUE.is_bool() && VALUE.get_bool()) {
+    return {tPageMessage::QUIT, ""};
+  }
+  return BAD("unknown message");
+}
+
+std::string LATIN1TOUTF8(std::string_view LATIN1) {
+  std::string R;
+  R.reserve(LATIN1.size() + LATIN1.size() / 8);
+  for (const char C : LATIN1) {
+    const auto B = static_cast<unsigned char>(C);
+    if (B < 0x80) {
+      R += C;
+    } else {
+      R += static_cast<char>(0xC0 | (B >> 6));
+      R += static_cast<char>(0x80 | (B & 0x3F));
+    }
+  }
+  return R;
+}
+
+std::string LINEMESSAGE(std::string_view LATIN1) {
+  return json::serialize(json::object{{"line", LATIN1TOUTF8(LATIN1)}});
+}
+
+std::string SESSIONMESSAGE(const std::string& TOKEN, unsigned SECONDS) {
+  return json::serialize(json::object{{"session", TOKEN}, {"grace", SECONDS}});
+}
+
+std::string CLOSEDMESSAGE(std::string_view REASON) {
+  return json::serialize(json::object{{"closed", REASON}});
+}
+
+void cLineSplitter::FEED(std::string_view BYTES, std::vector<std::string>& LINES) {
+  while (!BYTES.empty()) {
+    const auto LF = BYTES.find('\n');
+    const std::size_t TAKE = LF == std::string_view::npos ? BYTES.size() : LF;
+    FPARTIAL.append(BYTES.substr(0, TAKE));
+    BYTES.remove_prefix(LF == std::string_view::npos ? TAKE : TAKE + 1);
+    if (LF != std::string_view::npos) {
+      if (!FPARTIAL.empty() && FPARTIAL.back() == '\r') {
+        FPARTIAL.pop_back();
+      }
+      LINES.push_back(std::move(FPARTIAL));
+      FPARTIAL.clear();
+    } else if (FPARTIAL.size() >= LINEMAX) {
+      LINES.push_back(std::move(FPARTIAL));
+      FPARTIAL.clear();
+    }
+  }
+}

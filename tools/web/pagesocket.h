@@ -1,0 +1,336 @@
+// A page's WebSocket at /ws: reads the page's messages, drives its game
+// session and writes what the session keeps for it, one message at a time.
+// STREAM is a TCP stream, or a TLS stream over one.
+
+#pragma once
+
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "base/console.h"
+#include "gateway.h"
+#include "messages.h"
+#include "session.h"
+
+template <class STREAM>
+class cPageSocket : public cBrowserLink,
+                    public cStoppable,
+                    public std::enable_shared_from_this<cPageSocket<STREAM>> {
+ public:
+  using tRequest = boost::beast::http::request<boost::beast::http::empty_body>;
+
+  /// ADMITTED: the address had room (otherwise the socket only says why and closes).
+  cPageSocket(cGateway& G, STREAM&& S, std::string ADDRESS, bool ADMITTED)
+      : FGATEWAY(G),
+        FWS(std::move(S)),
+        FSTALL(G.IO()),
+        FADDRESS(std::move(ADDRESS)),
+        FADMITTED(ADMITTED),
+        FSTART(std::chrono::steady_clock::now()) {
+    FGATEWAY.ENLIST(*this);
+  }
+  ~cPageSocket() override {
+    FGATEWAY.DELIST(*this);
+    if (FADMITTED) {
+      FGATEWAY.RELEASE(FADDRESS);
+    }
+  }
+
+  /// Completes the upgrade asked by REQ, then reads the page.
+  void START(tRequest REQ) {
+    namespace websocket = boost::beast::websocket;
+    boost::beast::get_lowest_layer(FWS).expires_never();
+    websocket::stream_base::timeout T{};
+    T.handshake_timeout = std::chrono::seconds(30);
+    T.idle_timeout = std::chrono::seconds(2 * FGATEWAY.OPTIONS().PING);
+    T.keep_alive_pings = true;
+    FWS.set_option(T);
+    FWS.set_option(websocket::stream_base::decorator([](websocket::response_type& R) {
+      R.set(boost::beast::http::field::server, "royaumes-web");
+    }));
+    FWS.read_message_max(PAGEFRAMEMAX);
+    FWS.async_accept(REQ, [SELF = this->shared_from_this()](boost::beast::error_code EC) {
+      if (EC) {
+        SELF->FINISH("handshake failed");
+        return;
+      }
+      SELF->FACCEPTED = true;
+      CONSOLE("web: open " + SELF->FADDRESS);
+      if (!SELF->FADMITTED) {
+        SELF->CLOSEWITH("too many sockets from your address", ccPOLICY);
+      } else if (SELF->FGATEWAY.STOPPING()) {
+        SELF->CLOSEWITH("gateway stopping", ccGOINGAWAY);
+      } else {
+        SELF->READ();
+      }
+    });
+  }
+
+  void PUMP() override {
+    WRITE();
+    READ();
+  }
+
+  void TAKENOVER() override { CLOSEWITH("taken over by another tab", ccGOINGAWAY); }
+
+  void STOP() override {
+    if (FACCEPTED) {
+      CLOSEWITH("gateway stopping", ccGOINGAWAY);
+    } else {
+      FORCE();
+    }
+  }
+
+  void FORCE() override {
+    boost::system::error_code IGNORED;
+    boost::beast::get_lowest_layer(FWS).socket().close(IGNORED);
+  }
+
+ private:
+  void READ() {
+    if (FREADING || FCLOSING || FENDED || (FSESSION && !FSESSION->CANSEND())) {
+      return;
+    }
+    FREADING = true;
+    FWS.async_read(FIN,
+                   [SELF = this->shared_from_this()](boost::beast::error_code EC, std::size_t) {
+                     SELF->FREADING = false;
+                     SELF->ONREAD(EC);
+                   });
+  }
+
+  void ONREAD(boost::beast::error_code EC) {
+    namespace websocket = boost::beast::websocket;
+    if (EC) {
+      // The WebSocket layer has already closed with its own code for a frame
+      // too big or text that is not UTF-8: the game connection goes too.
+      if (EC == websocket::error::message_too_big) {
+        ENDSESSION();
+        FINISH("frame too big");
+      } else if (EC == websocket::error::bad_frame_payload) {
+        ENDSESSION();
+        FINISH("invalid UTF-8");
+      } else if (EC == boost::beast::error::timeout) {
+        FINISH("no answer to ping");
+      } else {
+        FINISH(EC == websocket::error::closed ? "page closed" : "network: " + EC.message());
+      }
+      return;
+    }
+    if (FCLOSING) {
+      FIN.clear();
+      READ();
+      return;
+    }
+    const bool BINARY = FWS.got_binary();
+    const std::string FRAME = boost::beast::buffers_to_string(FIN.data());
+    FIN.clear();
+    if (BINARY) {
+      BAD("binary frame", ccUNSUPPORTED);
+      return;
+    }
+    tPageMessage M = PARSEPAGEMESSAGE(FRAME);
+    const bool FIRST = FFIRST;
+    FFIRST = false;
+    switch (M.KIND) {
+      case tPageMessage::BAD:
+        BAD(M.TEXT, M.CODE);
+        return;
+      case tPageMessage::QUIT:
+        ENDSESSION();
+        CLOSEWITH("quit", ccNORMAL);
+        return;
+      case tPageMessage::RESUME:
+        if (!FIRST) {
+          BAD("resume must come first", ccPOLICY);
+        } else {
+          RESUME(M.TEXT);
+        }
+        return;
+      case tPageMessage::LINE:
+        if (FIRST) {
+          FSESSION = FGATEWAY.SESSIONS().CREATE();
+          FSESSION->ATTACH(*this);
+          FSESSION->CONNECT(FGATEWAY.GAME());
+        }
+        ++FLINESIN;
+        if (FSESSION) {
+          FSESSION->SEND(M.TEXT);
+        }
+        READ();
+        return;
+    }
+  }
+
+  void RESUME(const std::string& TOKEN) {
+    const auto S = FGATEWAY.SESSIONS().FIND(TOKEN);
+    if (!S) {
+      CLOSEWITH("unknown or expired session", ccNORMAL);
+      return;
+    }
+    if (S->BROWSER() != nullptr) {
+      S->BROWSER()->TAKENOVER();
+    }
+    if (!FGATEWAY.SESSIONS().FIND(TOKEN)) {
+      CLOSEWITH("unknown or expired session", ccNORMAL);  // it ended as the other tab let go
+      return;
+    }
+    S->RENEW();
+    FSESSION = S;
+    FSESSION->ATTACH(*this);
+    PUMP();
+  }
+
+  void BAD(const std::string& WHY, sCloseCode CODE) {
+    ENDSESSION();
+    CLOSEWITH(WHY, CODE);
+  }
+
+  /// The game connection ends with the socket (a quit or a bad message).
+  void ENDSESSION() {
+    if (FSESSION) {
+      FSESSION->END();
+      FSESSION.reset();
+    }
+  }
+
+  /// Says REASON to the page after what is being written, then closes with CODE.
+  void CLOSEWITH(const std::string& REASON, sCloseCode CODE) {
+    if (FCLOSING || FENDED) {
+      return;
+    }
+    FCLOSING = true;
+    FREASON = REASON;
+    if (FSESSION) {
+      FSESSION->DETACH(*this);
+      FSESSION.reset();
+    }
+    FOWN.push_back(CLOSEDMESSAGE(REASON));
+    FCLOSECODE = CODE;
+    WRITE();
+  }
+
+  void WRITE() {
+    if (FWRITING || FENDED || !FACCEPTED) {
+      return;
+    }
+    bool FROMSESSION = false;
+    if (!FOWN.empty()) {
+      FOUT = std::move(FOWN.front());
+      FOWN.pop_front();
+    } else if (FSESSION && !FSESSION->EMPTY()) {
+      FOUT = FSESSION->FRONT().JSON;
+      FROMSESSION = true;
+    } else {
+      if (FCLOSING && !FCLOSESENT) {
+        FCLOSESENT = true;
+        FWRITING = true;
+        FWS.async_close(boost::beast::websocket::close_code(FCLOSECODE),
+                        [SELF = this->shared_from_this()](boost::beast::error_code) {
+                          SELF->FWRITING = false;
+                          SELF->FINISH(SELF->FREASON);
+                        });
+      }
+      return;
+    }
+    FWRITING = true;
+    ++FWRITES;
+    ARMSTALL(FWRITES);
+    FWS.text(true);
+    FWS.async_write(boost::asio::buffer(FOUT), [SELF = this->shared_from_this(), FROMSESSION](
+                                                   boost::beast::error_code EC, std::size_t) {
+      SELF->FWRITING = false;
+      if (EC) {
+        SELF->FINISH("network: " + EC.message());
+        return;
+      }
+      if (FROMSESSION && SELF->FSESSION) {
+        const bool LAST = SELF->FSESSION->FRONT().KIND == tPageOut::LAST;
+        if (SELF->FSESSION->FRONT().KIND == tPageOut::LINE) {
+          ++SELF->FLINESOUT;
+        }
+        SELF->FSESSION->POP();
+        if (LAST) {
+          // The game connection ended and the page has read its end.
+          SELF->FCLOSING = true;
+          SELF->FREASON = "game connection closed";
+          SELF->FCLOSECODE = ccNORMAL;
+          SELF->FSESSION->DETACH(*SELF);
+          SELF->FSESSION.reset();
+        }
+      }
+      SELF->PUMP();
+    });
+  }
+
+  // A write that does not complete within --stall while the page's queue is
+  // full: the browser reads nothing, and its game connection waits for it.
+  void ARMSTALL(unsigned long WRITE) {
+    FSTALL.expires_after(std::chrono::seconds(FGATEWAY.OPTIONS().STALL));
+    FSTALL.async_wait([SELF = this->shared_from_this(), WRITE](boost::system::error_code EC) {
+      if (EC || !SELF->FWRITING || SELF->FWRITES != WRITE || SELF->FENDED) {
+        return;
+      }
+      if (SELF->FCLOSING || (SELF->FSESSION && SELF->FSESSION->FULL())) {
+        SELF->FREASON = "too slow to read";
+        SELF->FORCE();
+      } else {
+        SELF->ARMSTALL(WRITE);
+      }
+    });
+  }
+
+  /// The socket is done: the session waits for a page to come back, and one
+  /// console line says how the socket went.
+  void FINISH(const std::string& REASON) {
+    if (FENDED) {
+      return;
+    }
+    FENDED = true;
+    FSTALL.cancel();
+    if (FSESSION) {
+      FSESSION->DETACH(*this);
+      FSESSION.reset();
+    }
+    FORCE();
+    if (FACCEPTED) {
+      const double SECONDS =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - FSTART).count();
+      char AFTER[32];
+      std::snprintf(AFTER, sizeof AFTER, "%.1f", SECONDS);
+      CONSOLE("web: close " + FADDRESS + " after " + AFTER + " s, " + std::to_string(FLINESIN) +
+              " lines in, " + std::to_string(FLINESOUT) + " lines out (" +
+              (FREASON.empty() ? REASON : FREASON) + ")");
+    }
+  }
+
+  cGateway& FGATEWAY;
+  boost::beast::websocket::stream<STREAM> FWS;
+  boost::asio::steady_timer FSTALL;
+  boost::beast::flat_buffer FIN;
+  std::shared_ptr<cGameSession> FSESSION;
+  std::deque<std::string> FOWN;
+  std::string FOUT;
+  std::string FADDRESS;
+  std::string FREASON;
+  bool FADMITTED;
+  std::chrono::steady_clock::time_point FSTART;
+  sCloseCode FCLOSECODE = ccNORMAL;
+  unsigned long FWRITES = 0;
+  unsigned long FLINESIN = 0;
+  unsigned long FLINESOUT = 0;
+  bool FACCEPTED = false;
+  bool FFIRST = true;
+  bool FREADING = false;
+  bool FWRITING = false;
+  bool FCLOSING = false;
+  bool FCLOSESENT = false;
+  bool FENDED = false;
+};
