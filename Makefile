@@ -19,11 +19,16 @@ build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROYAUMES_TESTS=OFF
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Runs the server in run/, a copy of the shipped game directory game/ made on
-# first use (the server writes its players there; game/ is never written).
+# Runs the game server and the web gateway together (scripts/run.sh). The
+# server plays run/, a copy of the shipped game directory game/ made on first
+# use (the server writes its players there; game/ is never written), on port
+# 9090 with idle limits a person typing a login by hand can meet
+# (--idle-busy 60 --idle-quiet 300, instead of 5 and 20 seconds). The gateway
+# serves the page of web/ on port 8080 (http://localhost:8080/) and relays it
+# to the server. Ctrl-C stops both, the server saving every player; when one
+# stops on its own, the other is stopped too.
 run: build
-	@if [ ! -d run ]; then cp -R game run && echo "Prepared run/ from game/"; fi
-	cd run && ../$(BUILD_DIR)/royaumes-server
+	@BUILD_DIR="$(BUILD_DIR)" bash scripts/run.sh
 
 # Latency, throughput and memory of the optimised server under 1, 10 and 100
 # clients, each count against a fresh server in a temporary copy of game/,

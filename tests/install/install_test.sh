@@ -14,7 +14,8 @@ ROOT="$T/dest/opt/royaumes"
 for F in bin/royaumes-server bin/royaumes-accounts bin/royaumes-map \
          share/royaumes/game/data/terrains.zrk share/royaumes/game/players/accounts.zrk \
          share/doc/royaumes/README.md share/doc/royaumes/PROTOCOL.md \
-         lib/systemd/system/royaumes.service; do
+         lib/systemd/system/royaumes.service bin/royaumes-web share/royaumes/web/index.html \
+         share/royaumes/web/app.js share/royaumes/web/style.css lib/systemd/system/royaumes-web.service; do
   [ -e "$ROOT/$F" ] || fail "$F is not installed"
 done
 [ -x "$ROOT/bin/royaumes-server" ] || fail "the server is not executable"
@@ -27,6 +28,12 @@ grep -q '/opt/royaumes/share/royaumes/game/\. \.' "$UNIT" || fail "the unit does
 ! grep -q "$T" "$UNIT" || fail "the unit names the staging directory"
 for LINE in DynamicUser=yes StateDirectory=royaumes KillSignal=SIGTERM Restart=on-failure; do
   grep -qx "$LINE" "$UNIT" || fail "the unit lacks $LINE"
+done
+# The gateway: the installed page, and the server's game read where it is bound.
+for LINE in "ExecStart=/opt/royaumes/bin/royaumes-web --www /opt/royaumes/share/royaumes/web --dir %t/royaumes-web" \
+  "BindReadOnlyPaths=%S/private/royaumes:%t/royaumes-web" "After=network.target royaumes.service" \
+  Wants=royaumes.service DynamicUser=yes KillSignal=SIGTERM Restart=on-failure; do
+  grep -qxF "$LINE" "$ROOT/lib/systemd/system/royaumes-web.service" || fail "the gateway's unit lacks $LINE"
 done
 
 # The first start, as the unit makes it: the template copied into an empty
@@ -42,10 +49,11 @@ echo "1;x;y;null;M;;0" >"$T/state/players/accounts.zrk"
 [ "$(cat "$T/state/players/accounts.zrk")" = "1;x;y;null;M;;0" ] || fail "a later start copies again"
 
 if command -v systemd-analyze >/dev/null; then
-  OUT=$(systemd-analyze verify "$T/prefix/lib/systemd/system/royaumes.service" 2>&1) ||
+  OUT=$(systemd-analyze verify "$T/prefix/lib/systemd/system/royaumes.service" \
+    "$T/prefix/lib/systemd/system/royaumes-web.service" 2>&1) ||
     fail "systemd-analyze verify: $OUT"
   [ -z "$OUT" ] || fail "systemd-analyze verify: $OUT"
-  echo "systemd-analyze verify accepts the unit"
+  echo "systemd-analyze verify accepts the units"
 else
-  echo "systemd-analyze is not installed: the unit was not verified"
+  echo "systemd-analyze is not installed: the units were not verified"
 fi

@@ -20,6 +20,7 @@
 #include "forces/creature.h"
 #include "forces/troupe.h"
 #include "forces/ville.h"
+#include "latin1.h"
 #include "players/joueur.h"
 #include "server/startup.h"
 #include "world/terrain.h"
@@ -179,20 +180,6 @@ const std::array<const char*, 8> PLAYERCOLOURS{"#d62728", "#1f3fd6", "#ff9900", 
                                                "#00a0a0", "#e377c2", "#000000", "#ffffff"};
 
 }  // namespace
-
-std::string UTF8(const std::string& LATIN1) {
-  std::string R;
-  for (const char C : LATIN1) {
-    const auto B = static_cast<unsigned char>(C);
-    if (B < 0x80) {
-      R += C;
-    } else {
-      R += static_cast<char>(0xC0 | (B >> 6));
-      R += static_cast<char>(0x80 | (B & 0x3F));
-    }
-  }
-  return R;
-}
 
 std::optional<tWorldView> READWORLD(const std::string& DIR, std::string& ERROR) {
   // The loaders' console lines are the server's business (without the world

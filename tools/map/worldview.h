@@ -60,6 +60,3 @@ std::string SVGMAP(const tWorldView& W, bool DEPOSITS, const std::string& TITLE)
 /// The image's title for the game directory DIR: named after its last path
 /// component, or "the world" alone when it has none (the root).
 std::string MAPTITLE(const std::string& DIR);
-
-/// Latin-1 bytes as UTF-8.
-std::string UTF8(const std::string& LATIN1);

@@ -2,6 +2,8 @@
 
 #include <boost/json.hpp>
 
+#include "latin1.h"
+
 namespace json = boost::json;
 
 namespace {
@@ -71,23 +73,8 @@ tPageMessage PARSEPAGEMESSAGE(std::string_view FRAME) {
   return BAD("unknown message");
 }
 
-std::string LATIN1TOUTF8(std::string_view LATIN1) {
-  std::string R;
-  R.reserve(LATIN1.size() + LATIN1.size() / 8);
-  for (const char C : LATIN1) {
-    const auto B = static_cast<unsigned char>(C);
-    if (B < 0x80) {
-      R += C;
-    } else {
-      R += static_cast<char>(0xC0 | (B >> 6));
-      R += static_cast<char>(0x80 | (B & 0x3F));
-    }
-  }
-  return R;
-}
-
-std::string LINEMESSAGE(std::string_view LATIN1) {
-  return json::serialize(json::object{{"line", LATIN1TOUTF8(LATIN1)}});
+std::string LINEMESSAGE(const std::string& LATIN1) {
+  return json::serialize(json::object{{"line", UTF8(LATIN1)}});
 }
 
 std::string SESSIONMESSAGE(const std::string& TOKEN, unsigned SECONDS) {

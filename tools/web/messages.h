@@ -41,14 +41,11 @@ struct tPageMessage {
 tPageMessage PARSEPAGEMESSAGE(std::string_view FRAME);
 
 /// {"line": LATIN1 as the same code points}.
-std::string LINEMESSAGE(std::string_view LATIN1);
+std::string LINEMESSAGE(const std::string& LATIN1);
 /// {"session": TOKEN, "grace": SECONDS}.
 std::string SESSIONMESSAGE(const std::string& TOKEN, unsigned SECONDS);
 /// {"closed": REASON}.
 std::string CLOSEDMESSAGE(std::string_view REASON);
-
-/// Latin-1 bytes as UTF-8, each byte the code point of the same number.
-std::string LATIN1TOUTF8(std::string_view LATIN1);
 
 /// Cuts the game server's bytes into lines: a line ends with LF, and the CR
 /// before it goes. A line that grows past LINEMAX without an end is given as
