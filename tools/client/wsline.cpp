@@ -9,10 +9,11 @@
 #include <boost/beast/websocket.hpp>
 #include <boost/json.hpp>
 
-#include <strings.h>
 #include <algorithm>
 #include <chrono>
 #include <deque>
+
+#include "latin1.h"
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
@@ -77,35 +78,20 @@ bool FINISH(asio::io_context& IO, tPredicate DONE, tClock::time_point DEADLINE, 
   return false;
 }
 
-// The code points of UTF8 as bytes; nothing when one is above U+00FF. UTF8 is
-// valid, as the JSON parser has checked.
-std::optional<std::string> LATIN1OF(std::string_view UTF8) {
+// The code points of TEXT, UTF-8, as bytes; nothing when one is above U+00FF.
+// TEXT is valid UTF-8, as the JSON parser has checked.
+std::optional<std::string> LATIN1OF(std::string_view TEXT) {
   std::string R;
-  R.reserve(UTF8.size());
-  for (std::size_t I = 0; I < UTF8.size(); ++I) {
-    const auto B = static_cast<unsigned char>(UTF8[I]);
+  R.reserve(TEXT.size());
+  for (std::size_t I = 0; I < TEXT.size(); ++I) {
+    const auto B = static_cast<unsigned char>(TEXT[I]);
     if (B < 0x80) {
       R += static_cast<char>(B);
-    } else if ((B == 0xC2 || B == 0xC3) && I + 1 < UTF8.size()) {
-      const auto NEXT = static_cast<unsigned char>(UTF8[++I]);
+    } else if ((B == 0xC2 || B == 0xC3) && I + 1 < TEXT.size()) {
+      const auto NEXT = static_cast<unsigned char>(TEXT[++I]);
       R += static_cast<char>(((B & 0x03u) << 6) | (NEXT & 0x3Fu));
     } else {
       return std::nullopt;
-    }
-  }
-  return R;
-}
-
-std::string UTF8OF(const std::string& LATIN1) {
-  std::string R;
-  R.reserve(LATIN1.size() * 2);
-  for (const char C : LATIN1) {
-    const auto B = static_cast<unsigned char>(C);
-    if (B < 0x80) {
-      R += C;
-    } else {
-      R += static_cast<char>(0xC0u | (B >> 6));
-      R += static_cast<char>(0x80u | (B & 0x3Fu));
     }
   }
   return R;
@@ -327,7 +313,7 @@ cWsConnection::~cWsConnection() = default;
 
 void cWsConnection::SENDLINE(const std::string& LATIN1) {
   json::object O;
-  O["line"] = UTF8OF(LATIN1);
+  O["line"] = UTF8(LATIN1);
   SENDRAW(json::serialize(O));
 }
 
