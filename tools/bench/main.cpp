@@ -163,9 +163,11 @@ void WITHGATEWAY(int ACCOUNTS, const tOptions& O,
   WITHSERVER(ACCOUNTS, O, [&](cServerProcess& SERVER) {
     const std::filesystem::path DIR = SERVER.DIR() / "gateway";
     std::filesystem::create_directories(DIR / "www");
-    // No page is fetched: without the page's files, an empty folder does.
-    const std::string WWW =
-        std::filesystem::is_directory(O.WWWDIR) ? O.WWWDIR : (DIR / "www").string();
+    // No page is fetched: without the page's files, an empty folder does. The
+    // gateway runs in DIR: a relative path is made whole here.
+    const std::string WWW = std::filesystem::is_directory(O.WWWDIR)
+                                ? std::filesystem::absolute(O.WWWDIR).string()
+                                : (DIR / "www").string();
     const uint16_t PORT = FREEPORT();
     std::vector<std::string> COMMAND = O.GATEWAYCMD;
     for (const std::string& ARG :
