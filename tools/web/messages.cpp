@@ -47,8 +47,12 @@ std::string TOLATIN1(std::string_view UTF8) {
 }  // namespace
 
 tPageMessage PARSEPAGEMESSAGE(std::string_view FRAME) {
+  // A page's message is small: parsed in a buffer on the stack, it costs no
+  // allocation unless it is unusually big.
+  unsigned char SCRATCH[4096];
+  json::monotonic_resource MEMORY(SCRATCH, sizeof SCRATCH);
   json::error_code EC;
-  const json::value V = json::parse(FRAME, EC);
+  const json::value V = json::parse(FRAME, EC, &MEMORY);
   if (EC) {
     return BAD("not JSON");
   }
@@ -74,7 +78,7 @@ tPageMessage PARSEPAGEMESSAGE(std::string_view FRAME) {
 }
 
 std::string LINEMESSAGE(const std::string& LATIN1) {
-  return json::serialize(json::object{{"line", UTF8(LATIN1)}});
+  return "{\"line\":" + json::serialize(json::string_view(UTF8(LATIN1))) + "}";
 }
 
 std::string SESSIONMESSAGE(const std::string& TOKEN, unsigned SECONDS) {

@@ -4,6 +4,10 @@
 
 #pragma once
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
@@ -228,6 +232,9 @@ class cPageSocket : public cBrowserLink,
       return;
     }
     bool FROMSESSION = false;
+    if (FOWN.size() + (FSESSION ? FSESSION->SIZE() : 0) > 1) {
+      CORK(true);
+    }
     if (!FOWN.empty()) {
       FOUT = std::move(FOWN.front());
       FOWN.pop_front();
@@ -235,6 +242,7 @@ class cPageSocket : public cBrowserLink,
       FOUT = FSESSION->FRONT().JSON;
       FROMSESSION = true;
     } else {
+      CORK(false);
       if (FCLOSING && !FCLOSESENT) {
         FCLOSESENT = true;
         FWRITING = true;
@@ -247,8 +255,10 @@ class cPageSocket : public cBrowserLink,
       return;
     }
     FWRITING = true;
-    ++FWRITES;
-    ARMSTALL(FWRITES);
+    FPROGRESS = std::chrono::steady_clock::now();
+    if (!FSTALLARMED) {
+      ARMSTALL(std::chrono::seconds(FGATEWAY.OPTIONS().STALL));
+    }
     FWS.text(true);
     FWS.async_write(boost::asio::buffer(FOUT), [SELF = this->shared_from_this(), FROMSESSION](
                                                    boost::beast::error_code EC, std::size_t) {
@@ -257,6 +267,7 @@ class cPageSocket : public cBrowserLink,
         SELF->FINISH("network: " + EC.message());
         return;
       }
+      SELF->FPROGRESS = std::chrono::steady_clock::now();
       if (FROMSESSION && SELF->FSESSION) {
         const tPageOut& FRONT = SELF->FSESSION->FRONT();
         const auto KIND = FRONT.KIND;
@@ -281,19 +292,36 @@ class cPageSocket : public cBrowserLink,
 
   // A write that does not complete within --stall while the page's queue is
   // full: the browser reads nothing, and its game connection waits for it.
-  void ARMSTALL(unsigned long WRITE) {
-    FSTALL.expires_after(std::chrono::seconds(FGATEWAY.OPTIONS().STALL));
-    FSTALL.async_wait([SELF = this->shared_from_this(), WRITE](boost::system::error_code EC) {
-      if (EC || !SELF->FWRITING || SELF->FWRITES != WRITE || SELF->FENDED) {
+  // One timer per socket at most, looked at every --stall while it writes.
+  void ARMSTALL(std::chrono::steady_clock::duration AFTER) {
+    FSTALLARMED = true;
+    FSTALL.expires_after(AFTER);
+    FSTALL.async_wait([SELF = this->shared_from_this()](boost::system::error_code EC) {
+      SELF->FSTALLARMED = false;
+      if (EC || !SELF->FWRITING || SELF->FENDED) {
         return;
       }
-      if (SELF->FCLOSING || (SELF->FSESSION && SELF->FSESSION->FULL())) {
+      const auto STALL = std::chrono::seconds(SELF->FGATEWAY.OPTIONS().STALL);
+      const auto WAITED = std::chrono::steady_clock::now() - SELF->FPROGRESS;
+      if (WAITED >= STALL && (SELF->FCLOSING || (SELF->FSESSION && SELF->FSESSION->FULL()))) {
         SELF->FREASON = "too slow to read";
         SELF->FORCE();
       } else {
-        SELF->ARMSTALL(WRITE);
+        SELF->ARMSTALL(WAITED >= STALL ? STALL : STALL - WAITED);
       }
     });
+  }
+
+  // Messages written back to back leave in as few packets as they fill: the
+  // socket is corked while more wait behind the one being written, and
+  // uncorked once the last has gone.
+  void CORK(bool ON) {
+    if (FCORKED != ON) {
+      FCORKED = ON;
+      const int VALUE = ON ? 1 : 0;
+      setsockopt(boost::beast::get_lowest_layer(FWS).socket().native_handle(), IPPROTO_TCP,
+                 TCP_CORK, &VALUE, sizeof VALUE);
+    }
   }
 
   /// The socket is done: the session waits for a page to come back, and one
@@ -332,7 +360,7 @@ class cPageSocket : public cBrowserLink,
   bool FADMITTED;
   std::chrono::steady_clock::time_point FSTART;
   sCloseCode FCLOSECODE = ccNORMAL;
-  unsigned long FWRITES = 0;
+  std::chrono::steady_clock::time_point FPROGRESS;
   unsigned long FLINESIN = 0;
   unsigned long FLINESOUT = 0;
   bool FACCEPTED = false;
@@ -341,5 +369,7 @@ class cPageSocket : public cBrowserLink,
   bool FWRITING = false;
   bool FCLOSING = false;
   bool FCLOSESENT = false;
+  bool FSTALLARMED = false;
+  bool FCORKED = false;
   bool FENDED = false;
 };

@@ -72,6 +72,7 @@ class cGameSession : public std::enable_shared_from_this<cGameSession> {
   void END();
 
   bool EMPTY() const { return FQUEUE.empty(); }
+  std::size_t SIZE() const { return FQUEUE.size(); }
   bool FULL() const { return FQUEUEBYTES >= QUEUEMAX; }
   const tPageOut& FRONT() const { return FQUEUE.front(); }
   /// Drops the front message, written to the page; reads the game again when
