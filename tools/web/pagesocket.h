@@ -4,10 +4,6 @@
 
 #pragma once
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
@@ -20,6 +16,7 @@
 
 #include "base/console.h"
 #include "gateway.h"
+#include "gathering.h"
 #include "messages.h"
 #include "session.h"
 
@@ -231,10 +228,17 @@ class cPageSocket : public cBrowserLink,
     if (FWRITING || FENDED || !FACCEPTED) {
       return;
     }
-    bool FROMSESSION = false;
-    if (FOWN.size() + (FSESSION ? FSESSION->SIZE() : 0) > 1) {
-      CORK(true);
+    // Several messages waiting leave together, in one write of at most
+    // GATHERMAX bytes.
+    auto& GATHER = FWS.next_layer();
+    if (GATHER.GATHERING() && GATHER.GATHERED() >= GATHERMAX) {
+      SENDGATHERED();
+      return;
     }
+    if (!GATHER.GATHERING() && FOWN.size() + (FSESSION ? FSESSION->SIZE() : 0) > 1) {
+      GATHER.GATHER();
+    }
+    bool FROMSESSION = false;
     if (!FOWN.empty()) {
       FOUT = std::move(FOWN.front());
       FOWN.pop_front();
@@ -242,7 +246,10 @@ class cPageSocket : public cBrowserLink,
       FOUT = FSESSION->FRONT().JSON;
       FROMSESSION = true;
     } else {
-      CORK(false);
+      if (GATHER.GATHERING()) {
+        SENDGATHERED();
+        return;
+      }
       if (FCLOSING && !FCLOSESENT) {
         FCLOSESENT = true;
         FWRITING = true;
@@ -312,16 +319,17 @@ class cPageSocket : public cBrowserLink,
     });
   }
 
-  // Messages written back to back leave in as few packets as they fill: the
-  // socket is corked while more wait behind the one being written, and
-  // uncorked once the last has gone.
-  void CORK(bool ON) {
-    if (FCORKED != ON) {
-      FCORKED = ON;
-      const int VALUE = ON ? 1 : 0;
-      setsockopt(boost::beast::get_lowest_layer(FWS).socket().native_handle(), IPPROTO_TCP,
-                 TCP_CORK, &VALUE, sizeof VALUE);
-    }
+  void SENDGATHERED() {
+    FWRITING = true;
+    FWS.next_layer().SEND([SELF = this->shared_from_this()](boost::beast::error_code EC) {
+      SELF->FWRITING = false;
+      if (EC) {
+        SELF->FINISH("network: " + EC.message());
+        return;
+      }
+      SELF->FPROGRESS = std::chrono::steady_clock::now();
+      SELF->PUMP();
+    });
   }
 
   /// The socket is done: the session waits for a page to come back, and one
@@ -349,7 +357,8 @@ class cPageSocket : public cBrowserLink,
   }
 
   cGateway& FGATEWAY;
-  boost::beast::websocket::stream<STREAM> FWS;
+  static constexpr std::size_t GATHERMAX = 64 * 1024;
+  boost::beast::websocket::stream<cGatheringStream<STREAM>> FWS;
   boost::asio::steady_timer FSTALL;
   boost::beast::flat_buffer FIN;
   std::shared_ptr<cGameSession> FSESSION;
@@ -370,6 +379,5 @@ class cPageSocket : public cBrowserLink,
   bool FCLOSING = false;
   bool FCLOSESENT = false;
   bool FSTALLARMED = false;
-  bool FCORKED = false;
   bool FENDED = false;
 };
