@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make run: the game server and the web gateway together, from the programs
-# built in BUILD_DIR (default build).
+# built in BUILD_DIR (default build). RUN_DIR, GAME_PORT and WEB_PORT change
+# the game's folder and the two ports (for the tests).
 #
 # The server plays run/ (a copy of game/ made the first time) on port 9090,
 # with idle limits a person typing a login by hand can meet; the gateway
@@ -20,16 +21,20 @@ esac
 for P in royaumes-server royaumes-web; do
   [ -x "$BUILD_DIR/$P" ] || { echo "run: $BUILD_DIR/$P is not built (make build)" >&2; exit 1; }
 done
-if [ ! -d run ]; then cp -R game run && echo "Prepared run/ from game/"; fi
+RUN_DIR=${RUN_DIR:-run}
+GAME_PORT=${GAME_PORT:-9090}
+WEB_PORT=${WEB_PORT:-8080}
+if [ ! -d "$RUN_DIR" ]; then cp -R game "$RUN_DIR" && echo "Prepared $RUN_DIR/ from game/"; fi
 
 # Each program gets a session of its own: Ctrl-C reaches this script alone,
 # and each program is asked to stop exactly once, below.
 STOP=""
 trap 'STOP=signal' INT TERM HUP
-(cd run && exec setsid "$BUILD_DIR/royaumes-server" --idle-busy 60 --idle-quiet 300) </dev/null &
+(cd "$RUN_DIR" && exec setsid "$BUILD_DIR/royaumes-server" --port "$GAME_PORT" --idle-busy 60 \
+  --idle-quiet 300) </dev/null &
 SERVER=$!
-setsid "$BUILD_DIR/royaumes-web" --www web --dir run --listen 0.0.0.0:8080 \
-  --game 127.0.0.1:9090 </dev/null &
+setsid "$BUILD_DIR/royaumes-web" --www web --dir "$RUN_DIR" --listen "0.0.0.0:$WEB_PORT" \
+  --game "127.0.0.1:$GAME_PORT" </dev/null &
 WEB=$!
 declare -A NAME=([$SERVER]="the game server" [$WEB]="the web gateway")
 
@@ -45,11 +50,11 @@ running() {
 # The banner comes after the programs' first lines, once both still run.
 sleep 1 || true
 if [ -z "$STOP" ] && running "$SERVER" && running "$WEB"; then
-  cat <<'BANNER'
+  cat <<BANNER
 
-Play in a browser: http://localhost:8080/
+Play in a browser: http://localhost:$WEB_PORT/
   accounts: demo (password demo), alice (merveille), bob (secret)
-  or with a line client: telnet localhost 9090, or nc -C localhost 9090
+  or with a line client: telnet localhost $GAME_PORT, or nc -C localhost $GAME_PORT
 Ctrl-C stops the server (which saves every player) and the gateway.
 
 BANNER
