@@ -22,6 +22,7 @@
 #include "forces/ville.h"
 #include "latin1.h"
 #include "players/joueur.h"
+#include "server/gamedir.h"
 #include "server/startup.h"
 #include "world/terrain.h"
 #include "world/world.h"
@@ -29,31 +30,6 @@
 namespace {
 
 constexpr int NSQUARES = tWorldView::SIZE * tWorldView::SIZE;
-
-// Runs from DIR and comes back, whatever happens.
-class cInDir {
- public:
-  explicit cInDir(const std::string& DIR) : FBACK(std::filesystem::current_path()) {
-    std::filesystem::current_path(DIR);
-  }
-  ~cInDir() {
-    std::error_code EC;
-    std::filesystem::current_path(FBACK, EC);
-  }
-  cInDir(const cInDir&) = delete;
-  cInDir& operator=(const cInDir&) = delete;
-
- private:
-  std::filesystem::path FBACK;
-};
-
-// The catalogues are the game's globals: they are freed whatever happens.
-struct cCatalogues {
-  cCatalogues() = default;
-  ~cCatalogues() { FREEGAME(); }
-  cCatalogues(const cCatalogues&) = delete;
-  cCatalogues& operator=(const cCatalogues&) = delete;
-};
 
 // The squares of data/world.wld, opened for reading only.
 void READSQUARES(tWorldView& W) {

@@ -12,37 +12,13 @@
 #include "forces/batiment.h"
 #include "forces/creature.h"
 #include "latin1.h"
+#include "server/gamedir.h"
 #include "server/startup.h"
 #include "world/terrain.h"
 
 namespace json = boost::json;
 
 namespace {
-
-// Runs from DIR and comes back, whatever happens.
-class cInDir {
- public:
-  explicit cInDir(const std::string& DIR) : FBACK(std::filesystem::current_path()) {
-    std::filesystem::current_path(DIR);
-  }
-  ~cInDir() {
-    std::error_code EC;
-    std::filesystem::current_path(FBACK, EC);
-  }
-  cInDir(const cInDir&) = delete;
-  cInDir& operator=(const cInDir&) = delete;
-
- private:
-  std::filesystem::path FBACK;
-};
-
-// The catalogues are the game's globals: they are freed whatever happens.
-struct cCatalogues {
-  cCatalogues() = default;
-  ~cCatalogues() { FREEGAME(); }
-  cCatalogues(const cCatalogues&) = delete;
-  cCatalogues& operator=(const cCatalogues&) = delete;
-};
 
 json::value NAMEOF(const cMobile* M) {
   return M != nullptr ? json::value(UTF8(M->FNAME)) : json::value(nullptr);
