@@ -232,18 +232,26 @@ void cLoadRun::CONNECT() {
   }
 }
 
+bool REPLYLINE(std::deque<tInFlight>& INFLIGHT, tPhaseResult& PHASE, const std::string& LINE,
+               long long ATUS) {
+  tInFlight& FRONT = INFLIGHT.front();
+  if (!FRONT.READER.FEED(LINE)) {
+    return false;
+  }
+  PHASE.ALL.ADD(ATUS - FRONT.SENTUS);
+  PHASE.BYMIX[FRONT.MIXINDEX].ADD(ATUS - FRONT.SENTUS);
+  PHASE.TRIPS.push_back({FRONT.SENTUS, ATUS});
+  INFLIGHT.pop_front();
+  return true;
+}
+
 void cLoadRun::COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW) {
   if (C.STAGE != stCOMMANDS || C.INFLIGHT.empty()) {
     FAIL(C, "a line while no command waits for its reply: \"" + LINE + "\"");
   }
-  tInFlight& FRONT = C.INFLIGHT.front();
-  if (!FRONT.READER.FEED(LINE)) {
+  if (!REPLYLINE(C.INFLIGHT, FPHASE, LINE, NOW)) {
     return;
   }
-  FPHASE.ALL.ADD(NOW - FRONT.SENTUS);
-  FPHASE.BYMIX[FRONT.MIXINDEX].ADD(NOW - FRONT.SENTUS);
-  FPHASE.TRIPS.push_back({FRONT.SENTUS, NOW});
-  C.INFLIGHT.pop_front();
   if (FENDLESS || C.SENTCOMMANDS < FOPTIONS.COMMANDS) {
     SENDNEXTCOMMAND(C, NOW);
     FLUSH(C);

@@ -23,6 +23,20 @@ struct tPhaseResult {
   double SECONDS = 0;
 };
 
+/// A command sent and not yet answered: which of the mix, when, and the
+/// reader of its reply.
+struct tInFlight {
+  std::size_t MIXINDEX;
+  long long SENTUS;
+  cReplyReader READER;
+};
+
+/// Gives LINE to the oldest command of INFLIGHT (there must be one); when that
+/// completes its reply, records the round trip ending at ATUS in PHASE, drops
+/// the command and returns true.
+bool REPLYLINE(std::deque<tInFlight>& INFLIGHT, tPhaseResult& PHASE, const std::string& LINE,
+               long long ATUS);
+
 /// N connections to 127.0.0.1 on PORT, each logging in as its own generated
 /// account and then sending its commands. Every wait is bounded: a reply that
 /// does not come within the reply time-out ends the run with a cClientError
@@ -54,11 +68,6 @@ class cLoadRun {
 
  private:
   enum sStage { stUNOPENED, stCONNECTING, stLOGIN, stINPLAY, stCOMMANDS, stDONE };
-  struct tInFlight {
-    std::size_t MIXINDEX;
-    long long SENTUS;
-    cReplyReader READER;
-  };
   struct tConnection {
     cLineConnection LINK;
     int FD = -1;

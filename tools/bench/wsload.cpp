@@ -185,14 +185,9 @@ void cWsLoadRun::COMMANDLINE(tClient& C, const std::string& LINE, long long ATUS
   if (C.INFLIGHT.empty()) {
     FAIL(C, "a line while no command waits for its reply: \"" + LINE + "\"");
   }
-  tInFlight& FRONT = C.INFLIGHT.front();
-  if (!FRONT.READER.FEED(LINE)) {
+  if (!REPLYLINE(C.INFLIGHT, FPHASE, LINE, ATUS)) {
     return;
   }
-  FPHASE.ALL.ADD(ATUS - FRONT.SENTUS);
-  FPHASE.BYMIX[FRONT.MIXINDEX].ADD(ATUS - FRONT.SENTUS);
-  FPHASE.TRIPS.push_back({FRONT.SENTUS, ATUS});
-  C.INFLIGHT.pop_front();
   if (C.SENTCOMMANDS < FOPTIONS.COMMANDS) {
     SENDNEXTCOMMAND(C);
   }

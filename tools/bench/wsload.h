@@ -42,11 +42,6 @@ class cWsLoadRun {
   tPhaseResult COMMANDS(std::size_t PLAYERS = 0);
 
  private:
-  struct tInFlight {
-    std::size_t MIXINDEX;
-    long long SENTUS;
-    cReplyReader READER;
-  };
   struct tClient {
     std::unique_ptr<cWsConnection> LINK;
     int ACCOUNT = 0;
