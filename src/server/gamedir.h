@@ -4,10 +4,13 @@
 
 #pragma once
 
+#include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
+#include "base/console.h"
 #include "server/startup.h"
 
 /// Makes DIR the working directory for its lifetime, then goes back, whatever happens.
@@ -34,3 +37,23 @@ struct cCatalogues {
   cCatalogues(const cCatalogues&) = delete;
   cCatalogues& operator=(const cCatalogues&) = delete;
 };
+
+/// What READ() returns, read with DIR as the working directory once the rules
+/// and the forces (LOADRULES, LOADFORCES: everything but the world and the
+/// players) are loaded; the loaders' console lines are the server's to show
+/// and are kept out. Nothing, with the reason in ERROR, when anything fails.
+template <class READER>
+auto READGAMEDIR(const std::string& DIR, std::string& ERROR, READER READ)
+    -> std::optional<decltype(READ())> {
+  cConsoleCapture QUIET;
+  try {
+    cInDir HERE(DIR);
+    cCatalogues FREED;
+    LOADRULES();
+    LOADFORCES();
+    return READ();
+  } catch (const std::exception& E) {
+    ERROR = E.what();
+    return std::nullopt;
+  }
+}

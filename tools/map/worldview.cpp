@@ -158,14 +158,9 @@ const std::array<const char*, 8> PLAYERCOLOURS{"#d62728", "#1f3fd6", "#ff9900", 
 }  // namespace
 
 std::optional<tWorldView> READWORLD(const std::string& DIR, std::string& ERROR) {
-  // The loaders' console lines are the server's business (without the world
-  // open, placing a champion says its square is missing): none is shown.
-  cConsoleCapture QUIET;
-  try {
-    cInDir HERE(DIR);
-    cCatalogues FREED;
-    LOADRULES();
-    LOADFORCES();
+  // Without the world open, placing a champion says its square is missing on
+  // the console: the reader keeps such lines out.
+  return READGAMEDIR(DIR, ERROR, [] {
     tWorldView W;
     for (int32_t I = 0; I < JEURESSOURCES->COUNT(); ++I) {
       const cMobile* R = JEURESSOURCES->SEARCH(I);
@@ -178,10 +173,7 @@ std::optional<tWorldView> READWORLD(const std::string& DIR, std::string& ERROR) 
     READSQUARES(W);
     READPLAYERS(W);
     return W;
-  } catch (const std::exception& E) {
-    ERROR = E.what();
-    return std::nullopt;
-  }
+  });
 }
 
 std::string TEXTMAP(const tWorldView& W, bool DEPOSITS) {

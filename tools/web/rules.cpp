@@ -1,10 +1,8 @@
 #include "rules.h"
 
 #include <boost/json.hpp>
-#include <filesystem>
 #include <vector>
 
-#include "base/console.h"
 #include "entities/caract.h"
 #include "entities/classe.h"
 #include "entities/race.h"
@@ -149,19 +147,7 @@ json::object RULES() {
 }  // namespace
 
 std::optional<std::string> RULESJSON(const std::string& DIR, std::string& ERROR) {
-  // The loaders' console lines (a characteristic a record names and the
-  // catalogue lacks) are the server's to show: none is printed here.
-  cConsoleCapture QUIET;
-  try {
-    cInDir HERE(DIR);
-    cCatalogues FREED;
-    // Creatures, buildings and champions are read without the world: only the
-    // start of play places anything on it.
-    LOADRULES();
-    LOADFORCES();
-    return json::serialize(RULES());
-  } catch (const std::exception& E) {
-    ERROR = E.what();
-    return std::nullopt;
-  }
+  // Creatures, buildings and champions are read without the world: only the
+  // start of play places anything on it.
+  return READGAMEDIR(DIR, ERROR, [] { return json::serialize(RULES()); });
 }
