@@ -21,7 +21,7 @@ SECONDS_PER_TARGET=${FUZZ_SECONDS:-60}
 JOBS=${FUZZ_JOBS:-1}
 BUILD=${FUZZ_BUILD_DIR:-build-fuzz}
 CORPUS=${FUZZ_CORPUS:-fuzz-corpus}
-ALL="session ressources terrains races caracts classes creatures batiments heros ingameheros accounts player world"
+ALL="session ressources terrains races caracts classes creatures batiments heros ingameheros accounts player world web"
 TARGETS=${FUZZ_TARGETS:-$ALL}
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
