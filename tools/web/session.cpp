@@ -5,6 +5,7 @@
 #include <boost/asio/connect.hpp>
 #include <boost/asio/write.hpp>
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace asio = boost::asio;
