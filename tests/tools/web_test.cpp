@@ -369,11 +369,11 @@ TEST(WebGateway, ABrowserThatDoesNotReadHoldsBackOnlyItsOwnGame) {
   const auto FAST = R.OPEN();
   const int FASTFD = R.PLAY(*FAST, "alice").second;
   // The slow page's game writes until the gateway has stopped reading it for
-  // half a second.
+  // two seconds.
   fcntl(SLOWFD, F_SETFL, O_NONBLOCK);
   const std::string CHUNK(65536, 'x');
   std::size_t SENT = 0;
-  for (pollfd P{SLOWFD, POLLOUT, 0}; SENT < (256u << 20) && poll(&P, 1, 500) == 1;) {
+  for (pollfd P{SLOWFD, POLLOUT, 0}; SENT < (256u << 20) && poll(&P, 1, 2000) == 1;) {
     SENT += static_cast<std::size_t>(
         std::max<ssize_t>(0, send(SLOWFD, CHUNK.data(), CHUNK.size(), MSG_NOSIGNAL)));
   }
@@ -441,7 +441,7 @@ TEST(WebGateway, AStopClosesEverySocketGoingAway) {
   // A page that never answers pings is closed after twice the ping time.
   const auto MUTE = R.OPEN();
   R.PLAY(*MUTE);
-  for (int I = 0; I < 30; ++I) {
+  for (int I = 0; I < 40; ++I) {
     A->NEXT(40);
     B->NEXT(40);
   }
