@@ -14,3 +14,24 @@ std::string UTF8(const std::string& LATIN1) {
   }
   return R;
 }
+
+std::optional<std::string> LATIN1(std::string_view UTF8TEXT, std::optional<char> INSTEAD) {
+  std::string R;
+  R.reserve(UTF8TEXT.size());
+  for (std::size_t I = 0; I < UTF8TEXT.size();) {
+    const auto B = static_cast<unsigned char>(UTF8TEXT[I]);
+    const std::size_t LEN = B >= 0xF0 ? 4 : B >= 0xE0 ? 3 : B >= 0xC0 ? 2 : 1;
+    if (LEN == 1) {
+      R += static_cast<char>(B);
+    } else if (LEN == 2 && B <= 0xC3 && I + 1 < UTF8TEXT.size()) {
+      const auto NEXT = static_cast<unsigned char>(UTF8TEXT[I + 1]);
+      R += static_cast<char>(((B & 0x03u) << 6) | (NEXT & 0x3Fu));
+    } else if (INSTEAD) {
+      R += *INSTEAD;
+    } else {
+      return std::nullopt;
+    }
+    I += LEN;
+  }
+  return R;
+}

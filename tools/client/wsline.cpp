@@ -78,25 +78,6 @@ bool FINISH(asio::io_context& IO, tPredicate DONE, tClock::time_point DEADLINE, 
   return false;
 }
 
-// The code points of TEXT, UTF-8, as bytes; nothing when one is above U+00FF.
-// TEXT is valid UTF-8, as the JSON parser has checked.
-std::optional<std::string> LATIN1OF(std::string_view TEXT) {
-  std::string R;
-  R.reserve(TEXT.size());
-  for (std::size_t I = 0; I < TEXT.size(); ++I) {
-    const auto B = static_cast<unsigned char>(TEXT[I]);
-    if (B < 0x80) {
-      R += static_cast<char>(B);
-    } else if ((B == 0xC2 || B == 0xC3) && I + 1 < TEXT.size()) {
-      const auto NEXT = static_cast<unsigned char>(TEXT[++I]);
-      R += static_cast<char>(((B & 0x03u) << 6) | (NEXT & 0x3Fu));
-    } else {
-      return std::nullopt;
-    }
-  }
-  return R;
-}
-
 std::string STRINGOF(const json::string& S) {
   return {S.data(), S.size()};
 }
@@ -119,7 +100,7 @@ tWsMessage PARSED(std::string RAW, bool BINARY) {
     return P != nullptr ? P->if_string() : nullptr;
   };
   if (O.size() == 1 && TEXT("line") != nullptr) {
-    if (auto BYTES = LATIN1OF(STRINGOF(*TEXT("line")))) {
+    if (auto BYTES = LATIN1(STRINGOF(*TEXT("line")))) {
       M.KIND = tWsMessage::LINE;
       M.TEXT = std::move(*BYTES);
     }

@@ -2,6 +2,8 @@
 
 #include <boost/json.hpp>
 
+#include <algorithm>
+
 #include "latin1.h"
 
 namespace json = boost::json;
@@ -10,38 +12,6 @@ namespace {
 
 tPageMessage BAD(const char* WHY, sCloseCode CODE = ccPOLICY) {
   return {tPageMessage::BAD, WHY, CODE};
-}
-
-// UTF-8 (already checked by the WebSocket layer and the JSON parser) as
-// Latin-1: a code point above U+00FF becomes '?', CR and LF a space.
-std::string TOLATIN1(std::string_view UTF8) {
-  std::string R;
-  R.reserve(UTF8.size());
-  for (std::size_t I = 0; I < UTF8.size();) {
-    const auto B = static_cast<unsigned char>(UTF8[I]);
-    std::size_t LEN = 1;
-    unsigned CP = B;
-    if (B >= 0xF0) {
-      LEN = 4;
-      CP = 0x10000;
-    } else if (B >= 0xE0) {
-      LEN = 3;
-      CP = 0x800;
-    } else if (B >= 0xC0) {
-      LEN = 2;
-      CP = (B & 0x1Fu) << 6 |
-           (I + 1 < UTF8.size() ? static_cast<unsigned char>(UTF8[I + 1]) & 0x3Fu : 0);
-    }
-    I += LEN;
-    if (CP > 0xFF) {
-      R += '?';
-    } else if (CP == '\r' || CP == '\n') {
-      R += ' ';
-    } else {
-      R += static_cast<char>(CP);
-    }
-  }
-  return R;
 }
 
 }  // namespace
@@ -62,7 +32,11 @@ tPageMessage PARSEPAGEMESSAGE(std::string_view FRAME) {
   }
   const auto& [KEY, VALUE] = *O->begin();
   if (KEY == "line" && VALUE.is_string()) {
-    std::string TEXT = TOLATIN1(VALUE.get_string());
+    // A code point above U+00FF becomes '?', and a CR or LF a space: one
+    // message is one line of the game.
+    std::string TEXT = *LATIN1(VALUE.get_string(), '?');
+    std::replace_if(
+        TEXT.begin(), TEXT.end(), [](char C) { return C == '\r' || C == '\n'; }, ' ');
     if (TEXT.size() > PAGELINEMAX) {
       return BAD("line too long", ccTOOBIG);
     }
