@@ -360,8 +360,6 @@ export function groupLog(lines) {
     const info = classifyLogLine(line);
     if (battle && (BATTLE_LINES.some((re) => re.test(line)) || info.kind === "death" || info.kind === "flee")) {
       battle.lines.push(line);
-      // A champion that breaks is the report's last line.
-      if (info.kind === "death" || info.kind === "flee") battle = null;
       continue;
     }
     battle = null;
