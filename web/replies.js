@@ -52,10 +52,7 @@ function piece(rec) {
   return { piece: { uid: uidOf(rec[0]), name, type, at: parseCoords(fields.position ?? "") }, fields };
 }
 
-/**
- * Splits a reply into blocks: [{ head, lines }] (head null for an "END RETURN"
- * without its head; bare lines outside blocks come one each with bare: true).
- */
+/** Reply lines -> [{ head, lines }] blocks; a headless "END RETURN" gives head null, a line outside blocks { bare: true }. */
 export function splitBlocks(lines) {
   const out = [];
   let open = null;
@@ -295,11 +292,10 @@ export function parseRecord(lines) {
 
 // ---------------------------------------------------------------- the log
 
-/**
- * Index in current where the lines not in previous begin: the log only grows
- * and keeps its newest 1000 lines, so the longest end of previous that
- * starts current is what was already seen; no overlap (a restart) gives 0.
- */
+/** Index in current where the lines not seen in previous begin (0 when nothing overlaps). */
+// The log only grows and keeps its newest 1000 lines: the longest end of
+// previous that starts current is what was already seen. A restart empties
+// the log, so then nothing overlaps and every line is new.
 export function newLogStart(previous, current) {
   for (let k = Math.min(previous.length, current.length); k > 0; k--) {
     const from = previous.length - k;
@@ -355,7 +351,7 @@ const BATTLE_LINES = [
 /** Log lines -> entries: one per line, or one per battle report with its summary. */
 export function groupLog(lines) {
   const out = [];
-  let battle = null;
+  let battle = null; // the report being read: it runs to the first line no battle writes
   for (const line of lines) {
     const info = classifyLogLine(line);
     if (battle && (BATTLE_LINES.some((re) => re.test(line)) || info.kind === "death" || info.kind === "flee")) {
@@ -396,10 +392,9 @@ function powerAfter(power, first, last, creatures) {
   return Math.round(sum(last, (s) => s.units * (b(s) + share)));
 }
 
-/**
- * A battle report's lines -> { attacker, defender, rounds, kills, holder }; each
- * side { player, power, powerAfter, units, unitsAfter, exp }. rounds = drawings - 1.
- */
+/** Battle report lines -> { attacker, defender, rounds, kills, holder, broke }, sides { player, power, powerAfter, units, unitsAfter, exp }. */
+// The armies are drawn once before the first round and again after each,
+// so the rounds fought are the drawings less one.
 export function battleSummary(reportLines, creatures) {
   const head = classifyLogLine(reportLines[0] ?? "");
   const drawings = []; // each: [attacker's stacks, defender's stacks]

@@ -152,7 +152,7 @@ test("kinds of log lines", () => {
   for (const [line, expected] of cases) assert.deepEqual(r.classifyLogLine(line), expected, line);
 });
 
-// Guide's battle, section by section: a drawing is "DEBUT TOUR", two armies.
+// One drawing of both armies, the attacker's lines from the back (3, 2, 1).
 const draw = (att, def) => ["DEBUT TOUR", "ARMEE DE alice", "3:", att[1] ?? "2:", att[0], "-".repeat(36),
   "ARMEE DE demo", def[0], def[1] ?? "2:", "3:"];
 const GUIDE_BATTLE = ["Attaquant : alice:310   Defendant : demo:320", ...draw(["1:10 milicien"], ["1:10 milicien"]),
