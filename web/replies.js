@@ -348,8 +348,8 @@ const BATTLE_LINES = [
   /^Unite morte: .+ \(.*\)$/, /^.+ n'a rien a taper !$/,
 ];
 
-/** Log lines -> entries: one per line, or one per battle report with its summary. */
-export function groupLog(lines) {
+/** Log lines -> entries: one per line, or one per battle report with its summary (powers from creatures, the rules' list, when given). */
+export function groupLog(lines, creatures) {
   const out = [];
   let battle = null; // the report being read: it runs to the first line no battle writes
   for (const line of lines) {
@@ -362,7 +362,7 @@ export function groupLog(lines) {
     if (info.kind === "battle") out.push((battle = { kind: "battle", lines: [line] }));
     else out.push({ ...info, lines: [line] });
   }
-  for (const entry of out) if (entry.kind === "battle") entry.summary = battleSummary(entry.lines);
+  for (const entry of out) if (entry.kind === "battle") entry.summary = battleSummary(entry.lines, creatures);
   return out;
 }
 
