@@ -102,10 +102,10 @@ export async function startGame() {
   return {
     url,
     // A new page (options: a puppeteer viewport), not yet navigated.
-    async page(viewport) {
+    async page(viewport = { width: 1280, height: 800 }) {
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
-      if (viewport) await page.setViewport(viewport);
+      await page.setViewport(viewport);
       page.problems = [];
       const note = (text) => page.problems.push(text);
       page.on("pageerror", (e) => note(`page error: ${e.message}`));
@@ -130,7 +130,11 @@ export async function startGame() {
           s.readyState === 1 && s.send(JSON.stringify({ quit: true })))).catch(() => {});
         await context.close();
       }
-      if (problems.length) throw new Error(`the page met errors:\n${problems.join("\n")}`);
+      // Shown even when the test failed already: they often tell why.
+      if (problems.length) {
+        console.log(`the page met errors:\n${problems.join("\n")}`);
+        throw new Error("the page met errors (above)");
+      }
     },
     async close() {
       await browser.close().catch(() => {});
@@ -147,7 +151,8 @@ export function assertClean(page) {
   if (page.problems.length) throw new Error(`the page met errors:\n${page.problems.join("\n")}`);
 }
 
-export async function screenshot(page, name) {
+// Of a page's viewport, or of one element.
+export async function screenshot(target, name) {
   await mkdir(SHOTS, { recursive: true });
-  await page.screenshot({ path: path.join(SHOTS, `${name}.png`) });
+  await target.screenshot({ path: path.join(SHOTS, `${name}.png`) });
 }
