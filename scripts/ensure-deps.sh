@@ -40,6 +40,11 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+if (( $(node -p 'process.versions.node.split(".")[0]') < 18 )); then
+  echo "node $(node --version) is too old for the page's tests: 18 or later is needed" >&2
+  exit 1
+fi
+
 # The page's test modules, exactly as the lock file lists them, without their
 # install scripts (nothing is downloaded but the modules themselves).
 ROOT=$(cd "$(dirname "$0")/.." && pwd)

@@ -147,10 +147,6 @@ export async function startGame() {
   };
 }
 
-export function assertClean(page) {
-  if (page.problems.length) throw new Error(`the page met errors:\n${page.problems.join("\n")}`);
-}
-
 // Of a page's viewport, or of one element.
 export async function screenshot(target, name) {
   await mkdir(SHOTS, { recursive: true });
