@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs to build, test and run
-# (with the argument "fuzz", to fuzz as well).
+# (with the argument "fuzz", to fuzz as well), node with npm for the page's
+# tests, and then the page's test modules (node_modules/, from
+# package-lock.json).
 # As root, missing packages are installed with apt-get; otherwise the exact
 # command to run is printed and the script fails.
 set -euo pipefail
 
 PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev libsdl1.2-dev libsdl-net1.2-dev
-  libboost1.81-dev libboost-json1.81-dev libssl-dev openssl)
+  libboost1.81-dev libboost-json1.81-dev libssl-dev openssl chromium)
+# node and npm: a nodejs package that bundles npm conflicts with Debian's
+# separate npm package, so both are asked for only when a command is missing.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  PACKAGES+=(nodejs npm)
+fi
 # "fuzz": also clang and its libFuzzer runtime, for make fuzz.
 if [[ "${1:-}" == fuzz ]]; then
   PACKAGES+=(clang libclang-rt-dev)
@@ -20,18 +27,34 @@ for pkg in "${PACKAGES[@]}"; do
   fi
 done
 
-if [[ ${#missing[@]} -eq 0 ]]; then
-  exit 0
+if [[ ${#missing[@]} -gt 0 ]]; then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them with:" >&2
+    echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if [[ $(id -u) -ne 0 ]]; then
-  echo "Missing packages: ${missing[*]}" >&2
-  echo "Install them with:" >&2
-  echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+if (( $(node -p 'process.versions.node.split(".")[0]') < 18 )); then
+  echo "node $(node --version) is too old for the page's tests: 18 or later is needed" >&2
   exit 1
 fi
 
-echo "Installing missing packages: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# The page's test modules, exactly as the lock file lists them, without their
+# install scripts (nothing is downloaded but the modules themselves).
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+if [[ ! -d "$ROOT/node_modules" || "$ROOT/package-lock.json" -nt "$ROOT/node_modules" ]]; then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "The page's test modules are missing or older than package-lock.json." >&2
+    echo "Install them with:" >&2
+    echo "  (cd $ROOT && npm ci --ignore-scripts)" >&2
+    exit 1
+  fi
+  echo "Installing the page's test modules (npm ci)"
+  (cd "$ROOT" && npm ci --ignore-scripts --no-audit --no-fund && touch node_modules)
+fi
