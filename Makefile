@@ -46,8 +46,10 @@ bench: build
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
-# The whole test suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps
+# The whole test suite, built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# with the page's tests in Debian's headless Chromium (installed here too).
+test:
+	@bash scripts/ensure-deps.sh test
 	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON
 	cmake --build $(TEST_BUILD_DIR) -j $(JOBS)
 	cd $(TEST_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs to build, test and run
-# (with the argument "fuzz", to fuzz as well), node with npm for the page's
-# tests, and then the page's test modules (node_modules/, from
-# package-lock.json).
+# Installs the Debian packages the project needs to build and run; with the
+# argument "test", also Chromium, node with npm and the page's test modules
+# (node_modules/, from package-lock.json) for the browser tests; with "fuzz",
+# clang and libFuzzer as well.
 # As root, missing packages are installed with apt-get; otherwise the exact
 # command to run is printed and the script fails.
 set -euo pipefail
 
 PACKAGES=(g++ make cmake pkg-config libgtest-dev libgmock-dev libsdl1.2-dev libsdl-net1.2-dev
-  libboost1.81-dev libboost-json1.81-dev libssl-dev openssl chromium)
-# node and npm: a nodejs package that bundles npm conflicts with Debian's
-# separate npm package, so both are asked for only when a command is missing.
-if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
-  PACKAGES+=(nodejs npm)
+  libboost1.81-dev libboost-json1.81-dev libssl-dev openssl)
+# "test": the page's tests drive Debian's Chromium from node. A nodejs package
+# that bundles npm conflicts with Debian's separate npm package, so both are
+# asked for only when a command is missing.
+if [[ "${1:-}" == test ]]; then
+  PACKAGES+=(chromium)
+  if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    PACKAGES+=(nodejs npm)
+  fi
 fi
 # "fuzz": also clang and its libFuzzer runtime, for make fuzz.
 if [[ "${1:-}" == fuzz ]]; then
@@ -40,21 +44,17 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if (( $(node -p 'process.versions.node.split(".")[0]') < 18 )); then
+if [[ "${1:-}" == test ]] && (( $(node -p 'process.versions.node.split(".")[0]') < 18 )); then
   echo "node $(node --version) is too old for the page's tests: 18 or later is needed" >&2
   exit 1
 fi
 
 # The page's test modules, exactly as the lock file lists them, without their
-# install scripts (nothing is downloaded but the modules themselves).
+# install scripts (nothing is downloaded but the modules themselves); npm
+# needs no root for the project's own folder.
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-if [[ ! -d "$ROOT/node_modules" || "$ROOT/package-lock.json" -nt "$ROOT/node_modules" ]]; then
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "The page's test modules are missing or older than package-lock.json." >&2
-    echo "Install them with:" >&2
-    echo "  (cd $ROOT && npm ci --ignore-scripts)" >&2
-    exit 1
-  fi
+if [[ "${1:-}" == test ]] &&
+  [[ ! -d "$ROOT/node_modules" || "$ROOT/package-lock.json" -nt "$ROOT/node_modules" ]]; then
   echo "Installing the page's test modules (npm ci)"
   (cd "$ROOT" && npm ci --ignore-scripts --no-audit --no-fund && touch node_modules)
 fi

@@ -133,6 +133,7 @@ game.addEventListener("refused", ({ detail }) => {
     "wrong password": "Wrong password for this account.",
     "unknown account": "There is no such account on this server.",
     "game server unreachable": "The game server does not answer. Try again in a moment.",
+    "another connection is creating this player": "Another connection is creating this kingdom right now; try again in a few seconds.",
   };
   if (byId("race-choice").hidden) {
     showLogin(messages[detail] || `Could not log in: ${detail}.`);

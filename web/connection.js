@@ -87,8 +87,9 @@ export class Connection extends EventTarget {
       // the game reads the answers in order.
       this.answer(L.race);
     } else {
+      // The game connection may still wait at the gateway: the token takes it
+      // back; without one (or when that fails) the page logs in anew.
       this.attempt = 0;
-      this.token = null;
       this.open();
     }
   }
@@ -124,8 +125,9 @@ export class Connection extends EventTarget {
     this.socket = ws;
     this.reason = "";
     this.setState(this.token ? "reconnecting" : "connecting", this.token ? "resuming" : "");
+    const resuming = Boolean(this.token);
     ws.addEventListener("open", () => {
-      if (this.token) {
+      if (resuming) {
         ws.send(JSON.stringify({ resume: this.token }));
       } else {
         // The name, the password and a sentinel: the sentinel is answered by
@@ -138,11 +140,11 @@ export class Connection extends EventTarget {
       }
       this.flush();
     });
-    ws.addEventListener("message", (event) => this.receive(ws, event.data));
+    ws.addEventListener("message", (event) => this.receive(ws, event.data, resuming));
     ws.addEventListener("close", (event) => this.closed(ws, event));
   }
 
-  receive(ws, data) {
+  receive(ws, data, resuming) {
     if (ws !== this.socket) return;
     let msg;
     try {
@@ -157,6 +159,10 @@ export class Connection extends EventTarget {
       this.lostAt = 0;
       if (this.login === null) this.setState("play", this.name);
       this.remember();
+      // Back at the race question of the same game connection: a race chosen
+      // meanwhile answers the question that waits.
+      const L = this.login;
+      if (resuming && L && L.race !== null && L.questions > L.sent.length) this.answer(L.race);
     } else if (typeof msg.line === "string") {
       this.emit("line", msg.line);
       if (this.login !== null) this.dialogue(msg.line);
@@ -183,6 +189,17 @@ export class Connection extends EventTarget {
     } else if (L.stage === "record") {
       if (line === "") L.stage = "entered";
       else L.record.push(line);
+    } else if (line === "personnage en cours de creation") {
+      // Another connection of the account is at the race question (an
+      // earlier one of this page, until the game drops it): try again soon.
+      const ws = this.socket;
+      this.socket = null;
+      if (ws) {
+        if (ws.readyState === WebSocket.OPEN) ws.send(JSON.stringify({ quit: true }));
+        ws.close();
+      }
+      this.token = null;
+      this.closed(null, { reason: "another connection is creating this player" });
     } else if (line === "compte inconnu" || line === "erreur passe") {
       this.refuse(line === "compte inconnu" ? "unknown account" : "wrong password");
     } else if (line === "en jeu") {
@@ -293,17 +310,18 @@ export class Connection extends EventTarget {
   }
 
   closed(ws, event) {
-    if (ws !== this.socket) return;
+    if (ws !== this.socket && ws !== null) return;
     this.socket = null;
     const reason = this.reason || event.reason;
     if (this.login !== null) {
       // Dropped during the login: a race already chosen is answered at once
       // by a new login; a person still choosing logs in again by choosing.
       const L = this.login;
+      // Once the game connection is gone, only a new login brings it back.
+      if (FINAL.has(reason) || reason === "another connection is creating this player") this.token = null;
       if (L.race !== null && this.attempt < BACKOFF.length) {
         const wait = BACKOFF[this.attempt++];
         this.setState("connecting", "logging in again");
-        this.token = null;
         this.timer = setTimeout(() => this.open(), wait);
       } else if (L.questions > 0 && L.race === null) {
         this.setState("race", "the game closed the connection; choosing a race logs in again");

@@ -168,6 +168,10 @@ test("keyboard alone: log in, choose a people, walk the map and open a square", 
   await page.keyboard.type("secret");
   await page.keyboard.press("Enter");
   await page.waitForSelector("#races button", { visible: true, ...wait });
+  // The connection goes while the person reads: choosing logs in again.
+  await page.evaluate(() => window.__sockets.at(-1).drop());
+  await page.waitForFunction(() => document.querySelector("#state").dataset.state === "race" &&
+    window.__sockets.at(-1).readyState === WebSocket.CLOSED, wait);
   await tabTo("race");
   await page.keyboard.press("Enter");
   await page.waitForSelector('body[data-ready="1"]', wait);
