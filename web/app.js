@@ -304,9 +304,10 @@ function keepFocus(draw) {
   }
 }
 
-function openSquare(x, y) {
+function openSquare(x, y, again = false) {
   opened = { x, y, avail: null };
   drawSquare(world, opened, null, act);
+  if (!again) byId("square").scrollIntoView({ block: "nearest" });
   if (!world.squareAt(x, y)) return;
   const asked = opened;
   game
@@ -329,7 +330,7 @@ function act(command, label) {
       (l) => l !== "" && !l.startsWith("RETURN ") && l !== "END RETURN" && !/^(BUILD|RECRUIT) .* AT /.test(l),
     );
     const entries = await refresh();
-    if (opened) openSquare(opened.x, opened.y);
+    if (opened && !byId("square").hidden) openSquare(opened.x, opened.y, true);
     const news = entries
       .filter((e) => ["error", "impossible", "missing"].includes(e.kind))
       .map((e) => e.lines[0].trim());

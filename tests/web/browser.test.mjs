@@ -131,8 +131,9 @@ test("a champion marching onto another's square: both players read the same batt
   // The log may share its place with the console, behind a tab.
   await alice.$eval('[role="tab"][aria-controls="log"]', (tab) => tab.click()).catch(() => {});
   const battle = (await alice.$$("#log details.battle")).at(-1);
-  await battle.evaluate((d) => { d.open = true; });
+  await battle.evaluate((d) => { d.open = true; d.scrollIntoView(); });
   await screenshot(battle, "battle");
+  await screenshot(alice, "page", true);
 });
 
 test("a dropped connection and a reload resume the game without a new login", async () => {

@@ -147,8 +147,8 @@ export async function startGame() {
   };
 }
 
-// Of a page's viewport, or of one element.
-export async function screenshot(target, name) {
+// Of a page's viewport (its whole length with full), or of one element.
+export async function screenshot(target, name, full = false) {
   await mkdir(SHOTS, { recursive: true });
-  await target.screenshot({ path: path.join(SHOTS, `${name}.png`) });
+  await target.screenshot({ path: path.join(SHOTS, `${name}.png`), ...(full && { fullPage: true }) });
 }
