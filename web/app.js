@@ -16,6 +16,7 @@ import {
   parseSquares,
   parseVisibles,
   parseRecruitAvail,
+  parseTavern,
   newLogStart,
   groupLog,
 } from "./replies.js";
@@ -219,9 +220,27 @@ async function refresh() {
   indexPieces();
   const entries = showLog(log);
   drawAll();
+  await drawTavern();
   document.body.dataset.refreshes = Number(document.body.dataset.refreshes || 0) + 1;
   return entries;
 }
+
+// The tavern's offers, asked for only while its panel is open.
+async function drawTavern() {
+  const panel = byId("tavern-panel");
+  if (!panel.open) return;
+  const offers = parseTavern(inner(await game.request("GET TAVERN")));
+  byId("tavern").replaceChildren(
+    ...(offers.length
+      ? offers.map((o) =>
+          h("li", {
+            text: `${o.name}: ${o.price} ${world.resources()[0]}, sold in ${o.turnsBeforeSold} turns` + (o.bidder ? `, ${o.bidder} bids` : ""),
+          }),
+        )
+      : [h("li", { class: "none", text: "No champion for hire." })]),
+  );
+}
+byId("tavern-panel").addEventListener("toggle", () => queue(drawTavern));
 
 function indexPieces() {
   const me = world.record.name.toLowerCase();
@@ -320,12 +339,13 @@ function openSquare(x, y, again = false) {
     .catch(() => {});
 }
 
-/** Sends an order, refreshes, and says what came of it. */
-function act(command, label) {
+/** Sends an order, refreshes, and says what came of it; typed ones show their reply. */
+function act(command, label, typed = false) {
   return queue(async () => {
     feedback(`${label}…`, "pending");
     const before = JSON.stringify(world.record);
     const reply = await game.request(command);
+    if (typed) consoleView.add(reply, "reply");
     const said = reply.filter(
       (l) => l !== "" && !l.startsWith("RETURN ") && l !== "END RETURN" && !/^(BUILD|RECRUIT) .* AT /.test(l),
     );
@@ -394,6 +414,10 @@ byId("command").addEventListener("submit", (event) => {
   consoleView.add([`> ${text}`], "sent");
   // A SERVER WHOAMI of the player's own is answered like the page's sentinel.
   const own = /^\s*server\s+whoami\s*$/i.test(text);
+  if (/^\s*(build|recruit|order)\s/i.test(text)) {
+    act(text, text.trim(), true);
+    return;
+  }
   queue(async () => {
     const reply = await game.request(text, own ? 2 : 1);
     consoleView.add(own ? [game.name] : reply, "reply");

@@ -106,6 +106,21 @@ test("by clicks alone: a town, a troop, an army and a march", async () => {
   const ms = await page.evaluate(() => performance.getEntriesByName("redrawn").at(-1).startTime -
     performance.getEntriesByName("reply-end").at(-1).startTime);
   console.log(`10 turns: ${ms.toFixed(1)} ms from the reply's end to the redrawn page`);
+
+  // And with 5,000 lines more in the log, as a long session brings them.
+  const fill = await page.evaluate(async () => {
+    const { LogView } = await import("/logview.js");
+    const { groupLog } = await import("/replies.js");
+    const view = new LogView(document.querySelector("#log"));
+    const start = performance.now();
+    for (let i = 0; i < 50; i++) view.add(groupLog(Array.from({ length: 100 }, (_, k) => `Turn: ${i * 100 + k}  / avail 1`)));
+    return (performance.now() - start) / 50;
+  });
+  await click(page, 'button[data-turns="10"]');
+  await page.waitForFunction((n) => performance.getEntriesByName("redrawn").length > n + 1, wait, drawn);
+  const late = await page.evaluate(() => performance.getEntriesByName("redrawn").at(-1).startTime -
+    performance.getEntriesByName("reply-end").at(-1).startTime);
+  console.log(`after 5,000 log lines: ${fill.toFixed(1)} ms per 100 lines added, 10 turns redrawn in ${late.toFixed(1)} ms`);
 });
 
 test("a champion marching onto another's square: both players read the same battle", async () => {
@@ -151,6 +166,9 @@ test("a dropped connection and a reload resume the game without a new login", as
 
   await page.reload();
   await resumed();
+  // An order the game takes without a word and without effect is called so.
+  await command(page, "ORDER ILVAEN DROP 3,3");
+  await page.waitForSelector('#feedback[data-outcome="nothing"]', wait);
 });
 
 test("keyboard alone: log in, choose a people, walk the map and open a square", async () => {
