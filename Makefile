@@ -82,7 +82,8 @@ crashtest: build
 # at its start. A small quarantine (8 MiB) fills within seconds, so that the
 # memory samples show the server rather than the sanitizer warming up.
 SOAK_SECONDS ?= 60
-soak: deps
+soak:
+	@bash scripts/ensure-deps.sh test
 	cmake -S . -B $(TEST_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON
 	cmake --build $(TEST_BUILD_DIR) -j $(JOBS) --target royaumes-server royaumes-trial
 	$(TEST_BUILD_DIR)/royaumes-trial soak --seconds $(SOAK_SECONDS) --server $(TEST_BUILD_DIR)/royaumes-server \
@@ -91,7 +92,8 @@ soak: deps
 # Plants every fault of scripts/mutants.txt in turn in a copy of the tree
 # (build-mutants/), builds it and runs the tests: each fault must be caught.
 # MUTANTS="id ..." picks some. A developer's check, not part of CI's run.
-mutants: deps
+mutants:
+	@bash scripts/ensure-deps.sh test
 	bash scripts/mutants.sh
 
 # The size of the tests against the code's (CI fails above 35 %).

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plants each fault of scripts/mutants.txt in a copy of the tree, builds it,
-# runs the tests and says whether they caught it: first the unit tests and the
-# web gateway's tests (they stop at the first failure), then, when those pass,
-# the end-to-end tests.
+# runs the tests and says whether they caught it: first the unit tests, the
+# web gateway's tests and the page's reply parser's (they stop at the first
+# failure), then, when those pass, the end-to-end tests and the page's tests in
+# a browser.
 # Prints a line per fault and the totals; fails when a fault was missed or
 # could not be planted.
 #
@@ -28,8 +29,8 @@ FAULTS=$(awk '
   /^\+ / { to = substr($0, 3); next }
   END { if (id != "") print id "\t" what "\t" from "\t" to }' "$LIST")
 
-# Prints the one file of TREE/src or TREE/tools/web (the gateway) whose text holds FROM once, or nothing when
-# no file or several do.
+# Prints the one file of TREE/src, TREE/tools/web (the gateway) or TREE/web (the
+# page) whose text holds FROM once, or nothing when no file or several do.
 locate() {
   local TREE=$1 FROM=$2
   FROM="$FROM" perl -e '
@@ -40,7 +41,7 @@ locate() {
       my $n = () = $t =~ /\Q$from\E/g;
       if ($n) { $count += $n; $found = $f; }
     }
-    print $found if $count == 1;' $(find "$TREE/src" "$TREE/tools/web" -name '*.cpp' -o -name '*.h')
+    print $found if $count == 1;' $(find "$TREE/src" "$TREE/tools/web" "$TREE/web" -name '*.cpp' -o -name '*.h' -o -name '*.js')
 }
 
 plant() {
@@ -54,7 +55,7 @@ BAD=0
 if [ "$CHECKONLY" = 1 ]; then
   while IFS=$'\t' read -r ID WHAT FROM TO; do
     if [ -z "$(locate "$ROOT" "$FROM")" ]; then
-      echo "cannot plant $ID: its text is not in src/ and tools/web/ exactly once"
+      echo "cannot plant $ID: its text is not in src/, tools/web/ and web/ exactly once"
       BAD=$((BAD + 1))
     fi
   done <<< "$FAULTS"
@@ -69,14 +70,17 @@ rm -rf "$TREE" && mkdir -p "$TREE"
 git ls-files -co --exclude-standard | while read -r F; do
   [ -f "$F" ] && mkdir -p "$TREE/$(dirname "$F")" && cp -p "$F" "$TREE/$F"
 done
+# The page's test modules are not the project's files: the copy uses these.
+ln -s "$ROOT/node_modules" "$TREE/node_modules"
 BUILD=$WORK/build
 TARGETS="unit_tests e2e_tests royaumes-server web_tests"
 build() { cmake --build "$BUILD" -j "$JOBS" --target $TARGETS > "$1" 2>&1; }
 unit() {
   (cd "$BUILD" && timeout 300 tests/unit_tests --gtest_fail_fast --gtest_brief=1 &&
-    timeout 300 tools/web/web_tests --gtest_fail_fast --gtest_brief=1) > "$1" 2>&1
+    timeout 300 tools/web/web_tests --gtest_fail_fast --gtest_brief=1 &&
+    timeout 60 node --test "$TREE/tests/web/replies.test.mjs") > "$1" 2>&1
 }
-e2e() { (cd "$BUILD" && ctest -j "$JOBS" --timeout 180 --stop-on-failure -R '^e2e\.') > "$1" 2>&1; }
+e2e() { (cd "$BUILD" && ctest -j "$JOBS" --timeout 300 --stop-on-failure -R '^(e2e|web)\.') > "$1" 2>&1; }
 
 echo "Building the copy in $BUILD"
 cmake -S "$TREE" -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DROYAUMES_SANITIZE=ON -DROYAUMES_TESTS=ON \
