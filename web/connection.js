@@ -6,8 +6,15 @@
 // nothing), so every request is followed by SERVER WHOAMI: the bare line
 // with the player's name that comes back, outside any RETURN block, ends
 // the request's reply. Requests are pipelined; the gateway keeps their order.
+//
+// A resumed session may bring the end of replies the page no longer waits
+// for (a reload forgets its requests; a lost network loses lines): the page
+// then sends ORDER and SERVER, whose two help blocks never come one right
+// after the other otherwise, and reads nothing before them.
 
 const SENTINEL = "SERVER WHOAMI";
+const MARK = ["ORDER", "SERVER"];
+const MARKHEADS = ["RETURN ORDER HELP", "RETURN SERVER HELP"];
 const STORE = "royaumes.session";
 const BACKOFF = [500, 1000, 2000, 4000, 8000];
 
@@ -40,7 +47,7 @@ export class Connection extends EventTarget {
     this.requests = []; // waiting for their sentinel, oldest first
     this.unsent = []; // lines waiting for an open socket
     this.depth = 0; // RETURN blocks open in the reply being read
-    this.skip = 0; // sentinels of a previous page still to come
+    this.sync = -1; // lines of the resume mark read so far, -1 when not looking
     this.login = null; // { account, password, race } until play begins
     this.attempt = 0;
     this.timer = 0;
@@ -64,7 +71,6 @@ export class Connection extends EventTarget {
     this.token = s.token;
     this.name = s.name || "";
     this.grace = s.grace || 30;
-    this.skip = s.pending || 0; // replies the previous page asked for still arrive
     this.lostAt = Date.now();
     this.open();
     return true;
@@ -129,6 +135,7 @@ export class Connection extends EventTarget {
     ws.addEventListener("open", () => {
       if (resuming) {
         ws.send(JSON.stringify({ resume: this.token }));
+        if (this.login === null) this.mark(ws);
       } else {
         // The name, the password and a sentinel: the sentinel is answered by
         // the player's name once in play, or taken as a wrong race and the
@@ -142,6 +149,28 @@ export class Connection extends EventTarget {
     });
     ws.addEventListener("message", (event) => this.receive(ws, event.data, resuming));
     ws.addEventListener("close", (event) => this.closed(ws, event));
+  }
+
+  // What was sent before the drop is answered, if at all, before the mark:
+  // those requests are given up, the ones not yet sent go after the mark.
+  mark(ws) {
+    const lost = this.requests.filter((r) => r.sent);
+    this.requests = this.requests.filter((r) => !r.sent);
+    for (const r of lost) r.reject(new Error("the connection went while it was under way"));
+    for (const line of MARK) ws.send(JSON.stringify({ line }));
+    this.sync = 0;
+    this.depth = 0;
+  }
+
+  // Reads the mark: the ORDER help block, then at once the SERVER one.
+  marked(line) {
+    if (this.sync === 1 || this.sync === 3) {
+      if (line === "END RETURN") this.sync = this.sync === 1 ? 2 : -1;
+    } else if (this.sync === 2 && line === MARKHEADS[1]) {
+      this.sync = 3;
+    } else {
+      this.sync = line === MARKHEADS[0] ? 1 : 0;
+    }
   }
 
   receive(ws, data, resuming) {
@@ -257,16 +286,15 @@ export class Connection extends EventTarget {
 
   // A reply line in play: the sentinel's name outside a block ends a request.
   reply(line) {
+    if (this.sync >= 0) {
+      this.marked(line);
+      return;
+    }
     if (line.startsWith("RETURN ") || line === "TURN PASSED") {
       this.depth += 1;
     } else if (line === "END RETURN") {
       this.depth = Math.max(0, this.depth - 1);
     } else if (this.depth === 0 && line === this.name) {
-      if (this.skip > 0) {
-        this.skip -= 1;
-        this.remember();
-        return;
-      }
       const r = this.requests[0];
       if (r && --r.sentinels === 0) {
         this.requests.shift();
@@ -275,7 +303,6 @@ export class Connection extends EventTarget {
       }
       return;
     }
-    if (this.skip > 0) return;
     const r = this.requests[0];
     if (r) r.lines.push(line);
   }
@@ -292,17 +319,16 @@ export class Connection extends EventTarget {
     if (this.token === null && this.login === null) return;
     for (const line of this.unsent) ws.send(JSON.stringify({ line }));
     this.unsent = [];
+    for (const r of this.requests) r.sent = true;
   }
 
   // Keeps what a reload needs to resume: never the password.
   remember() {
     if (!this.token || this.login !== null) return;
-    let pending = this.skip;
-    for (const r of this.requests) pending += r.sentinels;
     try {
       sessionStorage.setItem(
         STORE,
-        JSON.stringify({ token: this.token, name: this.name, grace: this.grace, pending }),
+        JSON.stringify({ token: this.token, name: this.name, grace: this.grace }),
       );
     } catch {
       // Storage refused (private mode): a reload will ask for a login.
@@ -361,7 +387,7 @@ export class Connection extends EventTarget {
     this.requests = [];
     this.unsent = [];
     this.depth = 0;
-    this.skip = 0;
+    this.sync = -1;
     for (const r of failed) r.reject(new Error(why));
     this.setState(state, why);
   }
