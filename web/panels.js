@@ -38,6 +38,7 @@ export function drawRealm(world) {
       h("li", { "data-resource": names[i] || i }, h("span", { class: "res-name", text: names[i] || `#${i}` }), h("b", { text: String(v) })),
     ),
   );
+  document.getElementById("kingdom").textContent = `${r.name}, of the ${r.race}`;
   const turns = document.getElementById("turns");
   turns.dataset.played = r.turnsPlayed;
   turns.dataset.left = r.turnsLeft;

@@ -4,18 +4,25 @@
 // error, console error or failed request fails the test that met it.
 import assert from "node:assert/strict";
 import { after, afterEach, before, test } from "node:test";
-import { screenshot, startGame } from "./harness.mjs";
+import { screenshot, shown, startGame, wait } from "./harness.mjs";
 
-// Generous for a loaded machine and a server built with the sanitizers.
-const wait = { timeout: 8000 };
 let game;
 before(async () => { game = await startGame(); });
 afterEach(() => game.endTest());
 after(() => game.close());
 
-// Clicks once the element stands still and is enabled, again if the page
-// redrew it meanwhile.
-const click = (page, selector) => page.locator(selector).setTimeout(wait.timeout).click();
+// Clicks the element once it is there and enabled, again if the page redrew
+// it meanwhile.
+async function click(page, selector) {
+  for (let tries = 0; ; tries++) {
+    const element = await page.waitForSelector(`${selector}:not([disabled])`, wait);
+    try {
+      return await element.click();
+    } catch (error) {
+      if (tries === 3) throw error;
+    }
+  }
+}
 
 async function login(page, account, password) {
   await page.type("#account", account);
@@ -42,7 +49,7 @@ async function turnsUntil(page, selector) {
     await click(page, 'button[data-turns="1"]');
     await page.waitForFunction((n) => Number(document.body.dataset.refreshes) > n, wait, done);
   }
-  await page.waitForSelector(selector, { timeout: 1000 });
+  await page.waitForSelector(selector, wait);
 }
 
 async function openSquare(page, at) {
@@ -68,7 +75,7 @@ test("a wrong password is told; a new account chooses its people and sees its ch
 
   await page.$eval("#login", (form) => form.reset());
   await login(page, "demo", "demo");
-  await page.waitForSelector('#races button[data-race="0"]', { visible: true, ...wait });
+  await shown(page, '#races button[data-race="0"]');
   await screenshot(page, "race");
   await click(page, '#races button[data-race="0"]');
   await page.waitForSelector('[data-piece="champion"][data-owner="mine"]', wait);
@@ -87,7 +94,9 @@ test("by clicks alone: a town, a troop, an army and a march", async () => {
   await screenshot(page, "town");
 
   await openSquare(page, champion.at);
-  await page.locator("#recruit-count").setTimeout(wait.timeout).fill("1");
+  const count = await page.waitForSelector("#recruit-count", wait);
+  await count.click({ count: 3 });
+  await count.type("1");
   await click(page, '#square button[data-recruit="milicien"]');
   const take = `#champions button[data-take][data-champion="${champion.name}"]`;
   await turnsUntil(page, take);
@@ -129,7 +138,7 @@ test("a champion marching onto another's square: both players read the same batt
   const alice = await game.page();
   await alice.goto(game.url);
   await login(alice, "alice", "merveille");
-  await alice.waitForSelector('#races button[data-race="0"]', { visible: true, ...wait });
+  await shown(alice, '#races button[data-race="0"]');
   await click(alice, '#races button[data-race="0"]');
   await alice.waitForSelector('body[data-ready="1"]', wait);
   const hilde = await mine(alice);
@@ -186,7 +195,7 @@ test("keyboard alone: log in, choose a people, walk the map and open a square", 
   assert.equal(await focused(), "password");
   await page.keyboard.type("secret");
   await page.keyboard.press("Enter");
-  await page.waitForSelector("#races button", { visible: true, ...wait });
+  await shown(page, "#races button");
   // The connection goes while the person reads: choosing logs in again.
   await page.evaluate(() => window.__sockets.at(-1).drop());
   await page.waitForFunction(() => document.querySelector("#state").dataset.state === "race" &&

@@ -76,13 +76,14 @@ function wrapSockets() {
   };
 }
 
-export async function startGame() {
+// idle: the server's limits for connections not yet in play, in seconds.
+export async function startGame({ idle = [60, 300] } = {}) {
   const tmp = await mkdtemp(path.join(os.tmpdir(), "royaumes-web-"));
   const dir = path.join(tmp, "game");
   await cp(path.join(ROOT, "game"), dir, { recursive: true });
   const [gamePort, webPort] = [await freePort(), await freePort()];
   const server = start("royaumes-server", ["--dir", dir, "--port", String(gamePort),
-    "--seed", "7", "--idle-busy", "60", "--idle-quiet", "300"]);
+    "--seed", "7", "--idle-busy", String(idle[0]), "--idle-quiet", String(idle[1])]);
   await listening(server, gamePort);
   const gateway = start("royaumes-web", ["--www", WWW, "--dir", dir,
     "--game", `127.0.0.1:${gamePort}`, "--listen", `127.0.0.1:${webPort}`, "--grace", "30"]);
@@ -146,6 +147,14 @@ export async function startGame() {
     },
   };
 }
+
+// Waits poll every 50 ms: those that count animation frames stall now and
+// then in headless Chromium.
+export const wait = { timeout: 8000, polling: 50 };
+
+/** Waits until the element of selector is shown. */
+export const shown = (page, selector) =>
+  page.waitForFunction((s) => document.querySelector(s)?.checkVisibility(), wait, selector);
 
 // Of a page's viewport (its whole length with full), or of one element.
 export async function screenshot(target, name, full = false) {
