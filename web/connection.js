@@ -52,6 +52,7 @@ export class Connection extends EventTarget {
     this.attempt = 0;
     this.timer = 0;
     this.lostAt = 0;
+    this.reason = ""; // the gateway's "closed" reason for the socket that ends
   }
 
   setState(state, detail = "") {
@@ -112,7 +113,6 @@ export class Connection extends EventTarget {
       this.requests.push({ line, lines: [], sentinels, resolve, reject });
       this.sendRaw(line);
       for (let i = 0; i < sentinels; ++i) this.sendRaw(SENTINEL);
-      this.remember();
     });
   }
 
@@ -298,7 +298,6 @@ export class Connection extends EventTarget {
       const r = this.requests[0];
       if (r && --r.sentinels === 0) {
         this.requests.shift();
-        this.remember();
         r.resolve(r.lines);
       }
       return;
