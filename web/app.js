@@ -86,7 +86,6 @@ function feedback(text, outcome = "done") {
 const STATES = {
   offline: "not connected",
   connecting: "connecting…",
-  login: "logging in…",
   race: "choose your people",
   play: "playing",
   reconnecting: "connection lost: reconnecting",
@@ -99,7 +98,8 @@ game.addEventListener("state", ({ detail }) => {
   const text = detail.state === "play" ? `playing as ${detail.detail}` : STATES[detail.state];
   node.textContent = detail.detail && detail.state !== "play" ? `${text} (${detail.detail})` : text;
   byId("leave").hidden = detail.state !== "play" && detail.state !== "reconnecting";
-  if (detail.state === "race" && detail.detail) byId("race-message").textContent = `The connection was closed while you chose; choosing logs in again.`;
+  if (detail.state === "race" && detail.detail)
+    byId("race-message").textContent = `The connection was closed while you chose; choosing logs in again.`;
   if (detail.state === "play" && !started) {
     started = true;
     showGame();
@@ -134,7 +134,8 @@ game.addEventListener("refused", ({ detail }) => {
     "wrong password": "Wrong password for this account.",
     "unknown account": "There is no such account on this server.",
     "game server unreachable": "The game server does not answer. Try again in a moment.",
-    "another connection is creating this player": "Another connection is creating this kingdom right now; try again in a few seconds.",
+    "another connection is creating this player":
+      "Another connection is creating this kingdom right now; try again in a few seconds.",
   };
   if (byId("race-choice").hidden) {
     showLogin(messages[detail] || `Could not log in: ${detail}.`);
@@ -174,6 +175,9 @@ byId("login").addEventListener("submit", (event) => {
   byId("password").value = "";
   if (account === "" || game.state === "connecting" || game.state === "play") return;
   byId("login-message").textContent = "";
+  // Another account may play in this page now: its log starts afresh.
+  Object.assign(world, { log: [], logShown: false });
+  logView.clear();
   game.start(account, password);
 });
 
@@ -234,7 +238,9 @@ async function drawTavern() {
     ...(offers.length
       ? offers.map((o) =>
           h("li", {
-            text: `${o.name}: ${o.price} ${world.resources()[0]}, sold in ${o.turnsBeforeSold} turns` + (o.bidder ? `, ${o.bidder} bids` : ""),
+            text:
+              `${o.name}: ${o.price} ${world.resources()[0]}, sold in ${o.turnsBeforeSold} turns` +
+              (o.bidder ? `, ${o.bidder} bids` : ""),
           }),
         )
       : [h("li", { class: "none", text: "No champion for hire." })]),
@@ -250,9 +256,12 @@ function indexPieces() {
     if (!index.has(key)) index.set(key, []);
     index.get(key).push(p);
   };
-  for (const b of world.record.buildings) put({ kind: "building", name: b.name, at: b.at, owner: "mine", player: me });
-  for (const t of world.record.troops) put({ kind: "troop", name: t.name, at: t.at, owner: "mine", player: me });
-  for (const c of world.record.champions) put({ kind: "champion", name: c.name, at: c.at, owner: "mine", player: me });
+  for (const b of world.record.buildings)
+    put({ kind: "building", name: b.name, at: b.at, owner: "mine", player: me });
+  for (const t of world.record.troops)
+    put({ kind: "troop", name: t.name, at: t.at, owner: "mine", player: me });
+  for (const c of world.record.champions)
+    put({ kind: "champion", name: c.name, at: c.at, owner: "mine", player: me });
   for (const v of world.visibles) {
     if (v.player.toLowerCase() !== me) put({ ...v, owner: "other" });
   }
@@ -281,7 +290,9 @@ function battlePlace(battle, next) {
   if (next && next.kind === "move") at = next.to;
   const pieces = at ? world.piecesAt(at.x, at.y) : [...world.index.values()].flat();
   const of = (player) =>
-    pieces.filter((p) => p.kind === "champion" && p.player.toLowerCase() === player.toLowerCase()).map((p) => p);
+    pieces
+      .filter((p) => p.kind === "champion" && p.player.toLowerCase() === player.toLowerCase())
+      .map((p) => p);
   const a = of(s.attacker.player);
   const d = of(s.defender.player);
   if (!at) {
@@ -357,7 +368,10 @@ function act(command, label, typed = false) {
     if (said.length || news.length) {
       feedback(`Refused: ${label}. ${[...said, ...news].join(" · ")}`, "refused");
     } else if (JSON.stringify(world.record) === before) {
-      feedback(`Nothing changed: ${label}. The game answered nothing; check the square, the troop or the place.`, "nothing");
+      feedback(
+        `Nothing changed: ${label}. The game answered nothing; check the square, the troop or the place.`,
+        "nothing",
+      );
     } else {
       feedback(`Done: ${label}.`, "done");
     }
@@ -374,7 +388,9 @@ function passTurns(n) {
     const turns = entries.filter((e) => e.kind === "turn").length;
     const r = world.record;
     feedback(
-      turns ? `${turns} turn${turns > 1 ? "s" : ""} passed; ${r.turnsLeft} left.` : "No turn was played: none is left.",
+      turns
+        ? `${turns} turn${turns > 1 ? "s" : ""} passed; ${r.turnsLeft} left.`
+        : "No turn was played: none is left.",
       turns ? "done" : "nothing",
     );
   });

@@ -44,12 +44,18 @@ export class LogView {
     this.count = 0; // lines shown
   }
 
+  clear() {
+    this.node.replaceChildren();
+    this.count = 0;
+  }
+
   /** Adds entries (from groupLog); earlier ones are the log before this page opened. */
   add(entries, { earlier = false } = {}) {
     if (!entries.length) return;
     const atBottom = this.node.scrollHeight - this.node.scrollTop - this.node.clientHeight < 16;
     const frag = document.createDocumentFragment();
-    if (earlier) frag.append(h("div", { class: "entry mark", "data-kind": "mark", text: "— earlier in your log —" }));
+    if (earlier)
+      frag.append(h("div", { class: "entry mark", "data-kind": "mark", text: "— earlier in your log —" }));
     for (const e of entries) {
       let node;
       if (e.kind === "battle") {
@@ -61,7 +67,12 @@ export class LogView {
           h("pre", { class: "report", text: e.lines.join("\n") }),
         );
       } else {
-        node = h("div", { class: `entry ${e.kind}`, "data-kind": e.kind, title: e.lines[0], text: describe(e) });
+        node = h("div", {
+          class: `entry ${e.kind}`,
+          "data-kind": e.kind,
+          title: e.lines[0],
+          text: describe(e),
+        });
       }
       node.count = e.lines.length;
       this.count += node.count;

@@ -26,18 +26,31 @@ export function cost(world, amounts) {
 }
 
 function goto(p, open) {
-  return h("button", { type: "button", class: "link", "data-goto": at(p), onclick: () => open(p.x, p.y), text: at(p) });
+  return h("button", {
+    type: "button",
+    class: "link",
+    "data-goto": at(p),
+    onclick: () => open(p.x, p.y),
+    text: at(p),
+  });
 }
 
 /** The stock of each resource and the turns. */
 export function drawRealm(world) {
   const r = world.record;
   const names = world.resources();
-  document.getElementById("stock").replaceChildren(
-    ...r.stock.map((v, i) =>
-      h("li", { "data-resource": names[i] || i }, h("span", { class: "res-name", text: names[i] || `#${i}` }), h("b", { text: String(v) })),
-    ),
-  );
+  document
+    .getElementById("stock")
+    .replaceChildren(
+      ...r.stock.map((v, i) =>
+        h(
+          "li",
+          { "data-resource": names[i] || i },
+          h("span", { class: "res-name", text: names[i] || `#${i}` }),
+          h("b", { text: String(v) }),
+        ),
+      ),
+    );
   document.getElementById("kingdom").textContent = `${r.name}, of the ${r.race}`;
   const turns = document.getElementById("turns");
   turns.dataset.played = r.turnsPlayed;
@@ -65,7 +78,11 @@ export function drawHoldings(world, act, open) {
         }),
       ),
     );
-    const line = h("select", { "aria-label": `Army line for ${c.name}` }, ...[1, 2, 3].map((n) => h("option", { value: n, text: `line ${n}` })));
+    const line = h(
+      "select",
+      { "aria-label": `Army line for ${c.name}` },
+      ...[1, 2, 3].map((n) => h("option", { value: n, text: `line ${n}` })),
+    );
     const here = r.troops.filter((t) => same(t.at, c.at));
     const take = here.map((t) =>
       h(
@@ -76,7 +93,8 @@ export function drawHoldings(world, act, open) {
           type: "button",
           "data-take": t.uid,
           "data-champion": c.name,
-          onclick: () => act(`ORDER ${c.name} GET #${t.uid} ${line.value}`, `${c.name} takes ${t.name} #${t.uid}`),
+          onclick: () =>
+            act(`ORDER ${c.name} GET #${t.uid} ${line.value}`, `${c.name} takes ${t.name} #${t.uid}`),
           text: "Take into army",
         }),
       ),
@@ -88,18 +106,29 @@ export function drawHoldings(world, act, open) {
       h("h3", { text: `${c.name}` }),
       h("p", { text: `${c.class} of the ${c.race}, level ${c.level}, ${c.exp} experience` }),
       h("p", {}, "at ", goto(c.at, open), c.moveTo ? ` → walking to ${at(c.moveTo)}` : ""),
-      h("p", { class: "caracts", text: Object.entries(c8).map(([k, v]) => `${k} ${v}`).join(" · ") }),
+      h("p", {
+        class: "caracts",
+        text: Object.entries(c8)
+          .map(([k, v]) => `${k} ${v}`)
+          .join(" · "),
+      }),
       h("h4", { text: c.army.length ? "Army" : "No army" }),
       c.army.length ? h("ul", {}, ...army) : null,
       here.length ? h("div", { class: "take" }, h("ul", {}, ...take), h("label", {}, "into ", line)) : null,
     );
   });
-  document.getElementById("champions").replaceChildren(...(champions.length ? champions : [h("p", { text: "No champion." })]));
+  document
+    .getElementById("champions")
+    .replaceChildren(...(champions.length ? champions : [h("p", { text: "No champion." })]));
   const list = (id, items, none) =>
-    document.getElementById(id).replaceChildren(...(items.length ? items : [h("li", { class: "none", text: none })]));
+    document
+      .getElementById(id)
+      .replaceChildren(...(items.length ? items : [h("li", { class: "none", text: none })]));
   list(
     "troops",
-    r.troops.map((t) => h("li", { "data-troop": t.uid }, `#${t.uid} ${t.units} ${t.name} at `, goto(t.at, open))),
+    r.troops.map((t) =>
+      h("li", { "data-troop": t.uid }, `#${t.uid} ${t.units} ${t.name} at `, goto(t.at, open)),
+    ),
     "No troops on the map.",
   );
   list(
@@ -109,10 +138,22 @@ export function drawHoldings(world, act, open) {
   );
   const works = [
     ...r.constructions.map((w) =>
-      h("li", { "data-work": "construction" }, `${w.name} at `, goto(w.at, open), `: ${w.turnsLeft} turns left, ${cost(world, w.perTurn)} a turn`),
+      h(
+        "li",
+        { "data-work": "construction" },
+        `${w.name} at `,
+        goto(w.at, open),
+        `: ${w.turnsLeft} turns left, ${cost(world, w.perTurn)} a turn`,
+      ),
     ),
     ...r.recruitments.map((w) =>
-      h("li", { "data-work": "recruitment" }, `${w.count} ${w.name} at `, goto(w.at, open), `: ${w.turnsLeft} turns left, ${cost(world, w.perTurn)} a turn`),
+      h(
+        "li",
+        { "data-work": "recruitment" },
+        `${w.count} ${w.name} at `,
+        goto(w.at, open),
+        `: ${w.turnsLeft} turns left, ${cost(world, w.perTurn)} a turn`,
+      ),
     ),
   ];
   list("works", works, "Nothing under way.");
@@ -124,7 +165,11 @@ function refusal(world, b, p, square) {
   const mine = world.record.buildings.filter((x) => same(x.at, p)).map((x) => x.name);
   const missing = (b.needs || []).filter((n) => !mine.includes(n));
   if (missing.length) return `needs ${missing.join(" and ")} on this square`;
-  if (b.characteristics && "hernec" in b.characteristics && !world.record.champions.some((c) => same(c.at, p))) {
+  if (
+    b.characteristics &&
+    "hernec" in b.characteristics &&
+    !world.record.champions.some((c) => same(c.at, p))
+  ) {
     return "needs one of your champions on this square";
   }
   const short = world.resources().filter((n, i) => (b.cost[n] || 0) > world.record.stock[i]);
@@ -143,13 +188,25 @@ export function drawSquare(world, p, avail, act) {
   const here = world.piecesAt(p.x, p.y);
   const parts = [
     h("h2", { text: `Square ${at(p)}${terrain ? ` — ${terrain.name}` : " — unexplored"}` }),
-    terrain ? h("p", { text: `Entering costs ${terrain.move} movement point${terrain.move > 1 ? "s" : ""}.` }) : null,
-    square ? h("p", { class: "resources", text: "Holds " + square.resources.map((v, i) => `${v} ${names[i]}`).join(", ") + "." }) : null,
+    terrain
+      ? h("p", { text: `Entering costs ${terrain.move} movement point${terrain.move > 1 ? "s" : ""}.` })
+      : null,
+    square
+      ? h("p", {
+          class: "resources",
+          text: "Holds " + square.resources.map((v, i) => `${v} ${names[i]}`).join(", ") + ".",
+        })
+      : null,
     h(
       "ul",
       { class: "here" },
       ...(here.length
-        ? here.map((x) => h("li", { class: x.owner, text: `${x.owner === "mine" ? "Your" : x.player + "'s"} ${x.kind} ${x.name}` }))
+        ? here.map((x) =>
+            h("li", {
+              class: x.owner,
+              text: `${x.owner === "mine" ? "Your" : x.player + "'s"} ${x.kind} ${x.name}`,
+            }),
+          )
         : [h("li", { text: "Nothing stands here that you can see." })]),
     ),
   ];
@@ -183,12 +240,24 @@ export function drawSquare(world, p, avail, act) {
       h("h3", { text: "Build" }),
       h("ul", { class: "orders" }, ...own.map(item)),
       others.length
-        ? h("details", {}, h("summary", { text: `Buildings of other peoples (${others.length})` }), h("ul", { class: "orders" }, ...others.map(item)))
+        ? h(
+            "details",
+            {},
+            h("summary", { text: `Buildings of other peoples (${others.length})` }),
+            h("ul", { class: "orders" }, ...others.map(item)),
+          )
         : null,
     );
   }
   if (avail && avail.length) {
-    const count = h("input", { id: "recruit-count", type: "number", min: 1, max: 99, value: 1, "aria-label": "Troops to recruit" });
+    const count = h("input", {
+      id: "recruit-count",
+      type: "number",
+      min: 1,
+      max: 99,
+      value: 1,
+      "aria-label": "Troops to recruit",
+    });
     parts.push(
       h("h3", { text: "Recruit" }),
       h("label", {}, "Troops ", count),
@@ -203,10 +272,18 @@ export function drawSquare(world, p, avail, act) {
             h("button", {
               type: "button",
               "data-recruit": c.name,
-              onclick: () => act(`RECRUIT ${Math.max(1, Number(count.value) | 0)} ${c.name} ${at(p)}`, `recruit ${c.name} at ${at(p)}`),
+              onclick: () =>
+                act(
+                  `RECRUIT ${Math.max(1, Number(count.value) | 0)} ${c.name} ${at(p)}`,
+                  `recruit ${c.name} at ${at(p)}`,
+                ),
               text: `Recruit ${c.name}`,
             }),
-            info ? h("span", { text: ` ${info.units} a troop, ${info.turns} turns, ${cost(world, info.cost)} each` }) : null,
+            info
+              ? h("span", {
+                  text: ` ${info.units} a troop, ${info.turns} turns, ${cost(world, info.cost)} each`,
+                })
+              : null,
           );
         }),
       ),
@@ -235,6 +312,8 @@ export function drawSquare(world, p, avail, act) {
       ),
     );
   }
-  parts.push(h("button", { type: "button", class: "close", onclick: () => (section.hidden = true), text: "Close" }));
+  parts.push(
+    h("button", { type: "button", class: "close", onclick: () => (section.hidden = true), text: "Close" }),
+  );
   section.replaceChildren(...parts.filter(Boolean));
 }

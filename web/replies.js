@@ -150,7 +150,12 @@ function caracts(text) {
 function armyTroop(rec) {
   const { piece: troop, fields } = piece(rec);
   delete troop.at; // an army's troops stand at -1,-1: the champion's square counts
-  return { ...troop, units: int(fields.nbTroupes ?? ""), line: int(fields.line ?? ""), col: int(fields.col ?? "") };
+  return {
+    ...troop,
+    units: int(fields.nbTroupes ?? ""),
+    line: int(fields.line ?? ""),
+    col: int(fields.col ?? ""),
+  };
 }
 
 /** GET CHAMPIONS (full records, army up to "endUnits") -> [Champion]. */
@@ -165,9 +170,23 @@ export function parseChampions(lines) {
         army = null;
       } else army.push(line);
     } else if (/^#-?\d+$/.test(line)) {
-      champ = { uid: uidOf(line), name: null, race: null, class: null, caracts: {}, cost: null,
-        upkeep: null, produces: null, player: null, inGame: false, exp: null, level: null,
-        at: null, moveTo: null, army: [] };
+      champ = {
+        uid: uidOf(line),
+        name: null,
+        race: null,
+        class: null,
+        caracts: {},
+        cost: null,
+        upkeep: null,
+        produces: null,
+        player: null,
+        inGame: false,
+        exp: null,
+        level: null,
+        at: null,
+        moveTo: null,
+        army: [],
+      };
       out.push(champ);
     } else if (champ && champ.name === null) {
       champ.name = line; // the line after "#n" is the bare name
@@ -228,7 +247,13 @@ export function parseSquares(lines) {
     const head = /^#(\d+) \((-?\d+),(-?\d+)\)$/.exec(line);
     const [key, value] = keyValue(line);
     if (head) {
-      out.push({ number: Number(head[1]), x: Number(head[2]), y: Number(head[3]), terrain: null, resources: null });
+      out.push({
+        number: Number(head[1]),
+        x: Number(head[2]),
+        y: Number(head[3]),
+        terrain: null,
+        resources: null,
+      });
     } else if (out.length > 0 && key === "terrain") out.at(-1).terrain = int(value);
     else if (out.length > 0 && key === "ressource") out.at(-1).resources = parseStock(value);
   }
@@ -243,7 +268,8 @@ export function parseVisibles(lines) {
   const out = [];
   for (const line of lines) {
     const m = VISIBLE.exec(line);
-    if (m) out.push({ kind: KINDS[m[1]], name: m[2], player: m[3], at: { x: Number(m[4]), y: Number(m[5]) } });
+    if (m)
+      out.push({ kind: KINDS[m[1]], name: m[2], player: m[3], at: { x: Number(m[4]), y: Number(m[5]) } });
   }
   return out;
 }
@@ -263,8 +289,13 @@ export function parseTavern(lines) {
   return records(lines).map((rec) => {
     const fields = Object.fromEntries(rec.slice(3).map(keyValue));
     const bidder = rec[2] !== undefined && rec[2].startsWith("player:") ? rec[2].slice(7) : null;
-    return { uid: uidOf(rec[0]), name: rec[1] ?? null, bidder,
-      turnsBeforeSold: int(fields.turnBeforeSold ?? ""), price: int(fields.price ?? "") };
+    return {
+      uid: uidOf(rec[0]),
+      name: rec[1] ?? null,
+      bidder,
+      turnsBeforeSold: int(fields.turnBeforeSold ?? ""),
+      price: int(fields.price ?? ""),
+    };
   });
 }
 
@@ -281,12 +312,18 @@ export function parseRecord(lines) {
   }
   const part = (name) => sections[name] ?? [];
   return {
-    id: head.id ?? null, name: head.name ?? null,
-    turnsPlayed: int(head.nbTurns ?? ""), turnsLeft: int(head.availTurns ?? ""),
-    race: head.race ?? null, stock: parseStock(head.capital ?? ""),
-    buildings: parseBuildings(part("[towns]")), constructions: parseWorks(part("[under construction]")),
-    troops: parseTroops(part("[troops]")), recruitments: parseWorks(part("[under recruitement]")),
-    champions: parseChampions(part("[champions]")), known: parseRuns(part("[MAP]")),
+    id: head.id ?? null,
+    name: head.name ?? null,
+    turnsPlayed: int(head.nbTurns ?? ""),
+    turnsLeft: int(head.availTurns ?? ""),
+    race: head.race ?? null,
+    stock: parseStock(head.capital ?? ""),
+    buildings: parseBuildings(part("[towns]")),
+    constructions: parseWorks(part("[under construction]")),
+    troops: parseTroops(part("[troops]")),
+    recruitments: parseWorks(part("[under recruitement]")),
+    champions: parseChampions(part("[champions]")),
+    known: parseRuns(part("[MAP]")),
   };
 }
 
@@ -309,23 +346,52 @@ export function newLogStart(previous, current) {
 const at = (text) => parseCoords(text);
 const LOG_KINDS = [
   [/^Turn: (\d+) +\/ avail (-?\d+)$/, (m) => ({ kind: "turn", turn: +m[1], left: +m[2] })],
-  [new RegExp(`^#INFO: d\u00e9marrage construction (.+) \u00e0 ${COORDS}$`),
-    (m) => ({ kind: "started", what: "construction", name: m[1], at: at(m[2]) })],
-  [new RegExp(`^#INFO: d\u00e9marrage recrutement (\\d+) troupes de (.+) \u00e0 ${COORDS}$`),
-    (m) => ({ kind: "started", what: "recruitment", count: +m[1], name: m[2], at: at(m[3]) })],
-  [new RegExp(`^#INFO: (construction|recrutement) (.+) impossible \u00e0 ${COORDS}$`),
-    (m) => ({ kind: "impossible", what: m[1] === "construction" ? "construction" : "recruitment", name: m[2], at: at(m[3]) })],
-  [new RegExp(`^ {3}>> manque (.+) \u00e0 ${COORDS}$`), (m) => ({ kind: "missing", name: m[1], at: at(m[2]) })],
-  [new RegExp(`^#INFO: Nouveau batiment (.+) \u00e0 ${COORDS}$`), (m) => ({ kind: "built", name: m[1], at: at(m[2]) })],
-  [new RegExp(`^#INFO: Nouvelle\\(s\\) troupe\\(s\\) (\\d+) (.+) \u00e0 ${COORDS}$`),
-    (m) => ({ kind: "recruited", count: +m[1], name: m[2], at: at(m[3]) })],
-  [new RegExp(`^Deplacement de (.+) : ${COORDS} -> ${COORDS}$`),
-    (m) => ({ kind: "move", champion: m[1], from: at(m[2]), to: at(m[3]) })],
+  [
+    new RegExp(`^#INFO: d\u00e9marrage construction (.+) \u00e0 ${COORDS}$`),
+    (m) => ({ kind: "started", what: "construction", name: m[1], at: at(m[2]) }),
+  ],
+  [
+    new RegExp(`^#INFO: d\u00e9marrage recrutement (\\d+) troupes de (.+) \u00e0 ${COORDS}$`),
+    (m) => ({ kind: "started", what: "recruitment", count: +m[1], name: m[2], at: at(m[3]) }),
+  ],
+  [
+    new RegExp(`^#INFO: (construction|recrutement) (.+) impossible \u00e0 ${COORDS}$`),
+    (m) => ({
+      kind: "impossible",
+      what: m[1] === "construction" ? "construction" : "recruitment",
+      name: m[2],
+      at: at(m[3]),
+    }),
+  ],
+  [
+    new RegExp(`^ {3}>> manque (.+) \u00e0 ${COORDS}$`),
+    (m) => ({ kind: "missing", name: m[1], at: at(m[2]) }),
+  ],
+  [
+    new RegExp(`^#INFO: Nouveau batiment (.+) \u00e0 ${COORDS}$`),
+    (m) => ({ kind: "built", name: m[1], at: at(m[2]) }),
+  ],
+  [
+    new RegExp(`^#INFO: Nouvelle\\(s\\) troupe\\(s\\) (\\d+) (.+) \u00e0 ${COORDS}$`),
+    (m) => ({ kind: "recruited", count: +m[1], name: m[2], at: at(m[3]) }),
+  ],
+  [
+    new RegExp(`^Deplacement de (.+) : ${COORDS} -> ${COORDS}$`),
+    (m) => ({ kind: "move", champion: m[1], from: at(m[2]), to: at(m[3]) }),
+  ],
   [/^(?:ERROR|ERREUR|erreur):|^wrong line number \(max:\d+\)$/, (m) => ({ kind: "error", text: m.input })],
-  [/^Attaquant : (.*):(-?\d+) {3}Defendant : (.*):(-?\d+)$/,
-    (m) => ({ kind: "battle", attacker: m[1], attackerPower: +m[2], defender: m[3], defenderPower: +m[4] })],
-  [/^Champion (.+) \((.*)\) est mort sur le champ de bataille$/, (m) => ({ kind: "death", champion: m[1], player: m[2] })],
-  [/^Champion (.+) \((.*)\) a fuit le champ de bataille$/, (m) => ({ kind: "flee", champion: m[1], player: m[2] })],
+  [
+    /^Attaquant : (.*):(-?\d+) {3}Defendant : (.*):(-?\d+)$/,
+    (m) => ({ kind: "battle", attacker: m[1], attackerPower: +m[2], defender: m[3], defenderPower: +m[4] }),
+  ],
+  [
+    /^Champion (.+) \((.*)\) est mort sur le champ de bataille$/,
+    (m) => ({ kind: "death", champion: m[1], player: m[2] }),
+  ],
+  [
+    /^Champion (.+) \((.*)\) a fuit le champ de bataille$/,
+    (m) => ({ kind: "flee", champion: m[1], player: m[2] }),
+  ],
 ];
 
 /** One log line -> { kind, ...its fields }; { kind: "other" } when unknown. */
@@ -343,9 +409,14 @@ export function classifyLogLine(line) {
 // literal "~ 3" in place of the victim's name.
 const ARMY_LINE = /^([1-3]):((?:\d+ \S.*)?)$/;
 const BATTLE_LINES = [
-  /^DEBUT TOUR$/, /^ARMEE DE(?: |$)/, ARMY_LINE, /^-{36}$/,
-  /^.+ \(.*\) --> .+ \(.*\) dommage: -?\d+ {3}-?\d+ morts$/, /^.+ \(.*\) --> .* \(.*\)pare$/,
-  /^Unite morte: .+ \(.*\)$/, /^.+ n'a rien a taper !$/,
+  /^DEBUT TOUR$/,
+  /^ARMEE DE(?: |$)/,
+  ARMY_LINE,
+  /^-{36}$/,
+  /^.+ \(.*\) --> .+ \(.*\) dommage: -?\d+ {3}-?\d+ morts$/,
+  /^.+ \(.*\) --> .* \(.*\)pare$/,
+  /^Unite morte: .+ \(.*\)$/,
+  /^.+ n'a rien a taper !$/,
 ];
 
 /** Log lines -> entries: one per line, or one per battle report with its summary (powers from creatures, the rules' list, when given). */
@@ -354,7 +425,10 @@ export function groupLog(lines, creatures) {
   let battle = null; // the report being read: it runs to the first line no battle writes
   for (const line of lines) {
     const info = classifyLogLine(line);
-    if (battle && (BATTLE_LINES.some((re) => re.test(line)) || info.kind === "death" || info.kind === "flee")) {
+    if (
+      battle &&
+      (BATTLE_LINES.some((re) => re.test(line)) || info.kind === "death" || info.kind === "flee")
+    ) {
       battle.lines.push(line);
       continue;
     }
@@ -368,10 +442,15 @@ export function groupLog(lines, creatures) {
 
 // "1:20 milicien   10 milicien   " -> [{ units: 20, name: "milicien" }, ...]
 function stacks(body) {
-  return body.trim() === "" ? [] : body.trim().split(/ {3,}/).map((stack) => {
-    const m = /^(\d+) (.+)$/.exec(stack);
-    return { units: Number(m[1]), name: m[2] };
-  });
+  return body.trim() === ""
+    ? []
+    : body
+        .trim()
+        .split(/ {3,}/)
+        .map((stack) => {
+          const m = /^(\d+) (.+)$/.exec(stack);
+          return { units: Number(m[1]), name: m[2] };
+        });
 }
 
 // A unit's own share of its side's power, as the game counts it.
@@ -384,7 +463,9 @@ const sum = (list, f) => list.reduce((s, x) => s + f(x), 0);
 function powerAfter(power, first, last, creatures) {
   const units = sum(first, (s) => s.units);
   if (units === 0) return power;
-  const base = new Map((creatures ?? []).map((c) => [c.name.toLowerCase(), unitBase(c.characteristics ?? {})]));
+  const base = new Map(
+    (creatures ?? []).map((c) => [c.name.toLowerCase(), unitBase(c.characteristics ?? {})]),
+  );
   const known = [...first, ...last].every((s) => base.has(s.name.toLowerCase()));
   if (!known) return Math.round((power * sum(last, (s) => s.units)) / units);
   const b = (s) => base.get(s.name.toLowerCase());
@@ -416,8 +497,11 @@ export function battleSummary(reportLines, creatures) {
   const first = drawings[0] ?? [[], []];
   const last = drawings.at(-1) ?? [[], []];
   const make = (i, player, power) => ({
-    player, power, powerAfter: powerAfter(power, first[i], last[i], creatures),
-    units: sum(first[i], (s) => s.units), unitsAfter: sum(last[i], (s) => s.units),
+    player,
+    power,
+    powerAfter: powerAfter(power, first[i], last[i], creatures),
+    units: sum(first[i], (s) => s.units),
+    unitsAfter: sum(last[i], (s) => s.units),
   });
   const attacker = make(0, head.attacker ?? null, head.attackerPower ?? 0);
   const defender = make(1, head.defender ?? null, head.defenderPower ?? 0);
