@@ -1,14 +1,14 @@
 // A person's pace against the server's idle limits for connections not yet
-// in play (here 1 second): the page connects only when the login is sent,
-// and a people chosen after the server gave up on the connection still
-// founds the kingdom.
+// in play: here a line that comes more than a second after the previous one
+// closes the connection unread. The page connects only when the login is
+// sent, and a people chosen too late for the server still founds the kingdom.
 import assert from "node:assert/strict";
 import { after, afterEach, before, test } from "node:test";
 import { shown, startGame, wait } from "./harness.mjs";
 
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 let game;
-before(async () => { game = await startGame({ idle: [1, 1] }); });
+before(async () => { game = await startGame({ idle: [1, 60] }); });
 afterEach(() => game.endTest());
 after(() => game.close());
 
