@@ -26,7 +26,29 @@ bool WRITEALL(int FD, const std::string& DATA) {
   return true;
 }
 
+// Flushes the directory that holds PATH: a rename is an entry of the
+// directory, which a power cut may take back until the directory is on disk.
+bool SYNCDIRECTORY(const std::string& PATH, std::string& ERROR) {
+  const std::size_t SLASH = PATH.rfind('/');
+  const std::string DIR =
+      SLASH == std::string::npos ? "." : (SLASH == 0 ? "/" : PATH.substr(0, SLASH));
+  const int FD = ::open(DIR.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  bool OK = FD >= 0 && SAVECALLS().FSYNC(FD) == 0;
+  if (!OK) {
+    ERROR = DIR + ": " + std::strerror(errno);
+  }
+  if (FD >= 0) {
+    ::close(FD);
+  }
+  return OK;
+}
+
 }  // namespace
+
+tSaveCalls& SAVECALLS() {
+  static tSaveCalls CALLS{&::fsync, &::rename};
+  return CALLS;
+}
 
 std::string FILETEXT(const cBuffer& B) {
   std::string DATA;
@@ -59,7 +81,7 @@ bool WRITEANDRENAME(const std::string& DATA, const std::string& PATH, const std:
     OK = ::fchmod(FD, LIKE->st_mode & 07777) == 0 &&
          (!CHOWN || ::fchown(FD, LIKE->st_uid, LIKE->st_gid) == 0);
   }
-  OK = OK && WRITEALL(FD, DATA) && ::fsync(FD) == 0;
+  OK = OK && WRITEALL(FD, DATA) && SAVECALLS().FSYNC(FD) == 0;
   if (!OK) {
     ERROR = TMPPATH + ": " + std::strerror(errno);
   }
@@ -67,14 +89,15 @@ bool WRITEANDRENAME(const std::string& DATA, const std::string& PATH, const std:
     OK = false;
     ERROR = TMPPATH + ": " + std::strerror(errno);
   }
-  if (OK && std::rename(TMPPATH.c_str(), PATH.c_str()) != 0) {
+  if (OK && SAVECALLS().RENAME(TMPPATH.c_str(), PATH.c_str()) != 0) {
     OK = false;
     ERROR = PATH + ": " + std::strerror(errno);
   }
   if (!OK) {
     std::remove(TMPPATH.c_str());
+    return false;
   }
-  return OK;
+  return SYNCDIRECTORY(PATH, ERROR);
 }
 
 }  // namespace

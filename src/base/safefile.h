@@ -6,8 +6,10 @@
 
 /// Writes every line of B, each followed by CR LF, into PATH without ever
 /// leaving PATH half written: the lines go to TMPPATH (same directory), are
-/// flushed to disk, then TMPPATH is renamed over PATH. On failure PATH keeps its
-/// previous content, TMPPATH is removed, and ERROR says why.
+/// flushed to disk, TMPPATH is renamed over PATH and the directory is flushed
+/// too (the rename is on disk only then). On failure PATH keeps its previous
+/// content (or, when only the directory could not be flushed, holds the new
+/// one), TMPPATH is removed, and ERROR says why.
 bool SAVEFILEATOMIC(const cBuffer& B, const std::string& PATH, const std::string& TMPPATH,
                     std::string& ERROR);
 /// The same for text already made by FILETEXT.
@@ -20,3 +22,11 @@ bool SAVETEXTATOMICKEEPING(const std::string& DATA, const std::string& PATH,
                            const std::string& TMPPATH, unsigned NEWMODE, std::string& ERROR);
 /// The bytes SAVEFILEATOMIC writes for B: every line followed by CR LF.
 std::string FILETEXT(const cBuffer& B);
+
+/// The system calls by which a save reaches the disk: the real ones, unless a
+/// test puts in its own to watch their order.
+struct tSaveCalls {
+  int (*FSYNC)(int FD);
+  int (*RENAME)(const char* FROM, const char* TO);
+};
+tSaveCalls& SAVECALLS();
