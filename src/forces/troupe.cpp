@@ -144,13 +144,14 @@ sResultBuild cListeCreaturesEnCours::BUILDNEWCREATURE(int32_t NB, cCreature* MOB
   }
   cBuffer* OUT = PLAYEROUTPUT(FJOUEUR);
   // A countdown of 0 never ends, and one beyond 32 bits cannot be kept; nor can
-  // a troop count more creatures than 32 bits hold. Such a recruitment is
-  // refused like one that no building allows.
+  // a troop count more creatures than 32 bits hold; nor may one player have
+  // more than MAXWORKS under way (a file holding more is read whole, and takes
+  // no more). Such a recruitment is refused like one that no building allows.
   const int64_t TURNS = int64_t{NB} * int64_t{MOB->FNBTOURSNEC};
   const bool ENDS = TURNS > 0 && TURNS <= std::numeric_limits<int32_t>::max();
   const bool COUNTFITS =
       int64_t{NB} * int64_t{MOB->FNBUNITS} <= std::numeric_limits<int32_t>::max();
-  if (!ENDS || !COUNTFITS || !TESTCREATURESPRESENTS(MOB, POSITION)) {
+  if (!ENDS || !COUNTFITS || COUNT() >= MAXWORKS || !TESTCREATURESPRESENTS(MOB, POSITION)) {
     if (OUT != nullptr) {
       OUT->WRITELN("#INFO: recrutement %s impossible \xE0 %s", MOB->FNAME, COORDTOSTRING(POSITION));
     }

@@ -92,13 +92,16 @@ class cListeCreaturesEnCours
  public:
   using tListePieces::tListePieces;
 
+  /// Recruitments one player may have under way (see the constructions' bound).
+  static constexpr int32_t MAXWORKS = 1000;
+
   /// Whether one of the player's buildings standing on POSITION recruits MOB.
   bool TESTCREATURESPRESENTS(const cCreature* MOB, tcoordMap POSITION);
   /// Starts the recruitment of NB troops of MOB on POSITION (NB times the
   /// creature's turns, the creature's installments all along), or refuses it:
   /// no building there recruits MOB, NB below 1, a creature without turns, a
-  /// countdown beyond the 32-bit range, or a troop of more creatures than a
-  /// 32-bit count holds. sBuildOK or sBuildError.
+  /// countdown beyond the 32-bit range, a troop of more creatures than a
+  /// 32-bit count holds, or MAXWORKS under way. sBuildOK or sBuildError.
   sResultBuild BUILDNEWCREATURE(int32_t NB, cCreature* MOB, tcoordMap POSITION);
   /// Makes the finished recruitment MOB a new troop of its destination list
   /// (the player's TROUPES), then removes and destroys MOB.

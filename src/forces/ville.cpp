@@ -96,9 +96,10 @@ sResultBuild cListeBatimentsEnCours::BUILDNEWBATIMENT(cBatiment* MOB, tcoordMap 
   }
   // Reasons of an earlier attempt must not be reported for this one.
   BUFFERCONSTRUCTION.CLEAR();
-  // A building without turns would stay under construction for ever.
-  const bool ALLOWED = MOB->FNBTOURSNEC > 0 && FJOUEUR->CARTE.INMAT(POSITION) &&
-                       TESTBATIMENTSPRESENTS(MOB, POSITION);
+  // A building without turns would stay under construction for ever. A file
+  // may hold more than MAXWORKS (it is read whole); it takes no more.
+  const bool ALLOWED = MOB->FNBTOURSNEC > 0 && COUNT() < MAXWORKS &&
+                       FJOUEUR->CARTE.INMAT(POSITION) && TESTBATIMENTSPRESENTS(MOB, POSITION);
   if (!ALLOWED) {
     FJOUEUR->OUTPUT.WRITELN("#INFO: construction %s impossible \xE0 %s", MOB->FNAME,
                             COORDTOSTRING(POSITION));

@@ -58,12 +58,17 @@ class cListeBatimentsEnCours
  public:
   using tListePieces::tListePieces;
 
+  /// Constructions one player may have under way: one account sending BUILD in
+  /// a loop would otherwise grow the server's memory and its file without end.
+  static constexpr int32_t MAXWORKS = 1000;
+
   /// Whether MOB may be built on POSITION: a champion of the player there when
   /// MOB has "hernec", and every building MOB requires standing there. The
   /// first missing requirement is left in BUFFERCONSTRUCTION as a reason line.
   bool TESTBATIMENTSPRESENTS(const cBatiment* MOB, tcoordMap POSITION);
   /// Starts a construction of MOB on POSITION, a square the player knows, or
-  /// refuses it (also for a building without turns): sBuildOK or sBuildNeedBatiment.
+  /// refuses it (also for a building without turns, and when MAXWORKS are under
+  /// way): sBuildOK or sBuildNeedBatiment.
   sResultBuild BUILDNEWBATIMENT(cBatiment* MOB, tcoordMap POSITION);
   /// Makes the finished construction MOB a building of its destination list
   /// (the player's VILLES) with a free identifier there, then removes and

@@ -154,3 +154,45 @@ TEST_F(Players, ARaceThatIsNotFoundIsWrittenEmpty) {
   J->CHGRACE("PLAINIERS");
   EXPECT_NE(J->RACE, nullptr);
 }
+
+TEST_F(Players, APlayerHasAtMostAThousandWorksUnderWayAndAFileWithMoreIsReadWhole) {
+  cJoueur* J = NEWPLAYER("carl");
+  const tcoordMap HOME = J->CHAMPIONS->ITEM(0)->FPOSITION;
+  cBatiment* BOURG = JEUBATIMENTS->SEARCHBATIMENT("bourg");
+  cCreature* MILICIEN = JEUCREATURES->SEARCHCREATURE("milicien");
+  J->VILLES->WIZARDBATIMENT(BOURG, HOME);
+  const auto BOUND = [&](sResultBuild BUILT, sResultBuild RECRUITED) {
+    J->OUTPUT.CLEAR();
+    EXPECT_EQ(J->CONSTRUCTIONS->BUILDNEWBATIMENT(BOURG, HOME), BUILT);
+    EXPECT_EQ(J->RECRUTEMENTS->BUILDNEWCREATURE(1, MILICIEN, HOME), RECRUITED);
+  };
+  for (int32_t I = 0; I < 1000; ++I) {
+    BOUND(sBuildOK, sBuildOK);
+  }
+  BOUND(sBuildNeedBatiment, sBuildError);
+  const std::string AT = std::to_string(HOME.X) + "," + std::to_string(HOME.Y);
+  EXPECT_EQ(J->OUTPUT.LINES(),
+            (std::vector<std::string>{"#INFO: construction bourg impossible \xE0 " + AT,
+                                      "#INFO: recrutement milicien impossible \xE0 " + AT}));
+
+  // One more of each in the file, as an older server could write it: all are read.
+  JEUJOUEURS->SAVEPLAYERS();
+  const fs::path CARL = GAME.DIR.PATH() / "players" / "carl.plr";
+  std::string TEXT = testsupport::READFILE(CARL);
+  for (const std::string SECTION : {"[under construction]", "[under recruitement]"}) {
+    const std::string HEAD = SECTION + "\r\nnbLines:1000\r\n";
+    const std::size_t FIRST = TEXT.find(HEAD) + HEAD.size();
+    const std::string RECORD = TEXT.substr(FIRST, TEXT.find("\r\n#1\r\n", FIRST) + 2 - FIRST);
+    ASSERT_EQ(RECORD.rfind("#0\r\n", 0), 0u) << RECORD;
+    TEXT.replace(FIRST - HEAD.size(), HEAD.size(),
+                 SECTION + "\r\nnbLines:1001\r\n#5000" + RECORD.substr(2));
+  }
+  std::ofstream(CARL, std::ios::binary | std::ios::trunc) << TEXT;
+  ASSERT_EQ(RESTART(), "");
+  J = JEUJOUEURS->FIND("carl");
+  BOURG = JEUBATIMENTS->SEARCHBATIMENT("bourg");  // the rules were read again
+  MILICIEN = JEUCREATURES->SEARCHCREATURE("milicien");
+  EXPECT_EQ(J->CONSTRUCTIONS->COUNT(), 1001);
+  EXPECT_EQ(J->RECRUTEMENTS->COUNT(), 1001);
+  BOUND(sBuildNeedBatiment, sBuildError);
+}
