@@ -21,6 +21,7 @@ struct tConsoleOutput {
   bool NONBLOCKING = false;  // writes return at once (EAGAIN: the rest waits)
   bool SOCKET = false;       // written with send(), which can be told not to wait
   bool BROKEN = false;       // the reader has gone: lines are dropped quietly
+  bool BATCH = false;        // lines wait for CONSOLEFLUSH
   std::string QUEUE;         // bytes waiting, from QUEUESTART on
   std::size_t QUEUESTART = 0;
   uint64_t DROPPED = 0;
@@ -126,7 +127,7 @@ void CONSOLE(const std::string& LINE) {
     return;
   }
   TEXT += '\n';
-  if (WAITING(O) == 0 && O.DROPPED == 0) {
+  if (!O.BATCH && WAITING(O) == 0 && O.DROPPED == 0) {
     const std::size_t W = WRITESOME(O, TEXT.data(), TEXT.size());
     if (O.BROKEN || W == TEXT.size()) {
       return;
@@ -138,7 +139,13 @@ void CONSOLE(const std::string& LINE) {
     return;
   }
   O.QUEUE += TEXT;
-  FLUSHQUEUE(O);
+  if (!O.BATCH) {
+    FLUSHQUEUE(O);
+  }
+}
+
+void CONSOLEBATCH(bool ON) {
+  OUT().BATCH = ON;
 }
 
 void CONSOLEOPEN() {

@@ -32,6 +32,10 @@ constexpr std::size_t CONSOLEMAXQUEUE = 1 << 20;
 /// its own (the shell's is left as it is). A regular file, which never makes a
 /// writer wait, keeps plain writes.
 void CONSOLEOPEN();
+/// From now on (ON) lines wait in the queue, within its bound, until
+/// CONSOLEFLUSH writes them in one go: the game loop flushes once a wake-up,
+/// before it sleeps, instead of writing each line by itself.
+void CONSOLEBATCH(bool ON);
 /// Writes what the output takes now of the waiting lines.
 void CONSOLEFLUSH();
 /// Bytes of lines waiting for the output.

@@ -294,6 +294,8 @@ void cServer::GAMELOOP() {
   PULSE = 0;
   // Pass 0 saves, as every 6000th does.
   STARTSAVE(false);
+  // The console lines of one wake-up go out in one write at its end.
+  CONSOLEBATCH(true);
   std::array<epoll_event, 128> EVENTS{};
   while (STATESERVER == RUNNING) {
     if (FSTOPREQUESTED != 0) {
@@ -340,4 +342,6 @@ void cServer::GAMELOOP() {
     PASSES(SDL_GetTicks());
     CONSOLEFLUSH();
   }
+  CONSOLEBATCH(false);
+  CONSOLEFLUSH();
 }
