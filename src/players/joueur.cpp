@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <unordered_set>
 #include <vector>
 
 #include "base/console.h"
@@ -314,21 +315,39 @@ void cListeJoueurs::LOADPLAYERS() {
   }
   // File-name order: the same directory always loads the same way.
   std::sort(NAMES.begin(), NAMES.end());
+  // The names and identifiers taken so far, so that each file is checked
+  // against the others in constant time rather than by searching (and so
+  // sorting) the whole list again for each.
+  std::unordered_set<std::string> NAMESTAKEN;
+  std::unordered_set<int32_t> UIDSTAKEN;
+  for (int32_t I = 0; I < COUNT(); ++I) {
+    NAMESTAKEN.insert(LOWERCASE(ITEM(I)->FNAME));
+    UIDSTAKEN.insert(ITEM(I)->FUID);
+  }
+  const cJoueur* LAST = nullptr;
   for (const auto& NAME : NAMES) {
     auto J = std::make_unique<cJoueur>();
     J->LOAD(NAME);
     // Two players of one name would be saved to one file, one over the other.
-    if (FIND(J->FNAME) != nullptr) {
+    if (!NAMESTAKEN.insert(LOWERCASE(J->FNAME)).second) {
       throw LOADERROR(PLAYERSDIR + NAME, 2, "name:" + J->FNAME,
                       "is the name of a player of another file");
     }
-    if (FIND(J->FUID) != nullptr) {
+    if (UIDSTAKEN.contains(J->FUID)) {
       const int32_t TAKEN = J->FUID;
       J->FUID = FINDAVAILUID();
       CONSOLE("joueur " + J->FNAME + " : uid " + std::to_string(TAKEN) +
               " deja pris, nouveau uid " + std::to_string(J->FUID));
     }
+    UIDSTAKEN.insert(J->FUID);
+    LAST = J.get();
     ADD(std::move(J));
+  }
+  // The order the searches of each file left: the players before the last in
+  // identifier order, the last one after them.
+  if (LAST != nullptr) {
+    SORT(sSortByUID);
+    ADD(EXTRACT(LAST));
   }
 }
 

@@ -145,6 +145,26 @@ TEST_F(Players, APlayerFileWhoseIdentifierIsTakenGetsAFreeOne) {
   EXPECT_EQ(CONSOLELOG.LINES().back(), "joueur bob : uid 0 deja pris, nouveau uid 1");
 }
 
+TEST_F(Players, PlayersLoadInTheOrderTheirFilesChecksLeaveIdentifierOrderButTheLast) {
+  const std::pair<const char*, const char*> FILES[] = {
+      {"a", "#3"}, {"b", "#0"}, {"c", "#2"}, {"d", "#1"}};
+  for (const auto& [NAME, UID] : FILES) {
+    NEWPLAYER(NAME);
+  }
+  JEUJOUEURS->SAVEPLAYERS();
+  for (const auto& [NAME, UID] : FILES) {
+    const fs::path PLR = GAME.DIR.PATH() / "players" / (std::string(NAME) + ".plr");
+    const std::string TEXT = testsupport::READFILE(PLR);
+    std::ofstream(PLR, std::ios::binary | std::ios::trunc) << UID << TEXT.substr(TEXT.find('\r'));
+  }
+  ASSERT_EQ(RESTART(), "");
+  std::vector<std::string> ORDER;
+  for (int32_t I = 0; I < JEUJOUEURS->COUNT(); ++I) {
+    ORDER.push_back(JEUJOUEURS->ITEM(I)->FNAME);
+  }
+  EXPECT_EQ(ORDER, (std::vector<std::string>{"b", "c", "a", "d"}));
+}
+
 TEST_F(Players, ARaceThatIsNotFoundIsWrittenEmpty) {
   cJoueur* J = NEWPLAYER("alice");
   J->CHGRACE("martiens");
