@@ -144,8 +144,12 @@ class tListeMobilesBase {
   /// Sorts with LESS(a, b) on the elements; the order of equal elements is kept.
   template <class LESS>
   void SORTWITH(LESS LESSTHAN) {
-    std::stable_sort(FITEMS.begin(), FITEMS.end(),
-                     [&](const HOLDER& A, const HOLDER& B) { return LESSTHAN(*PTR(A), *PTR(B)); });
+    const auto ORDER = [&](const HOLDER& A, const HOLDER& B) { return LESSTHAN(*PTR(A), *PTR(B)); };
+    // Searches sort before they look: a list already in that order (the
+    // common case of searches on one key) is only checked, in one pass.
+    if (!std::is_sorted(FITEMS.begin(), FITEMS.end(), ORDER)) {
+      std::stable_sort(FITEMS.begin(), FITEMS.end(), ORDER);
+    }
   }
 
   /// The element with that identifier, or nullptr; the list is left in uid order.
