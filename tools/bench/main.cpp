@@ -484,7 +484,7 @@ void MEASUREPLAYERS(const cPlayersGame& GAME, const tOptions& O, int64_t ECHOP50
       std::string NOTE =
           std::string("start-up ") + START + " s" +
           (N >= 10000
-               ? " (target " + std::to_string(N / 20000) + " s: " + AGAINST(STARTUS, N * 50LL) + ")"
+               ? " (target " + std::string(TARGET) + " s: " + AGAINST(STARTUS, N * 50LL) + ")"
                : "") +
           ", " + std::to_string(PERPLAYER) +
           " KiB resident a player (target 5: " + AGAINST(PERPLAYER, 5) + "), login p50 ";
