@@ -2,9 +2,11 @@
 
 #include <netinet/in.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -76,7 +78,7 @@ bool cServer::ACCEPTCLIENT(uint32_t NOW) {
     return false;
   }
   CONSOLE("Incoming connection");
-  if (CLIENTS->GETCOUNT() >= MAXCLIENTS && !FREESLOT()) {
+  if (CLIENTS->GETCOUNT() >= FMAXCLIENTS && !FREESLOT()) {
     CONSOLE("Client refused: too many clients");
     ::close(FD);
     return true;
@@ -115,4 +117,29 @@ void cServer::DROP(cClientInfos& C, const char* ENDING) {
   // Closing the socket ends its watch; events already reported for it find no
   // client with its FID.
   CLIENTS->DEL(&C);
+}
+
+int32_t FITDESCRIPTORS(int32_t WANTED) {
+  const auto NEEDED = static_cast<rlim_t>(WANTED) + cServer::SPAREDESCRIPTORS;
+  rlimit L{};
+  if (getrlimit(RLIMIT_NOFILE, &L) != 0) {
+    return WANTED;
+  }
+  if (L.rlim_cur != RLIM_INFINITY && L.rlim_cur < NEEDED) {
+    // Never lowered: a limit already above the need is the operator's.
+    L.rlim_cur = L.rlim_max == RLIM_INFINITY ? NEEDED : std::min<rlim_t>(NEEDED, L.rlim_max);
+    setrlimit(RLIMIT_NOFILE, &L);
+    getrlimit(RLIMIT_NOFILE, &L);
+  }
+  if (L.rlim_cur == RLIM_INFINITY || L.rlim_cur >= NEEDED) {
+    return WANTED;
+  }
+  // Serving fewer players beats not serving: the cap shrinks to what fits and
+  // the console says how to get the rest.
+  const auto SPARE = static_cast<rlim_t>(cServer::SPAREDESCRIPTORS);
+  const int32_t FIT = L.rlim_cur > SPARE ? static_cast<int32_t>(L.rlim_cur - SPARE) : 1;
+  CONSOLE(std::to_string(WANTED) + " clients need " + std::to_string(NEEDED) +
+          " open files but the system allows " + std::to_string(L.rlim_cur) + ": at most " +
+          std::to_string(FIT) + " clients (raise the hard limit, e.g. LimitNOFILE=, for more)");
+  return FIT;
 }

@@ -43,7 +43,7 @@ std::optional<tServerOptions> PARSESERVEROPTIONS(const std::vector<std::string>&
       JOINED = true;
     }
     if (NAME != "--dir" && NAME != "--port" && NAME != "--idle-busy" && NAME != "--idle-quiet" &&
-        NAME != "--seed") {
+        NAME != "--seed" && NAME != "--max-clients") {
       ERROR = "unknown option " + ARGS[I] + " (--help lists them)";
       return std::nullopt;
     }
@@ -74,6 +74,14 @@ std::optional<tServerOptions> PARSESERVEROPTIONS(const std::vector<std::string>&
         return std::nullopt;
       }
       O.SEED = *S;
+    } else if (NAME == "--max-clients") {
+      const auto N = PARSEUNSIGNED(VALUE, 1, MAXCLIENTSLIMIT);
+      if (!N) {
+        ERROR = "--max-clients takes a number of clients from 1 to " +
+                std::to_string(MAXCLIENTSLIMIT) + ", not '" + VALUE + "'";
+        return std::nullopt;
+      }
+      O.MAXCLIENTS = static_cast<int32_t>(*N);
     } else {
       const auto S = PARSEUNSIGNED(VALUE, 1, MAXIDLESECONDS);
       if (!S) {
@@ -100,6 +108,9 @@ std::string SERVERUSAGE(const std::string& PROGRAM) {
          "                     reached play is dropped while others are active\n"
          "                     (default 5)\n"
          "  --idle-quiet S     the same when the network is quiet (default 20)\n"
+         "  --max-clients N    most clients connected at once (default 512); the\n"
+         "                     server raises its open-file limit to fit them, or\n"
+         "                     serves fewer when the system's hard limit is lower\n"
          "  --seed N           seed the random generator with N instead of the clock,\n"
          "                     so that a game replays the same (tests, examples)\n"
          "  --help             this text\n"

@@ -15,6 +15,8 @@ struct tServerOptions {
   /// active, and when the network is quiet.
   uint32_t IDLEBUSYMS = 5000;
   uint32_t IDLEQUIETMS = 20000;
+  /// Most clients connected at once.
+  int32_t MAXCLIENTS = 512;
   /// A fixed seed for the random generator (reproducible games); the clock
   /// seeds it otherwise.
   std::optional<uint64_t> SEED;
@@ -24,6 +26,9 @@ struct tServerOptions {
 
 /// Longest idle limit an option may give, in seconds.
 constexpr uint32_t MAXIDLESECONDS = 3600;
+/// Largest client cap an option may give (the kernel's usual ceiling of open
+/// files is about a million).
+constexpr int32_t MAXCLIENTSLIMIT = 1000000;
 
 /// Parses the arguments that follow the program's name ("--port 9091" or
 /// "--port=9091"); on a bad argument returns nothing and says why in ERROR.

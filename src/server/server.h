@@ -37,8 +37,10 @@ class cServer {
   /// trickles its bytes; three times the quiet idle limit when that is longer,
   /// so that a longer limit is not cut short by it.
   static constexpr uint32_t LOGINDEADLINE = 60000;
-  /// Most clients at once.
-  static constexpr int32_t MAXCLIENTS = 512;
+  /// Descriptors kept beside the clients' sockets: the standard streams, the
+  /// listening socket, the event watch, the wake pipe, a file being saved and
+  /// its directory, and room for the libraries.
+  static constexpr int32_t SPAREDESCRIPTORS = 64;
   /// Most bytes waiting to be sent to one client before its lines wait: no
   /// more of its lines are acted on until its socket has taken the excess, so
   /// a client holds at most this bound and one reply, however long.
@@ -128,6 +130,7 @@ class cServer {
   uint32_t FIDLEBUSY = TIMEOUT_ACTIVE;
   uint32_t FIDLEQUIET = TIMEOUT_LOGIN;
   uint32_t FDEADLINE = LOGINDEADLINE;
+  int32_t FMAXCLIENTS = 512;
   TCPsocket SOCK = nullptr;
   int FLISTENFD = -1;
   int FEPOLL = -1;
@@ -163,6 +166,11 @@ class cServer {
   static int FWAKEPIPE[2];
   static void WAKE();
 };
+
+/// Raises the soft open-file limit to what WANTED connections need, up to the
+/// hard limit; returns how many clients fit (WANTED, or fewer with the reason
+/// on the console, at least 1).
+int32_t FITDESCRIPTORS(int32_t WANTED);
 
 /// Saves the world's changed squares and every changed player at once; called
 /// at the graceful stop.

@@ -163,8 +163,11 @@ TEST_F(Server, BurstsOfConnectionsKeepNeitherTheNextPlayerWaitingNorAnyUngreeted
 }
 
 TEST_F(Server, OneAddressHoldingEverySlotWithoutLoggingInGivesWayAndGoesAtTheDeadline) {
+  // The cap is the option's: a server of 8 slots.
+  EXPECT_EQ(SERVER->STOP(), 0);
+  SERVER = SERVE(DIR.PATH(), {"--max-clients", "8"});
   std::vector<std::unique_ptr<cConnection>> HOLDERS;
-  for (int I = 0; I < 512; ++I) {
+  for (int I = 0; I < 8; ++I) {
     HOLDERS.push_back(std::make_unique<cConnection>());
     HOLDERS.back()->START(PORT());
   }
@@ -172,7 +175,8 @@ TEST_F(Server, OneAddressHoldingEverySlotWithoutLoggingInGivesWayAndGoesAtTheDea
   for (auto& C : HOLDERS) {
     GREETED += C->LINES(2, 10000ms) == Lines{"Welcome", "login"} ? 1 : 0;
   }
-  ASSERT_EQ(GREETED, 512);
+  ASSERT_EQ(GREETED, 8);
+  EXPECT_EQ(CountOf(SERVER->CONSOLE(), "gives its slot"), 0);
   const auto T0 = Clock::now();
   // One byte every 2 s, never a whole line: under every idle limit.
   const auto TRICKLE = [&HOLDERS] {
@@ -190,7 +194,7 @@ TEST_F(Server, OneAddressHoldingEverySlotWithoutLoggingInGivesWayAndGoesAtTheDea
     TRICKLE();
     EXPECT_TRUE(PLAYER.WHOAMI());
   }
-  EXPECT_EQ(CountOf(SERVER->CONSOLE(), "Client 1 login deadline disconnect\n"), 511);
+  EXPECT_EQ(CountOf(SERVER->CONSOLE(), "Client 1 login deadline disconnect\n"), 7);
 }
 
 // Runs that end without serving, while another server holds the port: the
@@ -206,6 +210,7 @@ TEST_F(Server, RunsThatCannotOrNeedNotServeEndWithTheirCodeNamingWhy) {
       {{"--help"}, "", "", 0, "--idle-quiet S"},
       {{"--version"}, "", "", 0, "royaumes-server "},
       {{"--port", "99999"}, "", "", 2, "--port takes a port number"},
+      {{"--max-clients", "0"}, "", "", 2, "--max-clients takes a number of clients"},
       {{"--dir", "none"}, "", "", 1, "cannot use the game directory"},
       {{},
        "players/accounts.zrk",

@@ -90,4 +90,20 @@ TEST(Client, TheGameCopysAccountsFitALineAndItsChampionsAreCopiedInTurn) {
                 "\r\n#10\r\nbench3\r\nrace:A\r\n");
   EXPECT_EQ(WITHEXTRACHAMPIONS("#0\nx\nrace:A", 1), "#0\nx\nrace:A\n\n#1\nbench1\nrace:A\n");
   EXPECT_THROW(WITHEXTRACHAMPIONS("; only a comment\n", 1), cClientError);
+
+  // A generated player: renamed, without its champion, its works and turns as asked.
+  const std::string RECORD =
+      "#1\r\nname:B1\r\nnbTurns:0\r\navailTurns:9\r\nrace:Elfe\r\ncapital:9/9\r\n[towns]\r\n"
+      "nbLines:0\r\n[under construction]\r\nnbLines:0\r\n[troops]\r\nnbLines:0\r\n[champions]"
+      "\r\nnbLines:1\r\n#5\r\nx\r\nposition:3,4\r\nendUnits\r\n[MAP]\r\ncount:0\r\n";
+  tPlayerShape SHAPE;
+  SHAPE.WORKS = 2;
+  SHAPE.LEADINGZERO = true;
+  EXPECT_EQ(PLAYERRECORD(RECORD, "B77", 77, SHAPE),
+            "#77\r\nname:B77\r\nnbTurns:0\r\navailTurns:09\r\nrace:Elfe\r\ncapital:9/9\r\n"
+            "[towns]\r\nnbLines:0\r\n[under construction]\r\nnbLines:2\r\n#0\r\nbourg:0\r\n"
+            "position:3,4\r\nturn:1000000\r\nressPerTurn:150:1/75:1/75:1/0:1/0:1\r\n#1\r\n"
+            "bourg:0\r\nposition:3,4\r\nturn:1000000\r\nressPerTurn:150:1/75:1/75:1/0:1/0:1\r\n"
+            "[troops]\r\nnbLines:0\r\n[champions]\r\nnbLines:0\r\n[MAP]\r\ncount:0\r\n");
+  EXPECT_THROW(PLAYERRECORD("#1\nname:B1\n", "B2", 2), cClientError);
 }

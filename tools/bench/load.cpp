@@ -263,7 +263,7 @@ void cLoadRun::COMMANDLINE(tConnection& C, const std::string& LINE, long long NO
   }
 }
 
-void cLoadRun::BEGINCOMMANDS(bool ENDLESS) {
+void cLoadRun::BEGINCOMMANDS(bool ENDLESS, std::size_t PLAYERS) {
   FPHASE = tPhaseResult();
   FPHASE.BYMIX.resize(FOPTIONS.MIX.size());
   FENDLESS = ENDLESS;
@@ -272,7 +272,9 @@ void cLoadRun::BEGINCOMMANDS(bool ENDLESS) {
   };
   FPHASESTARTUS = NOWUS();
   const int FIRST = ENDLESS ? FOPTIONS.PIPELINE : std::min(FOPTIONS.PIPELINE, FOPTIONS.COMMANDS);
-  for (tConnection& C : FCONNECTIONS) {
+  const std::size_t N = PLAYERS == 0 ? FCONNECTIONS.size() : std::min(PLAYERS, FCONNECTIONS.size());
+  for (std::size_t I = 0; I < N; ++I) {
+    tConnection& C = FCONNECTIONS[I];
     C.STAGE = stCOMMANDS;
     const long long NOW = NOWUS();
     for (int K = 0; K < FIRST; ++K) {
@@ -295,8 +297,8 @@ tPhaseResult cLoadRun::FINISHCOMMANDS() {
   return std::move(FPHASE);
 }
 
-tPhaseResult cLoadRun::COMMANDS() {
-  BEGINCOMMANDS(false);
+tPhaseResult cLoadRun::COMMANDS(std::size_t PLAYERS) {
+  BEGINCOMMANDS(false, PLAYERS);
   return FINISHCOMMANDS();
 }
 

@@ -56,9 +56,10 @@ class cLoadRun {
   /// Opens every connection and returns once all are established, for a peer
   /// that neither greets nor asks for a login.
   void CONNECT();
-  /// Every client sends its commands, round-robin through the mix from its own
-  /// starting point, keeping PIPELINE of them in flight.
-  tPhaseResult COMMANDS();
+  /// The first PLAYERS clients (every one with 0) send their commands,
+  /// round-robin through the mix from their own starting point, keeping
+  /// PIPELINE of them in flight; the others stay silent in play.
+  tPhaseResult COMMANDS(std::size_t PLAYERS = 0);
   /// The same without a count: every client keeps sending until ENDBUSY.
   void STARTBUSY();
   /// Waits once for replies, at most a poll slice, sending the next commands.
@@ -86,7 +87,7 @@ class cLoadRun {
   void LOGINLINE(tConnection& C, const std::string& LINE, long long NOW);
   void COMMANDLINE(tConnection& C, const std::string& LINE, long long NOW);
   void SENDNEXTCOMMAND(tConnection& C, long long NOW);
-  void BEGINCOMMANDS(bool ENDLESS);
+  void BEGINCOMMANDS(bool ENDLESS, std::size_t PLAYERS = 0);
   tPhaseResult FINISHCOMMANDS();
   /// Waits for activity on the connections in STAGES until the earliest
   /// deadline, hands every complete line to FLINEHANDLER, and fails a

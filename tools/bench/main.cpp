@@ -1,15 +1,18 @@
 // The load client: measures round trips, throughput and memory of the server
 // under N clients. See docs/PERFORMANCE.md for the method.
 
+#include <sys/resource.h>
 #include <sys/utsname.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -92,15 +95,11 @@ std::string HOWENDED(const cServerProcess& SERVER, int CODE) {
                                  : "with exit code " + std::to_string(CODE);
 }
 
-// Runs MEASUREMENT against a fresh server in a fresh game copy of ACCOUNTS
-// accounts. A failure carries the end of the server's console. Unless the
-// measurement says that the server has ended as it should (false), the server
-// must then stop cleanly on SIGTERM.
-void WITHSERVER(int ACCOUNTS, const tOptions& O,
-                const std::function<bool(cServerProcess&)>& MEASUREMENT) {
-  cGameCopy GAME(O.GAMEDIR, ACCOUNTS);
-  cServerProcess SERVER(O.SERVERCMD, GAME.PATH(), GAMEPORT);
-  SERVER.START();
+// Runs MEASUREMENT against SERVER, started. A failure carries the end of the
+// server's console. Unless the measurement says that the server has ended as
+// it should (false), the server must then stop cleanly on SIGTERM.
+void MEASURESTARTED(cServerProcess& SERVER,
+                    const std::function<bool(cServerProcess&)>& MEASUREMENT) {
   bool RUNNING = true;
   try {
     RUNNING = MEASUREMENT(SERVER);
@@ -117,6 +116,21 @@ void WITHSERVER(int ACCOUNTS, const tOptions& O,
                        std::to_string(CODE) + "); its console ends with:\n" +
                        SERVER.CONSOLETAIL(15));
   }
+}
+
+// MEASURESTARTED against a fresh server in a fresh game copy of ACCOUNTS
+// accounts.
+void WITHSERVER(int ACCOUNTS, const tOptions& O,
+                const std::function<bool(cServerProcess&)>& MEASUREMENT) {
+  cGameCopy GAME(O.GAMEDIR, ACCOUNTS);
+  cServerProcess SERVER(O.SERVERCMD, GAME.PATH(), GAMEPORT);
+  SERVER.START();
+  MEASURESTARTED(SERVER, MEASUREMENT);
+}
+
+// Whether FIGURE is within TARGET, in words for the table.
+std::string AGAINST(long long FIGURE, long long TARGET) {
+  return FIGURE <= TARGET ? "met" : "NOT MET";
 }
 
 // The floor: the same client, one connection, against a line echo of its own.
@@ -147,7 +161,9 @@ tSummary MEASURE(int CLIENTS, const tOptions& O, int64_t ECHOP50) {
     const long COMMANDSRSS = SERVER.MEMORYKIB("VmHWM");
     ROW(CLIENTS, "login", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, LOGINRSS, ECHOP50);
     R = COMMANDS.ALL.SUMMARY();
-    ROW(CLIENTS, "commands", R, COMMANDS.SECONDS, COMMANDSRSS, ECHOP50);
+    // One client's round trip is the server's own cost over the echo's.
+    ROW(CLIENTS, "commands", R, COMMANDS.SECONDS, COMMANDSRSS, ECHOP50,
+        CLIENTS == 1 ? "p50 target 1.1 x echo: " + AGAINST(R.P50 * 10, ECHOP50 * 11) : "");
     BYCOMMANDROWS(CLIENTS, O, COMMANDS, COMMANDSRSS, ECHOP50);
     return true;
   });
@@ -191,11 +207,6 @@ void WITHGATEWAY(int ACCOUNTS, const tOptions& O,
     }
     return true;
   });
-}
-
-// Whether FIGURE is within TARGET, in words for the table.
-std::string AGAINST(long long FIGURE, long long TARGET) {
-  return FIGURE <= TARGET ? "met" : "NOT MET";
 }
 
 // One client count through the gateway. With one client, what the gateway
@@ -340,6 +351,247 @@ void MEASUREBURST(const tOptions& O, int64_t ECHOP50) {
   });
 }
 
+// The longest wait for a server to listen on a game of many players: past it
+// the row says so rather than waiting on.
+constexpr int STARTWAITMS = 120000;
+// Logins timed on each game of players on file, of players spread over it.
+constexpr int LOGINS = 21;
+// Round trips of each command timed with and without the works.
+constexpr int WORKROUNDS = 50;
+// Within noise: a login with many players at most this many tenths of the
+// login with the fewest.
+constexpr int LOGINNOISETENTHS = 12;
+
+// COMMAND's round trip on C, whose reply must come whole within the time-out.
+int64_t ROUNDTRIP(cLineConnection& C, const std::string& COMMAND, const tOptions& O) {
+  const long long T0 = NOWUS();
+  const int BLOCKS = ENDBLOCKSOF(COMMAND);
+  if (!C.SEND(COMMAND + "\r\n")) {
+    throw cClientError("cannot send " + COMMAND);
+  }
+  const auto LINES = C.READREPLY(BLOCKS, O.REPLYTIMEOUTMS);
+  if (LINES.empty() || (BLOCKS > 0 && LINES.back() != "END RETURN")) {
+    throw cClientError("no whole reply to " + COMMAND + " within " +
+                       std::to_string(O.REPLYTIMEOUTMS) + " ms");
+  }
+  return NOWUS() - T0;
+}
+
+// Account ACCOUNT's player in play on C; the time from the connection's start
+// to the end of the dialogue.
+int64_t ENTER(cLineConnection& C, int ACCOUNT, const tOptions& O) {
+  const long long T0 = NOWUS();
+  cLogin L(ACCOUNTNAME(ACCOUNT), ACCOUNTPASSWORD(ACCOUNT), cLogin::ANY);
+  if (!C.OPEN(GAMEPORT, O.REPLYTIMEOUTMS) || !C.LOGIN(L, O.REPLYTIMEOUTMS)) {
+    throw cClientError("account " + ACCOUNTNAME(ACCOUNT) + " did not reach play (" + L.STEP() +
+                       "): " + L.ERROR());
+  }
+  return NOWUS() - T0;
+}
+
+// The first "Save pass:" line that FOLLOWER sees within WAITS seconds.
+std::optional<tSavePass> NEXTSAVEPASS(cConsoleFollower& FOLLOWER, int WAITS) {
+  for (const long long END = NOWUS() + WAITS * 1000000LL; NOWUS() < END && !INTERRUPTED();
+       std::this_thread::sleep_for(std::chrono::microseconds(200))) {
+    for (const std::string& LINE : FOLLOWER.NEWLINES()) {
+      if (const auto PASS = PARSESAVEPASS(LINE)) {
+        return PASS;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// A game directory of players made of one new player's record.
+class cPlayersGame {
+ public:
+  /// Account 1 of a fresh copy of the game logs in once and the server, stopped,
+  /// saves its player: the record, and the world it lives in, that every
+  /// generated game copies. Also the server's resident memory without players.
+  explicit cPlayersGame(const tOptions& O) : FOPTIONS(O), FBASE(O.GAMEDIR, 1) {
+    cServerProcess SERVER(O.SERVERCMD, FBASE.PATH(), GAMEPORT);
+    SERVER.START();
+    FBASEKIB = SERVER.MEMORYKIB("VmRSS");
+    MEASURESTARTED(SERVER, [&](cServerProcess&) {
+      cLineConnection C;
+      ENTER(C, 1, O);
+      return true;
+    });
+    for (const auto& ENTRY : std::filesystem::directory_iterator(FBASE.PATH() / "players")) {
+      if (ENTRY.path().extension() == ".plr") {
+        std::ifstream IN(ENTRY.path(), std::ios::binary);
+        FRECORD.assign(std::istreambuf_iterator<char>(IN), std::istreambuf_iterator<char>());
+      }
+    }
+    if (FRECORD.empty()) {
+      throw cClientError("the server saved no player for the first login");
+    }
+  }
+  long BASEKIB() const { return FBASEKIB; }
+  const std::string& RECORD() const { return FRECORD; }
+
+  /// MEASUREMENT (as MEASURESTARTED's) against a fresh server on a copy of the
+  /// game holding COUNT players in SHAPE, given its start-up time in µs; when
+  /// it does not listen within STARTWAITMS, a row of PHASE says so instead.
+  void WITHPLAYERS(int COUNT, const tPlayerShape& SHAPE, const std::string& PHASE,
+                   const std::function<bool(cServerProcess&, long long)>& MEASUREMENT) const {
+    cGameCopy GAME(FBASE.PATH(), 0);
+    WRITEPLAYERS(GAME.PATH(), FRECORD, COUNT, SHAPE);
+    cServerProcess SERVER(FOPTIONS.SERVERCMD, GAME.PATH(), GAMEPORT);
+    const long long T0 = NOWUS();
+    try {
+      SERVER.START(30000, STARTWAITMS);
+    } catch (const cClientError& E) {
+      if (INTERRUPTED()) {
+        throw;
+      }
+      NOTEROW(COUNT, PHASE, E.what());
+      return;
+    }
+    const long long STARTUS = NOWUS() - T0;
+    MEASURESTARTED(SERVER, [&](cServerProcess& S) { return MEASUREMENT(S, STARTUS); });
+  }
+
+ private:
+  const tOptions& FOPTIONS;
+  cGameCopy FBASE;
+  long FBASEKIB = -1;
+  std::string FRECORD;
+};
+
+// Start-up, memory and logins with each count of players on file; the login
+// of the first count is the reference of the others.
+void MEASUREPLAYERS(const cPlayersGame& GAME, const tOptions& O, int64_t ECHOP50) {
+  std::optional<int64_t> REFERENCE;
+  for (const int N : O.PLAYERS) {
+    GAME.WITHPLAYERS(N, {}, "players on file", [&](cServerProcess& SERVER, long long STARTUS) {
+      const long RSS = SERVER.MEMORYKIB("VmRSS");
+      cLatencies L;
+      const long long T0 = NOWUS();
+      for (int K = 0; K < LOGINS; ++K) {
+        cLineConnection C;
+        L.ADD(ENTER(C, 1 + static_cast<int>(static_cast<long long>(K) * N / LOGINS), O));
+      }
+      const double SECONDS = static_cast<double>(NOWUS() - T0) / 1e6;
+      const tSummary S = L.SUMMARY();
+      const long PERPLAYER = (RSS - GAME.BASEKIB()) / N;
+      char START[32];
+      char TARGET[32];
+      std::snprintf(START, sizeof START, "%.3f", static_cast<double>(STARTUS) / 1e6);
+      std::snprintf(TARGET, sizeof TARGET, "%.1f", static_cast<double>(N) * 50e-6);
+      // Below 10,000 players the fixed cost of the rules and the world hides
+      // the players' share: the target, 50 us a player, starts there.
+      std::string NOTE =
+          std::string("start-up ") + START + " s" +
+          (N >= 10000
+               ? " (target " + std::string(TARGET) + " s: " + AGAINST(STARTUS, N * 50LL) + ")"
+               : "") +
+          ", " + std::to_string(PERPLAYER) +
+          " KiB resident a player (target 5: " + AGAINST(PERPLAYER, 5) + "), login p50 ";
+      if (REFERENCE) {
+        NOTE += TIMESFLOOR(S.P50, *REFERENCE) + " x the first row's (target 1.2: " +
+                AGAINST(S.P50 * 10, *REFERENCE * LOGINNOISETENTHS) + ")";
+      } else {
+        NOTE += "the reference of the next rows";
+        REFERENCE = S.P50;
+      }
+      ROW(1, "login, " + std::to_string(N) + " on file", S, SECONDS, RSS, ECHOP50, NOTE);
+      return true;
+    });
+  }
+}
+
+// The save pass of players all changed, which the server makes as it starts,
+// then one asked with SIGUSR1 when none has changed: the server's longest
+// pause, and for the second the time from the signal to its console line.
+void MEASURESAVES(const cPlayersGame& GAME, const tOptions& O) {
+  const int N = O.SAVEPLAYERS;
+  tPlayerShape CHANGED;
+  CHANGED.LEADINGZERO = true;
+  GAME.WITHPLAYERS(N, CHANGED, "save pass", [&](cServerProcess& SERVER, long long) {
+    cConsoleFollower ALL(SERVER.CONSOLEPATH(), true);
+    const auto FIRST = NEXTSAVEPASS(ALL, O.SAVEWAITS);
+    NOTEROW(
+        N, "save pass, all changed",
+        FIRST ? "server: " + std::to_string(FIRST->PLAYERS) + " players written, longest pause " +
+                    std::to_string(FIRST->PAUSEUS) +
+                    " us (target 1000: " + AGAINST(FIRST->PAUSEUS, 1000) + ")"
+              : "no \"Save pass:\" line within " + std::to_string(O.SAVEWAITS) + " s of the start");
+    cConsoleFollower NEXT(SERVER.CONSOLEPATH());
+    const long long T0 = NOWUS();
+    if (!SERVER.SIGNAL(SIGUSR1)) {
+      throw cClientError("the server had ended before it was asked to save");
+    }
+    const auto PASS = NEXTSAVEPASS(NEXT, O.SAVEWAITS);
+    const long long ALLUS = NOWUS() - T0;
+    NOTEROW(N, "save pass, none changed",
+            PASS
+                ? "server: " + std::to_string(PASS->PLAYERS) + " players written, longest pause " +
+                      std::to_string(PASS->PAUSEUS) + " us (target 1000: " +
+                      AGAINST(PASS->PAUSEUS, 1000) + "), " + std::to_string(ALLUS) +
+                      " us from the signal to its line (target 1000: " + AGAINST(ALLUS, 1000) + ")"
+                : "no \"Save pass:\" line within " + std::to_string(O.SAVEWAITS) + " s of SIGUSR1");
+    return true;
+  });
+}
+
+// BUILD and TURN 1 of a player without works, then of one with O.WORKS
+// constructions under way; the second against the first.
+void MEASUREWORKS(const cPlayersGame& GAME, const tOptions& O, int64_t ECHOP50) {
+  // Where the generated works stand: the square of the record's champion.
+  const std::string BUILD = "BUILD BOURG " + RECORDVALUE(GAME.RECORD(), "position");
+  std::optional<tSummary> NONE[2];
+  for (const int WORKS : {0, O.WORKS}) {
+    tPlayerShape SHAPE;
+    SHAPE.WORKS = WORKS;
+    SHAPE.AVAILTURNS = 1000000;
+    GAME.WITHPLAYERS(1, SHAPE, "works", [&](cServerProcess& SERVER, long long) {
+      cLineConnection C;
+      ENTER(C, 1, O);
+      cLatencies TIMES[2];
+      const long long T0 = NOWUS();
+      for (int R = 0; R < WORKROUNDS; ++R) {
+        TIMES[0].ADD(ROUNDTRIP(C, BUILD, O));
+        TIMES[1].ADD(ROUNDTRIP(C, "TURN 1", O));
+      }
+      const double SECONDS = static_cast<double>(NOWUS() - T0) / 1e6;
+      for (const int K : {0, 1}) {
+        const tSummary S = TIMES[K].SUMMARY();
+        std::string NOTE;
+        if (WORKS == 0) {
+          NONE[K] = S;
+        } else if (NONE[K]) {
+          NOTE = "p50 " + TIMESFLOOR(S.P50, NONE[K]->P50) +
+                 " x with none (target 2: " + AGAINST(S.P50, 2 * NONE[K]->P50) + ")";
+        }
+        ROW(1, std::string(K == 0 ? "BUILD" : "TURN 1") + ", " + std::to_string(WORKS) + " works",
+            S, SECONDS, SERVER.MEMORYKIB("VmHWM"), ECHOP50, NOTE);
+      }
+      return true;
+    });
+  }
+}
+
+// O.CROWD clients connected and in play, half of them playing while the
+// others stay silent; the server is given the slots for them.
+void MEASURECROWD(const tOptions& O, int64_t ECHOP50) {
+  tOptions WIDE = O;
+  WIDE.SERVERCMD.push_back("--max-clients");
+  WIDE.SERVERCMD.push_back(std::to_string(O.CROWD + 100));
+  WITHSERVER(O.CROWD, WIDE, [&](cServerProcess& SERVER) {
+    cLoadRun RUN(O.CROWD, O, GAMEPORT);
+    const tPhaseResult LOGIN = RUN.LOGIN();
+    ROW(O.CROWD, "login, crowd", LOGIN.ALL.SUMMARY(), LOGIN.SECONDS, SERVER.MEMORYKIB("VmHWM"),
+        ECHOP50);
+    const int PLAYING = O.CROWD / 2;
+    const tPhaseResult COMMANDS = RUN.COMMANDS(static_cast<std::size_t>(std::max(PLAYING, 1)));
+    const tSummary S = COMMANDS.ALL.SUMMARY();
+    ROW(std::max(PLAYING, 1), "commands, " + std::to_string(O.CROWD) + " in", S, COMMANDS.SECONDS,
+        SERVER.MEMORYKIB("VmHWM"), ECHOP50, "p99 target 5000: " + AGAINST(S.P99, 5000));
+    return true;
+  });
+}
+
 }  // namespace
 
 int main(int ARGC, char** ARGV) {
@@ -361,6 +613,11 @@ int main(int ARGC, char** ARGV) {
     return 0;
   }
   INSTALLINTERRUPTHANDLERS();
+  // The crowd holds thousands of connections: every descriptor the system allows.
+  if (rlimit L{}; getrlimit(RLIMIT_NOFILE, &L) == 0 && L.rlim_cur < L.rlim_max) {
+    L.rlim_cur = L.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &L);
+  }
 
   std::vector<std::string> MIX;
   for (const tMixEntry& E : OPTIONS->MIX) {
@@ -374,6 +631,23 @@ int main(int ARGC, char** ARGV) {
   if (OPTIONS->BURST > 0) {
     AFTER.push_back(std::to_string(OPTIONS->BURST) +
                     " connections closed at once, then one greeting");
+  }
+  std::vector<std::string> SCALE;
+  if (!OPTIONS->PLAYERS.empty()) {
+    std::vector<std::string> COUNTS;
+    for (const int N : OPTIONS->PLAYERS) {
+      COUNTS.push_back(std::to_string(N));
+    }
+    SCALE.push_back(JOIN(COUNTS, ", ") + " players on file");
+  }
+  if (OPTIONS->SAVEPLAYERS > 0) {
+    SCALE.push_back("saves of " + std::to_string(OPTIONS->SAVEPLAYERS) + " players");
+  }
+  if (OPTIONS->WORKS > 0) {
+    SCALE.push_back(std::to_string(OPTIONS->WORKS) + " works");
+  }
+  if (OPTIONS->CROWD > 0) {
+    SCALE.push_back(std::to_string(OPTIONS->CROWD) + " clients connected, half playing");
   }
   std::vector<std::string> THROUGH;
   for (const int N : OPTIONS->GATEWAYCLIENTS) {
@@ -392,6 +666,7 @@ int main(int ARGC, char** ARGV) {
             << OPTIONS->PIPELINE << "\n"
             << "machine:  " << MACHINE() << "\n"
             << "after:    " << (AFTER.empty() ? "nothing" : JOIN(AFTER, "; ")) << "\n"
+            << "scale:    " << (SCALE.empty() ? "not measured" : JOIN(SCALE, "; ")) << "\n"
             << "gateway:  "
             << (THROUGH.empty() ? "not measured"
                                 : JOIN(OPTIONS->GATEWAYCMD, " ") + " (" + JOIN(THROUGH, "; ") + ")")
@@ -421,6 +696,19 @@ int main(int ARGC, char** ARGV) {
     }
     if (OPTIONS->BURST > 0) {
       MEASUREBURST(*OPTIONS, ECHOP50);
+    }
+    if (!OPTIONS->PLAYERS.empty() || OPTIONS->SAVEPLAYERS > 0 || OPTIONS->WORKS > 0) {
+      const cPlayersGame GAME(*OPTIONS);
+      MEASUREPLAYERS(GAME, *OPTIONS, ECHOP50);
+      if (OPTIONS->SAVEPLAYERS > 0) {
+        MEASURESAVES(GAME, *OPTIONS);
+      }
+      if (OPTIONS->WORKS > 0) {
+        MEASUREWORKS(GAME, *OPTIONS, ECHOP50);
+      }
+    }
+    if (OPTIONS->CROWD > 0) {
+      MEASURECROWD(*OPTIONS, ECHOP50);
     }
   } catch (const cClientError& E) {
     std::cerr << PROGRAM << ": " << E.what() << "\n";

@@ -103,8 +103,9 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
   const cArgs A(ARGS,
                 {"--clients", "--commands", "--mix", "--pipeline", "--server-cmd", "--game",
                  "--timeout", "--at-once", "--burst", "--burst-wait", "--save-wait",
-                 "--gateway-cmd", "--www", "--gateway-clients", "--gateway-sockets"},
-                {"--help", "-h", "--by-command", "--no-gateway"});
+                 "--gateway-cmd", "--www", "--gateway-clients", "--gateway-sockets", "--players",
+                 "--save-players", "--works", "--crowd"},
+                {"--help", "-h", "--by-command", "--no-gateway", "--no-scale"});
   ERROR = A.ERROR();
   if (ERROR.empty() && !A.WORDS().empty()) {
     ERROR = "unknown option \"" + A.WORDS().front() + "\"";
@@ -129,16 +130,19 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
   NUMBER("--burst-wait", 1, MAXWAITS, O.BURSTWAITS, "seconds");
   NUMBER("--save-wait", 1, MAXWAITS, O.SAVEWAITS, "seconds");
   NUMBER("--gateway-sockets", 0, MAXCLIENTS, O.GATEWAYSOCKETS, "a number");
+  NUMBER("--save-players", 0, MAXPLAYERS, O.SAVEPLAYERS, "a number");
+  NUMBER("--works", 0, MAXWORKS, O.WORKS, "a number");
+  NUMBER("--crowd", 0, MAXCROWD, O.CROWD, "a number");
   // A list of client counts, or its reason.
-  const auto COUNTS = [&](const std::string& NAME, std::vector<int>& OUT) {
+  const auto COUNTS = [&](const std::string& NAME, std::vector<int>& OUT, int HIGH = MAXCLIENTS) {
     if (!ERROR.empty() || !A.HAS(NAME)) {
       return;
     }
     OUT.clear();
     for (const std::string& PART : SPLIT(A.VALUE(NAME), ',')) {
-      const auto N = PARSEINT(TRIM(PART), 1, MAXCLIENTS);
+      const auto N = PARSEINT(TRIM(PART), 1, HIGH);
       if (!N) {
-        ERROR = NAME + " takes numbers from 1 to " + std::to_string(MAXCLIENTS) +
+        ERROR = NAME + " takes numbers from 1 to " + std::to_string(HIGH) +
                 " separated by commas, not \"" + A.VALUE(NAME) + "\"";
         return;
       }
@@ -150,6 +154,11 @@ std::optional<tOptions> PARSEOPTIONS(const std::vector<std::string>& ARGS, tOpti
   };
   COUNTS("--clients", O.CLIENTS);
   COUNTS("--gateway-clients", O.GATEWAYCLIENTS);
+  COUNTS("--players", O.PLAYERS, MAXPLAYERS);
+  if (A.HAS("--no-scale")) {
+    O.PLAYERS.clear();
+    O.SAVEPLAYERS = O.WORKS = O.CROWD = 0;
+  }
   if (A.HAS("--no-gateway")) {
     O.GATEWAYCLIENTS.clear();
     O.GATEWAYSOCKETS = 0;
@@ -224,6 +233,24 @@ std::string USAGE(const std::string& PROGRAM) {
          " (default 2000, 0 to skip)\n"
          "  --burst-wait S       longest wait for that greeting, in seconds (default 30)\n"
          "  --by-command         also print the command phase per command of the mix\n"
+         "\n"
+         "The rows of a game that grows, each on a fresh server whose players are\n"
+         "written as files made of one new player's record (without its champion):\n"
+         "  --players N[,N...]   players on file: the start-up until the port accepts,\n"
+         "                       the resident memory and one player's login (default\n"
+         "                       100,1000,10000,100000)\n"
+         "  --save-players N     players on file, all changed: the longest pause of\n"
+         "                       their save pass, then of a pass with nothing changed\n"
+         "                       (default 10000, 0 to skip)\n"
+         "  --works N            BUILD and TURN 1 of a player with N constructions\n"
+         "                       under way against one with none (default 1000, 0 to\n"
+         "                       skip)\n"
+         "  --crowd N            clients connected at once, half of them playing, the\n"
+         "                       server given --max-clients N+100 (default 2000, 0 to\n"
+         "                       skip); up to " +
+         std::to_string(MAXCROWD) +
+         "\n"
+         "  --no-scale           none of these rows\n"
          "\n"
          "The rows \"ws\" measure the same clients as WebSockets through the web gateway,\n"
          "started next to each server: one fresh server and gateway per client count,\n"

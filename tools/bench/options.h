@@ -48,6 +48,16 @@ struct tOptions {
   int BURSTWAITS = 30;
   /// The longest wait for the server's report of the save pass, in seconds.
   int SAVEWAITS = 30;
+  /// Players on file, each count a fresh server: its start-up, memory and
+  /// logins (empty: none).
+  std::vector<int> PLAYERS{100, 1000, 10000, 100000};
+  /// Players on file, all changed, for the save passes (0: none).
+  int SAVEPLAYERS = 10000;
+  /// Constructions under way of the player whose BUILD and TURN 1 are timed
+  /// against a player without them (0: neither).
+  int WORKS = 1000;
+  /// Clients connected at once, half of them playing (0: none).
+  int CROWD = 2000;
   bool BYCOMMAND = false;
   bool HELP = false;
 };
@@ -58,6 +68,9 @@ constexpr int MAXCOMMANDS = 1000000;
 constexpr int MAXPIPELINE = 64;
 constexpr int MAXBURST = 20000;
 constexpr int MAXWAITS = 3600;
+constexpr int MAXPLAYERS = 1000000;
+constexpr int MAXWORKS = 100000;
+constexpr int MAXCROWD = 20000;
 
 /// The commands measured when no mix is given.
 std::vector<tMixEntry> DEFAULTMIX();

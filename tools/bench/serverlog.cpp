@@ -46,10 +46,11 @@ std::optional<tSavePass> PARSESAVEPASS(const std::string& LINE) {
   return tSavePass{*PLAYERS, *PAUSE};
 }
 
-cConsoleFollower::cConsoleFollower(std::filesystem::path PATH) : FFILE(std::move(PATH)) {
+cConsoleFollower::cConsoleFollower(std::filesystem::path PATH, bool FROMSTART)
+    : FFILE(std::move(PATH)) {
   std::error_code EC;
   const auto SIZE = std::filesystem::file_size(FFILE, EC);
-  FOFFSET = EC ? 0 : SIZE;
+  FOFFSET = EC || FROMSTART ? 0 : SIZE;
 }
 
 std::vector<std::string> cConsoleFollower::NEWLINES() {

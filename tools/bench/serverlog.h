@@ -21,10 +21,10 @@ struct tSavePass {
 std::optional<tSavePass> PARSESAVEPASS(const std::string& LINE);
 
 /// Follows a console file as the server writes it, from its end at the
-/// moment the follower is made.
+/// moment the follower is made, or from its start with FROMSTART.
 class cConsoleFollower {
  public:
-  explicit cConsoleFollower(std::filesystem::path PATH);
+  explicit cConsoleFollower(std::filesystem::path PATH, bool FROMSTART = false);
   /// The lines ended since the last call, without their line ends; a line
   /// still being written waits for its end.
   std::vector<std::string> NEWLINES();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -60,6 +61,87 @@ std::string WITHEXTRACHAMPIONS(const std::string& TEXT, int EXTRA) {
     }
   }
   return R;
+}
+
+namespace {
+
+// The position of the first line of TEXT from FROM on that begins with WHAT.
+std::size_t LINEAT(const std::string& TEXT, const std::string& WHAT, std::size_t FROM) {
+  for (std::size_t P = FROM; P < TEXT.size();) {
+    if (TEXT.compare(P, WHAT.size(), WHAT) == 0) {
+      return P;
+    }
+    P = TEXT.find('\n', P);
+    if (P == std::string::npos) {
+      break;
+    }
+    ++P;
+  }
+  throw cClientError("the player record has no line \"" + WHAT + "...\"");
+}
+
+// The lines of TEXT from the one that begins with KEY to the next that begins
+// with UNTIL (excluded): their first byte and the one past them.
+std::pair<std::size_t, std::size_t> SECTION(const std::string& TEXT, const std::string& KEY,
+                                            const std::string& UNTIL) {
+  const std::size_t FIRST = LINEAT(TEXT, KEY, 0);
+  return {FIRST, LINEAT(TEXT, UNTIL, FIRST + 1)};
+}
+
+}  // namespace
+
+std::string RECORDVALUE(const std::string& RECORD, const std::string& KEY) {
+  const std::size_t FROM = LINEAT(RECORD, KEY + ":", 0) + KEY.size() + 1;
+  return RECORD.substr(FROM, RECORD.find_first_of("\r\n", FROM) - FROM);
+}
+
+std::string PLAYERRECORD(const std::string& TEMPLATE, const std::string& NAME, int UID,
+                         const tPlayerShape& SHAPE) {
+  const std::string EOL = TEMPLATE.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  std::string R = TEMPLATE;
+  // The works stand where the champion stood, a square the player knows.
+  const std::string WHERE = SHAPE.WORKS > 0 ? RECORDVALUE(R, "position") : "";
+  const auto [CHAMPIONS, MAP] = SECTION(R, "[champions]", "[MAP]");
+  R.replace(CHAMPIONS, MAP - CHAMPIONS, "[champions]" + EOL + "nbLines:0" + EOL);
+  const auto [WORKS, TROOPS] = SECTION(R, "[under construction]", "[troops]");
+  std::string LIST = "[under construction]" + EOL + "nbLines:" + std::to_string(SHAPE.WORKS) + EOL;
+  for (int I = 0; I < SHAPE.WORKS; ++I) {
+    // A town of 4 turns' payments that never ends: every turn finds them all.
+    LIST += "#" + std::to_string(I) + EOL + "bourg:0" + EOL + "position:" + WHERE + EOL +
+            "turn:1000000" + EOL + "ressPerTurn:150:1/75:1/75:1/0:1/0:1" + EOL;
+  }
+  R.replace(WORKS, TROOPS - WORKS, LIST);
+  if (SHAPE.AVAILTURNS >= 0 || SHAPE.LEADINGZERO) {
+    const std::string TURNS =
+        SHAPE.AVAILTURNS >= 0 ? std::to_string(SHAPE.AVAILTURNS) : RECORDVALUE(R, "availTurns");
+    const auto [FIRST, RACE] = SECTION(R, "availTurns:", "race:");
+    R.replace(FIRST, RACE - FIRST, "availTurns:" + (SHAPE.LEADINGZERO ? "0" + TURNS : TURNS) + EOL);
+  }
+  const auto [HEAD, NBTURNS] = SECTION(R, "#", "nbTurns:");
+  R.replace(HEAD, NBTURNS - HEAD, "#" + std::to_string(UID) + EOL + "name:" + NAME + EOL);
+  return R;
+}
+
+void WRITEPLAYERS(const fs::path& GAME, const std::string& TEMPLATE, int COUNT,
+                  const tPlayerShape& SHAPE) {
+  const std::string NAME = RECORDVALUE(TEMPLATE, "name");
+  if (NAME.size() < 2 || NAME.back() != '1') {
+    throw cClientError("the player record is not account 1's: name " + NAME);
+  }
+  const std::string STEM = NAME.substr(0, NAME.size() - 1);
+  std::ofstream ACCOUNTS(GAME / "players" / "accounts.zrk", std::ios::trunc);
+  for (int I = 1; I <= COUNT; ++I) {
+    ACCOUNTS << ACCOUNTLINE(I) << "\n";
+    const std::string PLAYER = STEM + std::to_string(I);
+    std::ofstream OUT(GAME / "players" / (PLAYER + ".plr"), std::ios::binary | std::ios::trunc);
+    OUT << PLAYERRECORD(TEMPLATE, PLAYER, I, SHAPE);
+    if (!OUT.flush()) {
+      throw cClientError("cannot write the player " + PLAYER + " in " + GAME.string());
+    }
+  }
+  if (!ACCOUNTS.flush()) {
+    throw cClientError("cannot write the accounts of " + GAME.string());
+  }
 }
 
 cGameCopy::cGameCopy(const fs::path& SOURCE, int ACCOUNTS) {
