@@ -290,9 +290,7 @@ function battlePlace(battle, next) {
   if (next && next.kind === "move") at = next.to;
   const pieces = at ? world.piecesAt(at.x, at.y) : [...world.index.values()].flat();
   const of = (player) =>
-    pieces
-      .filter((p) => p.kind === "champion" && p.player.toLowerCase() === player.toLowerCase())
-      .map((p) => p);
+    pieces.filter((p) => p.kind === "champion" && p.player.toLowerCase() === player.toLowerCase());
   const a = of(s.attacker.player);
   const d = of(s.defender.player);
   if (!at) {

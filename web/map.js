@@ -25,6 +25,11 @@ function el(name, attrs = {}, parent = null) {
   return node;
 }
 
+/** "your champion ilvaen" or "alice's troop milicien": a piece as the page names it. */
+export function pieceName(p) {
+  return `${p.owner === "mine" ? "your" : p.player + "'s"} ${p.kind} ${p.name}`;
+}
+
 /** The colour of a terrain by its name, stable for a given data set. */
 export function terrainColour(terrain) {
   if (!terrain) return "#2b2d3a";
@@ -173,7 +178,7 @@ function title(text) {
 }
 
 function describe(x, y, terrain, here) {
-  const what = here.map((p) => `${p.owner === "mine" ? "your" : p.player + "'s"} ${p.kind} ${p.name}`);
+  const what = here.map(pieceName);
   const ground = terrain ? terrain.name : "unexplored";
   return `${x},${y} ${ground}${what.length ? " (" + what.join(", ") + ")" : ""}`;
 }
@@ -208,6 +213,6 @@ function drawPieces(layer, x, y, here) {
       champions += 1;
       node = el("circle", attrs, layer);
     }
-    node.append(title(`${p.owner === "mine" ? "your" : p.player + "'s"} ${p.kind} ${p.name}`));
+    node.append(title(pieceName(p)));
   }
 }

@@ -1,6 +1,8 @@
 // The panels: the stock, the turns, the holdings and the opened square with
 // the orders that make sense there. Text goes in through textContent only.
 
+import { pieceName } from "./map.js";
+
 /** An element with attributes and children (strings become text). */
 export function h(name, attrs = {}, ...children) {
   const node = document.createElement(name);
@@ -204,7 +206,7 @@ export function drawSquare(world, p, avail, act) {
         ? here.map((x) =>
             h("li", {
               class: x.owner,
-              text: `${x.owner === "mine" ? "Your" : x.player + "'s"} ${x.kind} ${x.name}`,
+              text: pieceName(x).replace(/^./, (c) => c.toUpperCase()),
             }),
           )
         : [h("li", { text: "Nothing stands here that you can see." })]),
