@@ -26,9 +26,9 @@ bool WRITEALL(int FD, const std::string& DATA) {
   return true;
 }
 
-// Flushes the directory that holds PATH: a rename is an entry of the
-// directory, which a power cut may take back until the directory is on disk.
-bool SYNCDIRECTORY(const std::string& PATH, std::string& ERROR) {
+}  // namespace
+
+bool SYNCDIRECTORYOF(const std::string& PATH, std::string& ERROR) {
   const std::size_t SLASH = PATH.rfind('/');
   const std::string DIR =
       SLASH == std::string::npos ? "." : (SLASH == 0 ? "/" : PATH.substr(0, SLASH));
@@ -42,8 +42,6 @@ bool SYNCDIRECTORY(const std::string& PATH, std::string& ERROR) {
   }
   return OK;
 }
-
-}  // namespace
 
 tSaveCalls& SAVECALLS() {
   static tSaveCalls CALLS{&::fsync, &::rename};
@@ -68,7 +66,8 @@ namespace {
 
 // Writes DATA into TMPPATH (made with MODE under the umask), flushes it to
 // disk and renames it over PATH; on failure removes TMPPATH. With LIKE the new
-// file gets LIKE's permissions exactly, and its owner too when CHOWN.
+// file gets LIKE's permissions exactly, and its owner too when CHOWN. The
+// directory is left to the caller to flush.
 bool WRITEANDRENAME(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
                     mode_t MODE, const struct stat* LIKE, bool CHOWN, std::string& ERROR) {
   const int FD = ::open(TMPPATH.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, MODE);
@@ -95,16 +94,20 @@ bool WRITEANDRENAME(const std::string& DATA, const std::string& PATH, const std:
   }
   if (!OK) {
     std::remove(TMPPATH.c_str());
-    return false;
   }
-  return SYNCDIRECTORY(PATH, ERROR);
+  return OK;
 }
 
 }  // namespace
 
+bool SAVETEXTRENAMED(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
+                     std::string& ERROR) {
+  return WRITEANDRENAME(DATA, PATH, TMPPATH, 0644, nullptr, false, ERROR);
+}
+
 bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
                     std::string& ERROR) {
-  return WRITEANDRENAME(DATA, PATH, TMPPATH, 0644, nullptr, false, ERROR);
+  return SAVETEXTRENAMED(DATA, PATH, TMPPATH, ERROR) && SYNCDIRECTORYOF(PATH, ERROR);
 }
 
 bool SAVETEXTATOMICKEEPING(const std::string& DATA, const std::string& PATH,
@@ -112,5 +115,6 @@ bool SAVETEXTATOMICKEEPING(const std::string& DATA, const std::string& PATH,
   struct stat OLD {};
   const bool EXISTS = ::stat(PATH.c_str(), &OLD) == 0;
   return WRITEANDRENAME(DATA, PATH, TMPPATH, static_cast<mode_t>(NEWMODE), EXISTS ? &OLD : nullptr,
-                        ::geteuid() == 0, ERROR);
+                        ::geteuid() == 0, ERROR) &&
+         SYNCDIRECTORYOF(PATH, ERROR);
 }

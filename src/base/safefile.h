@@ -20,6 +20,13 @@ bool SAVETEXTATOMIC(const std::string& DATA, const std::string& PATH, const std:
 /// (as root), its owner; a file made anew gets NEWMODE.
 bool SAVETEXTATOMICKEEPING(const std::string& DATA, const std::string& PATH,
                            const std::string& TMPPATH, unsigned NEWMODE, std::string& ERROR);
+/// SAVETEXTATOMIC but for the flush of the directory, for a caller that saves
+/// several files of one directory and flushes it once after them.
+bool SAVETEXTRENAMED(const std::string& DATA, const std::string& PATH, const std::string& TMPPATH,
+                     std::string& ERROR);
+/// Flushes the directory that holds PATH: a rename is an entry of the
+/// directory, which a power cut may take back until the directory is on disk.
+bool SYNCDIRECTORYOF(const std::string& PATH, std::string& ERROR);
 /// The bytes SAVEFILEATOMIC writes for B: every line followed by CR LF.
 std::string FILETEXT(const cBuffer& B);
 

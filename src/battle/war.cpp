@@ -87,7 +87,14 @@ cWar::cWar(cChampionPosition& C1, cChampionPosition& C2)
     : ATTAQUANT(C1),
       DEFENDANT(C2),
       JATTAQUANT(JOUEUROF(C1.JOUEUR())),
-      JDEFENDANT(JOUEUROF(C2.JOUEUR())) {}
+      JDEFENDANT(JOUEUROF(C2.JOUEUR())) {
+  // A battle changes both sides, the defender during another player's command.
+  for (cJoueur* J : {JATTAQUANT, JDEFENDANT}) {
+    if (J != nullptr) {
+      J->MARKCHANGED();
+    }
+  }
+}
 
 void cWar::WRITEBOTH(const std::string& S) {
   WRITEATT(S);

@@ -247,6 +247,24 @@ bool cJoueur::CHANGED() {
   return FILETEXT(B) != FSAVEDTEXT;
 }
 
+std::string cJoueur::TAKECHANGES() {
+  FMARKED = false;
+  cBuffer B;
+  TOBUFFER(B);
+  std::string TEXT = FILETEXT(B);
+  if (TEXT == FSAVEDTEXT) {
+    return {};
+  }
+  FSAVEDTEXT = TEXT;
+  return TEXT;
+}
+
+void cJoueur::SAVEFAILED() {
+  // No file text is empty: the next comparison finds the record changed.
+  FSAVEDTEXT.clear();
+  FMARKED = true;
+}
+
 void cJoueur::LOAD(const std::string& NAME) {
   cBuffer B(PLAYERSDIR + NAME);
   if (B.LOADFAILED()) {
@@ -257,51 +275,73 @@ void cJoueur::LOAD(const std::string& NAME) {
 }
 
 int32_t cListeJoueurs::SAVEPLAYERS() {
-  STARTSAVEPASS();
+  // Every player, marked or not: the last save of a run misses nothing.
+  QUEUEPLAYERS(true);
   int32_t WRITTEN = 0;
-  while (SAVING()) {
+  while (!FSAVEQUEUE.empty()) {
     WRITTEN += SAVESTEP(INT64_MAX);
   }
-  return WRITTEN;
+  FWRITER.WAIT();
+  return WRITTEN + TAKEOUTCOMES();
 }
 
 void cListeJoueurs::STARTSAVEPASS() {
+  QUEUEPLAYERS(false);
+}
+
+void cListeJoueurs::QUEUEPLAYERS(bool ALL) {
   FSAVEQUEUE.clear();
   for (int32_t I = COUNT() - 1; I >= 0; --I) {
-    FSAVEQUEUE.push_back(GET(I)->SERIAL());
+    cJoueur* J = ITEM(I);
+    if (ALL || J->MARKED()) {
+      FSAVEQUEUE.push_back(J);
+    }
   }
 }
 
 int32_t cListeJoueurs::SAVESTEP(int64_t BUDGETUS) {
   const auto START = std::chrono::steady_clock::now();
-  int32_t WRITTEN = 0;
   while (!FSAVEQUEUE.empty()) {
-    const uint64_t S = FSAVEQUEUE.back();
+    cJoueur* J = FSAVEQUEUE.back();
     FSAVEQUEUE.pop_back();
-    WRITTEN += SAVEIFCHANGED(S) ? 1 : 0;
+    SAVEIFCHANGED(*J);
     const auto SPENT = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - START);
     if (SPENT.count() >= BUDGETUS) {
       break;
     }
   }
-  return WRITTEN;
+  return TAKEOUTCOMES();
 }
 
-bool cListeJoueurs::SAVEIFCHANGED(uint64_t S) {
-  cJoueur* J = FINDSERIAL(S);
-  // A player unchanged since its file was written is not written again: a
-  // save pass costs what changed, not what exists.
-  if (J == nullptr || !J->CHANGED()) {
-    return false;
+void cListeJoueurs::SAVEIFCHANGED(cJoueur& J) {
+  // A player unchanged since its file was written is not written again, and
+  // only marked players are looked at: a save pass costs what changed, not
+  // what exists.
+  std::string TEXT = J.TAKECHANGES();
+  if (TEXT.empty()) {
+    return;
   }
-  CONSOLE("joueur:" + J->FNAME);
-  std::string ERROR;
-  if (!J->SAVE(ERROR)) {
-    CONSOLE("Sauvegarde impossible : " + ERROR);
-    return false;
+  CONSOLE("joueur:" + J.FNAME);
+  // The temporary name does not end in ".plr", so a crash never leaves a file
+  // that the next start would take for a player.
+  FWRITING[J.SERIAL()] = &J;
+  FWRITER.PUT(std::move(TEXT), J.FILENAME(), J.FILENAME() + ".tmp", J.SERIAL());
+}
+
+int32_t cListeJoueurs::TAKEOUTCOMES() {
+  int32_t WRITTEN = 0;
+  for (const cSaveWriter::tDone& D : FWRITER.TAKEDONE()) {
+    if (D.OK) {
+      ++WRITTEN;
+      continue;
+    }
+    CONSOLE("Sauvegarde impossible : " + D.ERROR);
+    if (const auto AT = FWRITING.find(D.TAG); AT != FWRITING.end()) {
+      AT->second->SAVEFAILED();
+    }
   }
-  return true;
+  return WRITTEN;
 }
 
 void cListeJoueurs::LOADPLAYERS() {

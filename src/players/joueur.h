@@ -4,10 +4,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/buffer.h"
 #include "base/coords.h"
+#include "base/savewriter.h"
 #include "entities/mobile_list.h"
 #include "entities/ressource.h"
 #include "forces/proprietaire.h"
@@ -114,6 +116,17 @@ class cJoueur : public cMobile, public cProprietaire {
   bool SAVE(std::string& ERROR);
   /// Whether the record differs from what its file was last read or written with.
   bool CHANGED();
+  /// Marks the record as one that may differ from its file, for the next save
+  /// pass to compare. Every command of the player and every battle it fights
+  /// marks it; a player made or loaded starts marked.
+  void MARKCHANGED() { FMARKED = true; }
+  bool MARKED() const { return FMARKED; }
+  /// For a save pass: clears the mark and gives the record's file text when it
+  /// differs from the text last read or written (it is then taken as
+  /// written), else an empty text.
+  std::string TAKECHANGES();
+  /// The save of TAKECHANGES' text failed: the next pass writes the record.
+  void SAVEFAILED();
   /// Reads the record from "players/" + NAME (a file name with its extension).
   /// A file that cannot be read or parsed raises cLoadError (file, line, text).
   void LOAD(const std::string& NAME);
@@ -127,6 +140,7 @@ class cJoueur : public cMobile, public cProprietaire {
  private:
   // The bytes of the player's file as last read or written.
   std::string FSAVEDTEXT;
+  bool FMARKED = true;
 };
 
 /// Every player of the game. One account, one player: names are unique (case
@@ -136,17 +150,22 @@ class cListeJoueurs : public tListeOf<cJoueur> {
   using tListeOf::tListeOf;
 
   /// Saves every player whose record changed since its file was last read or
-  /// written, in list order, each announced by "joueur:" and its name. Returns
-  /// the number of players written.
+  /// written, marked or not, in list order, each announced by "joueur:" and
+  /// its name, and waits until they are on disk. Returns the number of
+  /// players written.
   int32_t SAVEPLAYERS();
   /// Starts a save pass that SAVESTEP carries out a little at a time, so that
-  /// play goes on between its steps: it covers the players held now.
+  /// play goes on between its steps: it covers the players held now that are
+  /// marked as changed.
   void STARTSAVEPASS();
-  /// Whether a save pass is under way.
-  bool SAVING() const { return !FSAVEQUEUE.empty(); }
-  /// Goes on with the save pass, as SAVEPLAYERS does, until BUDGETUS
-  /// microseconds have gone (at least one player is looked at). Returns the
-  /// number of players written.
+  /// Whether a save pass is under way: players to look at, or files given to
+  /// the writer whose outcome is not known yet.
+  bool SAVING() { return !FSAVEQUEUE.empty() || FWRITER.BUSY(); }
+  /// Goes on with the save pass until BUDGETUS microseconds have gone (at
+  /// least one player is looked at): each changed player is announced and its
+  /// text given to the writer, whose flushes never hold up the caller; then
+  /// the outcomes told so far are taken, a failure with its console line.
+  /// Returns the number of players whose file the writer has saved.
   int32_t SAVESTEP(int64_t BUDGETUS);
   /// Appends a player for every "players/*.plr" file, in file-name order.
   /// A file that cannot be read, or that names a player another file names
@@ -173,13 +192,20 @@ class cListeJoueurs : public tListeOf<cJoueur> {
   }
 
  private:
-  // Looks at the player of serial S: saved, announced, when it changed. Returns
-  // whether it was written.
-  bool SAVEIFCHANGED(uint64_t S);
+  // Puts the players the save pass looks at, the marked ones or all, in the queue.
+  void QUEUEPLAYERS(bool ALL);
+  // Looks at J: announced and given to the writer when it changed.
+  void SAVEIFCHANGED(cJoueur& J);
+  // Takes the writer's outcomes: returns the files saved, tells the failures.
+  int32_t TAKEOUTCOMES();
 
   std::vector<std::string> FRESERVED;
-  // Serials of the players the save pass has still to look at, first last.
-  std::vector<uint64_t> FSAVEQUEUE;
+  // The players the save pass has still to look at, first last. Players are
+  // never removed from the list while the server runs, so they stay valid.
+  std::vector<cJoueur*> FSAVEQUEUE;
+  // The players given to the writer, by serial (the tag of their outcome).
+  std::unordered_map<uint64_t, cJoueur*> FWRITING;
+  cSaveWriter FWRITER;
 };
 
 /// The players of the game.

@@ -153,6 +153,10 @@ bool PLAYLINE(cSession& CLIENT, std::string& WHY) {
       NANNY(CLIENT);
     } else {
       CONSOLE(CLIENT.FCOMMAND);
+      // Whatever the command, the next save pass compares the player's record.
+      if (CLIENT.FJOUEUR != nullptr) {
+        CLIENT.FJOUEUR->MARKCHANGED();
+      }
       INTERPRETER(CLIENT);
     }
     return true;

@@ -30,7 +30,11 @@ TEST_F(War, TheReportOfASmallBattleIsTheOneWorkedOutByHand) {
   STACK(BORIN, GARDE, 2, 1);
   STACK(BORIN, GARDE, 4, 2);
   RANDOMGEN().SEED(1);
+  ALICE->TAKECHANGES();
+  BOB->TAKECHANGES();
   cWar WAR(*ALDRIC, *BORIN);
+  // Both sides change: the next save pass looks at them.
+  EXPECT_TRUE(ALICE->MARKED() && BOB->MARKED());
   EXPECT_EQ(WAR.BATTLE(), swDefenderFled);
   WAR.REPORT();
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+
+#include "base/safefile.h"
 
 #include "support/game_in_play.h"
 
@@ -81,17 +84,32 @@ TEST_F(Players, ASavePassWritesThePlayersThatChangedWhichLoadAsTheyWere) {
   NEWPLAYER("zoe");
   NEWPLAYER("Bob");
 
-  // A budget of nothing still looks at one player per step.
+  // A budget of nothing still looks at one player per step; the pass lasts
+  // until the writer has told every outcome.
   JEUJOUEURS->STARTSAVEPASS();
-  std::vector<int32_t> STEPS;
+  std::vector<std::size_t> ANNOUNCED;
+  int32_t WRITTEN = 0;
   while (JEUJOUEURS->SAVING()) {
-    STEPS.push_back(JEUJOUEURS->SAVESTEP(0));
+    WRITTEN += JEUJOUEURS->SAVESTEP(0);
+    ANNOUNCED.push_back(CONSOLELOG.LINES().size());
   }
-  EXPECT_EQ(STEPS, (std::vector<int32_t>{1, 1, 1}));
+  EXPECT_EQ(WRITTEN, 3);
+  ASSERT_GE(ANNOUNCED.size(), 3u);
+  EXPECT_EQ(std::vector<std::size_t>(ANNOUNCED.begin(), ANNOUNCED.begin() + 3),
+            (std::vector<std::size_t>{1, 2, 3}));
   EXPECT_EQ(CONSOLELOG.LINES(),
             (std::vector<std::string>{"joueur:carl", "joueur:zoe", "joueur:Bob"}));
   EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
+  // A pass looks at marked players only; the last save of a run at all.
   JEUJOUEURS->FIND("Bob")->AVAILTURNS = 7;
+  JEUJOUEURS->FIND("zoe")->AVAILTURNS = 8;
+  JEUJOUEURS->FIND("zoe")->MARKCHANGED();
+  CONSOLELOG.CLEAR();
+  JEUJOUEURS->STARTSAVEPASS();
+  while (JEUJOUEURS->SAVING()) {
+    JEUJOUEURS->SAVESTEP(INT64_MAX);
+  }
+  EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>{"joueur:zoe"});
   CONSOLELOG.CLEAR();
   EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 1);
   EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>{"joueur:Bob"});
@@ -128,6 +146,35 @@ TEST_F(Players, ASavePassWritesThePlayersThatChangedWhichLoadAsTheyWere) {
   // The loaded constructions and recruitments pay from the loaded capital.
   EXPECT_EQ(BACK->CONSTRUCTIONS->ITEM(0)->FCAPITALPLAYER, &BACK->CAPITAL);
   EXPECT_EQ(BACK->RECRUTEMENTS->ITEM(0)->TRSFMOBILES, BACK->TROUPES.get());
+}
+
+TEST_F(Players, ASaveThatFailsIsToldAndMadeAgainAtTheNextPass) {
+  NEWPLAYER("alice");
+  const auto PASS = [] {
+    int32_t WRITTEN = 0;
+    JEUJOUEURS->STARTSAVEPASS();
+    while (JEUJOUEURS->SAVING()) {
+      WRITTEN += JEUJOUEURS->SAVESTEP(INT64_MAX);
+    }
+    return WRITTEN;
+  };
+  const tSaveCalls REAL = SAVECALLS();
+  SAVECALLS().RENAME = [](const char*, const char*) {
+    errno = EACCES;
+    return -1;
+  };
+  const int32_t FAILED = PASS();
+  SAVECALLS() = REAL;
+  EXPECT_EQ(FAILED, 0);
+  const std::string PLR = (GAME.DIR.PATH() / "players" / "alice.plr").string();
+  EXPECT_EQ(CONSOLELOG.LINES(), (std::vector<std::string>{
+                                    "joueur:alice", "Sauvegarde impossible : players/alice.plr: " +
+                                                        std::string(std::strerror(EACCES))}));
+  EXPECT_FALSE(fs::exists(PLR));
+  CONSOLELOG.CLEAR();
+  EXPECT_EQ(PASS(), 1);
+  EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>{"joueur:alice"});
+  EXPECT_TRUE(fs::exists(PLR));
 }
 
 TEST_F(Players, APlayerFileWhoseIdentifierIsTakenGetsAFreeOne) {

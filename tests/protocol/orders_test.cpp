@@ -27,6 +27,10 @@ TEST_F(Orders, EachOrderAnswersItsBlockWhetherOrNotItIsCarriedOutAndTheLogSays) 
                                    {"RECRUIT HELP", "RECRUIT"}}) {
     EXPECT_EQ(RUN(LINE), RUN(SAME)) << LINE;
   }
+  // Any command may change the player: the next save pass looks at it.
+  P->TAKECHANGES();
+  RUN("BUILD HELP");
+  EXPECT_TRUE(P->MARKED());
   // Two bourgs recruit the same creature: it comes twice. Sawmills recruit nothing.
   for (const char* B : {"bourg", "scierie", "caserne", "bourg"}) {
     P->VILLES->WIZARDBATIMENT(JEUBATIMENTS->SEARCHBATIMENT(B), COORDMAP(1, 2));

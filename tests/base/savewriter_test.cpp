@@ -1,0 +1,87 @@
+#include "base/savewriter.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/safefile.h"
+#include "support/fixtures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The calls the writer's thread made, each with the file it concerns; read
+// once the writer has told every outcome.
+std::vector<std::string> SEEN;
+bool FAILDIRECTORIES = false;
+
+std::string PATHOF(int FD) {
+  return fs::read_symlink("/proc/self/fd/" + std::to_string(FD)).string();
+}
+
+int WATCHEDFSYNC(int FD) {
+  SEEN.push_back("fsync " + PATHOF(FD));
+  if (FAILDIRECTORIES && fs::is_directory(PATHOF(FD))) {
+    errno = EIO;
+    return -1;
+  }
+  return ::fsync(FD);
+}
+
+int WATCHEDRENAME(const char* FROM, const char* TO) {
+  SEEN.push_back(std::string("rename ") + FROM + " " + TO);
+  return ::rename(FROM, TO);
+}
+
+}  // namespace
+
+TEST(SaveWriter, EachFileIsSyncedRenamedThenItsDirectorySyncedBeforeItsOutcome) {
+  testsupport::cTempDir DIR;
+  const std::string HERE = fs::canonical(DIR.PATH()).string();
+  const tSaveCalls REAL = SAVECALLS();
+  SAVECALLS() = {&WATCHEDFSYNC, &WATCHEDRENAME};
+  std::vector<cSaveWriter::tDone> DONE;
+  for (const bool FAIL : {false, true}) {
+    SEEN.clear();
+    FAILDIRECTORIES = FAIL;
+    cSaveWriter W;
+    for (const char* NAME : {"a", "b", "c"}) {
+      const std::string PATH = HERE + "/" + NAME + ".plr";
+      W.PUT(std::string(NAME) + (FAIL ? "2" : "1"), PATH, PATH + ".tmp",
+            static_cast<uint64_t>(NAME[0]));
+    }
+    W.WAIT();
+    DONE = W.TAKEDONE();
+    EXPECT_FALSE(W.BUSY());
+    ASSERT_EQ(DONE.size(), 3u);
+    for (std::size_t I = 0; I < 3; ++I) {
+      const std::string NAME(1, static_cast<char>(DONE[I].TAG));
+      EXPECT_EQ(NAME, std::string(1, static_cast<char>('a' + I)));
+      // Renamed whatever the directory does: the file holds the new text.
+      EXPECT_EQ(testsupport::READFILE(HERE + "/" + NAME + ".plr"), NAME + (FAIL ? "2" : "1"));
+      EXPECT_EQ(DONE[I].OK, !FAIL);
+      EXPECT_EQ(DONE[I].ERROR, FAIL ? HERE + ": " + std::strerror(EIO) : "");
+      const auto AT = [&](const std::string& CALL) {
+        return std::find(SEEN.begin(), SEEN.end(), CALL) - SEEN.begin();
+      };
+      const auto SYNCED = AT("fsync " + HERE + "/" + NAME + ".plr.tmp");
+      const auto RENAMED =
+          AT("rename " + HERE + "/" + NAME + ".plr.tmp " + HERE + "/" + NAME + ".plr");
+      const auto DIRSYNC =
+          std::find(SEEN.begin() + RENAMED, SEEN.end(), "fsync " + HERE) - SEEN.begin();
+      EXPECT_LT(SYNCED, RENAMED) << NAME;
+      EXPECT_LT(RENAMED, static_cast<long>(SEEN.size())) << NAME;
+      EXPECT_LT(DIRSYNC, static_cast<long>(SEEN.size())) << NAME;
+    }
+  }
+  SAVECALLS() = REAL;
+  FAILDIRECTORIES = false;
+}
