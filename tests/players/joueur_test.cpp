@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "base/safefile.h"
+#include "base/strutils.h"
 
 #include "support/game_in_play.h"
 
@@ -175,6 +176,32 @@ TEST_F(Players, ASaveThatFailsIsToldAndMadeAgainAtTheNextPass) {
   EXPECT_EQ(PASS(), 1);
   EXPECT_EQ(CONSOLELOG.LINES(), std::vector<std::string>{"joueur:alice"});
   EXPECT_TRUE(fs::exists(PLR));
+}
+
+TEST_F(Players, ThousandsOfPlayersOnFileLoadAsTheirFilesSayAndAreFoundByNameInAnyCase) {
+  // Written as an operator's script would: identifiers from 5, names of both cases.
+  constexpr int32_t N = 2000;
+  for (int32_t I = 0; I < N; ++I) {
+    const std::string NAME = (I % 2 == 0 ? "p" : "Q") + std::to_string(I);
+    GAME.DIR.WRITE("players/" + NAME + ".plr",
+                   "#" + std::to_string(5 + I) + "\r\nname:" + NAME +
+                       "\r\nnbTurns:3\r\navailTurns:197\r\nrace:Plainiers\r\n"
+                       "capital:1/2/3/4/5\r\n[towns]\r\nnbLines:0\r\n[under construction]\r\n"
+                       "nbLines:0\r\n[troops]\r\nnbLines:0\r\n[under recruitement]\r\n"
+                       "nbLines:0\r\n[champions]\r\nnbLines:0\r\n[MAP]\r\ncount:1\r\n1-7\r\n\r\n");
+  }
+  ASSERT_EQ(RESTART(), "");
+  ASSERT_EQ(JEUJOUEURS->COUNT(), N);
+  for (int32_t I = 0; I < N; ++I) {
+    const std::string NAME = (I % 2 == 0 ? "p" : "Q") + std::to_string(I);
+    const cJoueur* J = FINDJOUEUR(I % 3 == 0 ? UPPERCASE(NAME) : LOWERCASE(NAME));
+    ASSERT_NE(J, nullptr) << NAME;
+    EXPECT_EQ(J->FNAME, NAME);
+    EXPECT_EQ(J->FUID, 5 + I);
+  }
+  EXPECT_EQ(FINDJOUEUR("p2000"), nullptr);
+  // Read whole: every record is its file's bytes again.
+  EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
 }
 
 TEST_F(Players, APlayerFileWhoseIdentifierIsTakenGetsAFreeOne) {
