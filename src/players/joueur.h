@@ -9,6 +9,7 @@
 #include "base/buffer.h"
 #include "base/coords.h"
 #include "entities/mobile_list.h"
+#include "entities/named_list.h"
 #include "entities/ressource.h"
 #include "forces/proprietaire.h"
 #include "world/knownmap.h"
@@ -130,10 +131,11 @@ class cJoueur : public cMobile, public cProprietaire {
 };
 
 /// Every player of the game. One account, one player: names are unique (case
-/// ignored), and so are identifiers.
-class cListeJoueurs : public tListeOf<cJoueur> {
+/// ignored), and so are identifiers. Players come in by ADD (a new player) and
+/// LOADPLAYERS, and never leave while the server runs.
+class cListeJoueurs : public tListeNommee<cJoueur> {
  public:
-  using tListeOf::tListeOf;
+  using tListeNommee::tListeNommee;
 
   /// Saves every player whose record changed since its file was last read or
   /// written, in list order, each announced by "joueur:" and its name. Returns
