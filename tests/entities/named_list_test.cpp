@@ -41,12 +41,13 @@ TEST(NamedList, AnswersAndLeavesTheOrderAsThePlainListDoes) {
     const char* NAME;
   };
   const tStep STEPS[] = {
-      {'n', 0, "x"},     {'f', 0, ""},      {'a', 5, "Troll"},  {'a', 2, "orc"},
-      {'a', 9, "Elfe"},  {'n', 0, "ORC"},   {'a', 10, "Zorro"}, {'n', 0, "zorro"},
-      {'a', 1, "Abel"},  {'n', 0, "eLFE"},  {'u', 9, ""},       {'a', 11, "Bob"},
-      {'u', 11, ""},     {'f', 0, ""},      {'n', 0, "nobody"}, {'u', 3, ""},
-      {'n', 0, "orcs"},  {'a', 3, "TROLL"}, {'n', 0, "troll"},  {'u', 3, ""},
-      {'n', 0, "Troll"}, {'a', 4, "Abe"},   {'n', 0, "abe"},
+      {'n', 0, "x"},       {'f', 0, ""},      {'a', 5, "Troll"}, {'a', 2, "orc"},
+      {'a', 6, "\xE9lan"}, {'a', 9, "Elfe"},  {'n', 0, "ORC"},   {'a', 10, "Zorro"},
+      {'n', 0, "zorro"},   {'a', 1, "Abel"},  {'n', 0, "eLFE"},  {'u', 9, ""},
+      {'a', 11, "Bob"},    {'u', 11, ""},     {'f', 0, ""},      {'n', 0, "nobody"},
+      {'u', 3, ""},        {'n', 0, "orcs"},  {'a', 3, "TROLL"}, {'n', 0, "troll"},
+      {'u', 3, ""},        {'n', 0, "Troll"}, {'a', 4, "Abe"},   {'n', 0, "abe"},
+      {'a', 9, "Zed"},     {'u', 9, ""},      {'n', 0, "ZED"},   {'f', 0, ""},
   };
   for (std::size_t I = 0; I < std::size(STEPS); ++I) {
     const tStep& S = STEPS[I];
