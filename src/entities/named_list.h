@@ -28,7 +28,7 @@ class tListeNommee : public tListeOf<T> {
  public:
   using BASE::BASE;
 
-  /// Appends M, indexes its name and returns it.
+  /// Appends M, indexes its name and identifier, and returns it.
   T* ADD(std::unique_ptr<T> M) {
     // Appended after the largest key, the list stays in that key's order.
     if (FORDER >= 0 && !BASE::ISEMPTY() &&
