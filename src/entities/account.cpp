@@ -102,7 +102,7 @@ bool ISSAFEPLAYERNAME(std::string_view NAME) {
 }
 
 cListeAccounts::cListeAccounts(std::string NAME)
-    : tListeOf("accounts"), NMINIFILE(std::move(NAME)) {}
+    : tListeNommee("accounts"), NMINIFILE(std::move(NAME)) {}
 
 void cListeAccounts::LOADACCOUNTS() {
   cBuffer B(NMINIFILE);

@@ -8,6 +8,7 @@
 #include "base/buffer.h"
 #include "entities/mobile.h"
 #include "entities/mobile_list.h"
+#include "entities/named_list.h"
 
 enum sSex : uint8_t { Male = 0, Female = 1 };
 
@@ -41,7 +42,7 @@ class cAccount : public cMobile {
 
 /// Every account, read once at start-up from the accounts file (NMINIFILE).
 /// The server never writes it. Owns its accounts.
-class cListeAccounts : public tListeOf<cAccount> {
+class cListeAccounts : public tListeNommee<cAccount> {
  public:
   explicit cListeAccounts(std::string NAME);
 

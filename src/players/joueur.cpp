@@ -387,7 +387,9 @@ void cListeJoueurs::LOADPLAYERS() {
   // identifier order, the last one after them.
   if (LAST != nullptr) {
     SORT(sSortByUID);
-    ADD(EXTRACT(LAST));
+    // Moved, not added: its name is indexed already.
+    tListeOf::ADD(EXTRACT(LAST));
+    FORGETORDER();
   }
 }
 

@@ -11,6 +11,7 @@
 #include "base/coords.h"
 #include "base/savewriter.h"
 #include "entities/mobile_list.h"
+#include "entities/named_list.h"
 #include "entities/ressource.h"
 #include "forces/proprietaire.h"
 #include "world/knownmap.h"
@@ -144,10 +145,11 @@ class cJoueur : public cMobile, public cProprietaire {
 };
 
 /// Every player of the game. One account, one player: names are unique (case
-/// ignored), and so are identifiers.
-class cListeJoueurs : public tListeOf<cJoueur> {
+/// ignored), and so are identifiers. Players come in by ADD (a new player) and
+/// LOADPLAYERS, and never leave while the server runs.
+class cListeJoueurs : public tListeNommee<cJoueur> {
  public:
-  using tListeOf::tListeOf;
+  using tListeNommee::tListeNommee;
 
   /// Saves every player whose record changed since its file was last read or
   /// written, marked or not, in list order, each announced by "joueur:" and
