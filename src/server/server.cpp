@@ -157,7 +157,7 @@ void cServer::CLIENTEVENT(uint64_t ID, uint32_t EVENTS, uint32_t NOW) {
   WATCH(*C);
 }
 
-bool cServer::HANDLELINES(cClientInfos& C) {
+void cServer::HANDLELINES(cClientInfos& C) {
   const uint32_t NOW = SDL_GetTicks();
   for (int32_t N = 0; N < LINESPERTURN && C.FSTATE != CON_CLOSING &&
                       C.PENDINGOUTPUT() <= MAXPENDINGOUTPUT && C.TAKELINE(NOW);
@@ -171,7 +171,6 @@ bool cServer::HANDLELINES(cClientInfos& C) {
   if (C.FSTATE == CON_CLOSING) {
     C.DROPLINES();
   }
-  return C.HASLINE() && !C.HELD(NOW) && C.PENDINGOUTPUT() <= MAXPENDINGOUTPUT;
 }
 
 void cServer::SERVELINES(uint32_t NOW) {
@@ -199,12 +198,17 @@ void cServer::SERVELINES(uint32_t NOW) {
       continue;
     }
     C->FQUEUED = false;
-    const bool MORE = HANDLELINES(*C);
+    HANDLELINES(*C);
     FLUSHCLIENT(*C, NOW);
-    if (MORE) {
+    // Whether lines have room for their replies is asked after the flush: lines
+    // that stopped at the bound may have room now, and a socket that took
+    // every byte reports no event that would bring them back. Lines still over
+    // the bound come back with the event of the socket taking the excess.
+    const uint32_t AFTER = SDL_GetTicks();
+    if (C->HASLINE() && !C->HELD(AFTER) && C->PENDINGOUTPUT() <= MAXPENDINGOUTPUT) {
       C->FQUEUED = true;
       FREADY.push_back(ID);
-    } else if (C->HASLINE() && C->HELD(SDL_GetTicks())) {
+    } else if (C->HASLINE() && C->HELD(AFTER)) {
       FHELD.push_back(ID);
     }
     WATCH(*C);

@@ -102,9 +102,8 @@ class cServer {
   // An event of the socket of the client ID.
   void CLIENTEVENT(uint64_t ID, uint32_t EVENTS, uint32_t NOW);
   // Acts on up to LINESPERTURN complete lines of C in arrival order, while it
-  // is not held and has room for its replies. True when lines are left for
-  // another turn.
-  bool HANDLELINES(cClientInfos& C);
+  // is not held and has room for its replies.
+  void HANDLELINES(cClientInfos& C);
   // Takes turns over the clients with lines to act on.
   void SERVELINES(uint32_t NOW);
   // Sends what C's socket takes now and keeps count of an output over the
