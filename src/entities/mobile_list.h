@@ -142,17 +142,43 @@ class tListeMobilesBase {
   void SORT(sSortBy SBY) {
     switch (SBY) {
       case sSortByUID:
-        SORTWITH([](const cMobile& A, const cMobile& B) { return A.FUID < B.FUID; });
+        SORTBYKEY([](const cMobile& M) { return M.FUID; });
         break;
       case sSortByName:
         SORTWITH(
             [](const cMobile& A, const cMobile& B) { return COMPARENAMES(A.FNAME, B.FNAME) < 0; });
         break;
       case sSortByIndex:
-        SORTWITH(
-            [](const cMobile& A, const cMobile& B) { return SQUAREINDEXOF(A) < SQUAREINDEXOF(B); });
+        SORTBYKEY([](const cMobile& M) { return SQUAREINDEXOF(M); });
         break;
     }
+  }
+  /// Sorts on the number KEYOF(element); the order of equal keys is kept.
+  template <class KEYOF>
+  void SORTBYKEY(KEYOF KEYOFMOBILE) {
+    const auto ORDER = [&](const HOLDER& A, const HOLDER& B) {
+      return KEYOFMOBILE(*PTR(A)) < KEYOFMOBILE(*PTR(B));
+    };
+    if (std::is_sorted(FITEMS.begin(), FITEMS.end(), ORDER)) {
+      return;
+    }
+    // Each key is read once and the pairs (key, position) are sorted as plain
+    // numbers: a list that goes back and forth between uid and square order
+    // (a free identifier, then a piece added) costs a sort of integers rather
+    // than two key readings, one through a cast, per comparison. Positions
+    // are all different, so equal keys keep their order.
+    std::vector<std::pair<int32_t, std::size_t>> KEYS;
+    KEYS.reserve(FITEMS.size());
+    for (std::size_t I = 0; I < FITEMS.size(); ++I) {
+      KEYS.emplace_back(KEYOFMOBILE(*PTR(FITEMS[I])), I);
+    }
+    std::sort(KEYS.begin(), KEYS.end());
+    std::vector<HOLDER> SORTED;
+    SORTED.reserve(FITEMS.size());
+    for (const auto& [KEY, AT] : KEYS) {
+      SORTED.push_back(std::move(FITEMS[AT]));
+    }
+    FITEMS = std::move(SORTED);
   }
   /// Sorts with LESS(a, b) on the elements; the order of equal elements is kept.
   template <class LESS>
