@@ -1,6 +1,7 @@
 #include "entities/encours.h"
 
 #include <limits>
+#include <vector>
 
 cMobileEnCours::cMobileEnCours() = default;
 
@@ -21,32 +22,33 @@ void cMobileEnCours::ASSIGNRESSPERTURN(const cRessParTour& PMRESSPERTURN) {
 }
 
 sResultPassTurn cMobileEnCours::PASSTURN() {
-  // The countdowns move on a copy that is kept only when every installment due
-  // is paid: a turn stalled by a shortage changes nothing, and no installment
-  // falls due without being collected.
-  cRessParTour NEXT = FRESSPERTURN;
-  cArrayRessources DUE(NEXT.CTRLRESSTOUR.size());
-  for (std::size_t I = 0; I < NEXT.CTRLRESSTOUR.size(); ++I) {
-    tAssocRessTour& E = NEXT.CTRLRESSTOUR[I];
-    if (E.CURRENT != 0) {
-      --E.CURRENT;
-    }
-    if (E.CURRENT == 0) {
-      const bool HELD = FCAPITALPLAYER != nullptr && I < FCAPITALPLAYER->RESSOURCE.size();
-      const uint16_t STOCK = HELD ? FCAPITALPLAYER->RESSOURCE[I] : uint16_t{0};
-      if (STOCK < E.RESSOURCE) {
-        return sTurnErrorRessource;
-      }
-      E.CURRENT = E.TOURS;
-      DUE.RESSOURCE[I] = E.RESSOURCE;
+  // Every installment due is checked before any is paid: a turn stalled by a
+  // shortage changes nothing, and no installment falls due without being
+  // collected. Both passes run in place, as a turn of every work in progress
+  // comes with each turn of its player.
+  std::vector<uint16_t>* STOCKS = FCAPITALPLAYER != nullptr ? &FCAPITALPLAYER->RESSOURCE : nullptr;
+  const std::size_t HELD = STOCKS != nullptr ? STOCKS->size() : 0;
+  for (std::size_t I = 0; I < FRESSPERTURN.CTRLRESSTOUR.size(); ++I) {
+    const tAssocRessTour& E = FRESSPERTURN.CTRLRESSTOUR[I];
+    const bool FALLSDUE = E.CURRENT <= 1;
+    const uint16_t STOCK = I < HELD ? (*STOCKS)[I] : uint16_t{0};
+    if (FALLSDUE && STOCK < E.RESSOURCE) {
+      return sTurnErrorRessource;
     }
   }
-  FRESSPERTURN = std::move(NEXT);
+  for (std::size_t I = 0; I < FRESSPERTURN.CTRLRESSTOUR.size(); ++I) {
+    tAssocRessTour& E = FRESSPERTURN.CTRLRESSTOUR[I];
+    if (E.CURRENT > 1) {
+      --E.CURRENT;
+      continue;
+    }
+    E.CURRENT = E.TOURS;
+    if (I < HELD) {
+      (*STOCKS)[I] = static_cast<uint16_t>((*STOCKS)[I] - E.RESSOURCE);
+    }
+  }
   if (FTURNBEFOREEND > std::numeric_limits<int32_t>::min()) {
     --FTURNBEFOREEND;
-  }
-  if (FCAPITALPLAYER != nullptr) {
-    FCAPITALPLAYER->SUB(DUE);
   }
   return FTURNBEFOREEND == 0 ? sEndBuild : sTurnPassed;
 }

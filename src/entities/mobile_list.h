@@ -77,12 +77,8 @@ class tListeMobilesBase {
   }
   /// The element whose SERIAL is S, or nullptr when the list does not hold it.
   cMobile* FINDSERIAL(uint64_t S) const {
-    for (const auto& H : FITEMS) {
-      if (PTR(H)->SERIAL() == S) {
-        return PTR(H);
-      }
-    }
-    return nullptr;
+    const std::size_t AT = POSITIONOFSERIAL(S);
+    return AT < FITEMS.size() ? PTR(FITEMS[AT]) : nullptr;
   }
   /// Calls VISIT(element) once for every element the list holds when the walk
   /// starts, in that order, skipping an element that has left the list by the
@@ -96,10 +92,27 @@ class tListeMobilesBase {
     for (const auto& H : FITEMS) {
       SERIALS.push_back(PTR(H)->SERIAL());
     }
+    // Where the next element is looked for first: just after the one visited
+    // (the list kept as it was), or at its place (it left the list). A list
+    // changed otherwise is searched whole. Serials are unique, so an element
+    // found at either place is the one a search would find.
+    std::size_t NEXTAT = 0;
     for (const uint64_t S : SERIALS) {
-      if (cMobile* M = FINDSERIAL(S)) {
-        VISIT(*M);
+      cMobile* M = nullptr;
+      std::size_t AT = NEXTAT;
+      if (AT < FITEMS.size() && PTR(FITEMS[AT])->SERIAL() == S) {
+        M = PTR(FITEMS[AT]);
+      } else if (AT > 0 && AT - 1 < FITEMS.size() && PTR(FITEMS[AT - 1])->SERIAL() == S) {
+        M = PTR(FITEMS[--AT]);
+      } else {
+        AT = POSITIONOFSERIAL(S);
+        M = AT < FITEMS.size() ? PTR(FITEMS[AT]) : nullptr;
       }
+      if (M == nullptr) {
+        continue;
+      }
+      VISIT(*M);
+      NEXTAT = AT + 1;
     }
   }
 
@@ -129,17 +142,43 @@ class tListeMobilesBase {
   void SORT(sSortBy SBY) {
     switch (SBY) {
       case sSortByUID:
-        SORTWITH([](const cMobile& A, const cMobile& B) { return A.FUID < B.FUID; });
+        SORTBYKEY([](const cMobile& M) { return M.FUID; });
         break;
       case sSortByName:
         SORTWITH(
             [](const cMobile& A, const cMobile& B) { return COMPARENAMES(A.FNAME, B.FNAME) < 0; });
         break;
       case sSortByIndex:
-        SORTWITH(
-            [](const cMobile& A, const cMobile& B) { return SQUAREINDEXOF(A) < SQUAREINDEXOF(B); });
+        SORTBYKEY([](const cMobile& M) { return SQUAREINDEXOF(M); });
         break;
     }
+  }
+  /// Sorts on the number KEYOF(element); the order of equal keys is kept.
+  template <class KEYOF>
+  void SORTBYKEY(KEYOF KEYOFMOBILE) {
+    const auto ORDER = [&](const HOLDER& A, const HOLDER& B) {
+      return KEYOFMOBILE(*PTR(A)) < KEYOFMOBILE(*PTR(B));
+    };
+    if (std::is_sorted(FITEMS.begin(), FITEMS.end(), ORDER)) {
+      return;
+    }
+    // Each key is read once and the pairs (key, position) are sorted as plain
+    // numbers: a list that goes back and forth between uid and square order
+    // (a free identifier, then a piece added) costs a sort of integers rather
+    // than two key readings, one through a cast, per comparison. Positions
+    // are all different, so equal keys keep their order.
+    std::vector<std::pair<int32_t, std::size_t>> KEYS;
+    KEYS.reserve(FITEMS.size());
+    for (std::size_t I = 0; I < FITEMS.size(); ++I) {
+      KEYS.emplace_back(KEYOFMOBILE(*PTR(FITEMS[I])), I);
+    }
+    std::sort(KEYS.begin(), KEYS.end());
+    std::vector<HOLDER> SORTED;
+    SORTED.reserve(FITEMS.size());
+    for (const auto& [KEY, AT] : KEYS) {
+      SORTED.push_back(std::move(FITEMS[AT]));
+    }
+    FITEMS = std::move(SORTED);
   }
   /// Sorts with LESS(a, b) on the elements; the order of equal elements is kept.
   template <class LESS>
@@ -239,6 +278,15 @@ class tListeMobilesBase {
     } else {
       return H.get();
     }
+  }
+
+  // Position of the first element whose SERIAL is S, or the list's size.
+  std::size_t POSITIONOFSERIAL(uint64_t S) const {
+    std::size_t AT = 0;
+    while (AT < FITEMS.size() && PTR(FITEMS[AT])->SERIAL() != S) {
+      ++AT;
+    }
+    return AT;
   }
 
   cMobile* SEARCHBY(sSortBy KEY, int32_t NUMKEY, std::string_view NAMEKEY) {
