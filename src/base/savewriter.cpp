@@ -1,5 +1,8 @@
 #include "base/savewriter.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <map>
 #include <utility>
 
@@ -16,11 +19,15 @@ cSaveWriter::~cSaveWriter() {
   }
 }
 
-void cSaveWriter::PUT(std::string DATA, std::string PATH, std::string TMPPATH, uint64_t TAG) {
+void cSaveWriter::PUT(std::vector<tFile> FILES) {
+  if (FILES.empty()) {
+    return;
+  }
   {
     const std::lock_guard LOCK(FLOCK);
-    FJOBS.push_back({std::move(DATA), std::move(PATH), std::move(TMPPATH), TAG});
-    ++FUNDERWAY;
+    FUNDERWAY += FILES.size();
+    FJOBS.insert(FJOBS.end(), std::make_move_iterator(FILES.begin()),
+                 std::make_move_iterator(FILES.end()));
     if (!FTHREAD.joinable()) {
       FTHREAD = std::thread([this] { RUN(); });
     }
@@ -44,18 +51,22 @@ void cSaveWriter::WAIT() {
 }
 
 void cSaveWriter::RUN() {
+  // The game's thread comes first: the disk can wait.
+  if (::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19) != 0) {
+    // Left at the process's priority.
+  }
   std::unique_lock LOCK(FLOCK);
   for (;;) {
     FWORK.wait(LOCK, [this] { return FSTOP || !FJOBS.empty(); });
     if (FJOBS.empty()) {
       return;
     }
-    std::deque<tJob> BATCH = std::exchange(FJOBS, {});
+    std::vector<tFile> BATCH = std::exchange(FJOBS, {});
     LOCK.unlock();
     std::vector<tDone> DONE;
     // The directories of the files renamed, each flushed once for the batch.
     std::map<std::string, std::vector<std::size_t>> RENAMED;
-    for (const tJob& J : BATCH) {
+    for (const tFile& J : BATCH) {
       tDone D{J.TAG, false, {}};
       D.OK = SAVETEXTRENAMED(J.DATA, J.PATH, J.TMPPATH, D.ERROR);
       if (D.OK) {

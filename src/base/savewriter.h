@@ -27,8 +27,17 @@ class cSaveWriter {
   cSaveWriter(const cSaveWriter&) = delete;
   cSaveWriter& operator=(const cSaveWriter&) = delete;
 
-  /// Gives DATA to be saved into PATH through TMPPATH; its outcome will carry TAG.
-  void PUT(std::string DATA, std::string PATH, std::string TMPPATH, uint64_t TAG);
+  /// A file to save: DATA into PATH through TMPPATH; its outcome carries TAG.
+  struct tFile {
+    std::string DATA;
+    std::string PATH;
+    std::string TMPPATH;
+    uint64_t TAG = 0;
+  };
+
+  /// Gives FILES to be saved, after those given before, with one wake-up of
+  /// the thread for all of them.
+  void PUT(std::vector<tFile> FILES);
   /// The outcomes told since the last call, in the order the files were given.
   std::vector<tDone> TAKEDONE();
   /// Whether some file given has no outcome taken yet.
@@ -37,18 +46,12 @@ class cSaveWriter {
   void WAIT();
 
  private:
-  struct tJob {
-    std::string DATA;
-    std::string PATH;
-    std::string TMPPATH;
-    uint64_t TAG = 0;
-  };
   void RUN();
 
   std::mutex FLOCK;
   std::condition_variable FWORK;
   std::condition_variable FIDLE;
-  std::deque<tJob> FJOBS;
+  std::vector<tFile> FJOBS;
   std::vector<tDone> FDONE;
   // Files given whose outcome is not in FDONE yet.
   std::size_t FUNDERWAY = 0;

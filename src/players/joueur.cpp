@@ -275,9 +275,10 @@ void cJoueur::LOAD(const std::string& NAME) {
 }
 
 int32_t cListeJoueurs::SAVEPLAYERS() {
+  FWRITER.WAIT();
+  int32_t WRITTEN = TAKEOUTCOMES();
   // Every player, marked or not: the last save of a run misses nothing.
   QUEUEPLAYERS(true);
-  int32_t WRITTEN = 0;
   while (!FSAVEQUEUE.empty()) {
     WRITTEN += SAVESTEP(INT64_MAX);
   }
@@ -300,21 +301,29 @@ void cListeJoueurs::QUEUEPLAYERS(bool ALL) {
 }
 
 int32_t cListeJoueurs::SAVESTEP(int64_t BUDGETUS) {
+  const int32_t WRITTEN = TAKEOUTCOMES();
+  // Players are looked at while the writer is idle: its flushes, and the
+  // system's work for them, would otherwise take turns with the step's.
+  if (FWRITER.BUSY()) {
+    return WRITTEN;
+  }
   const auto START = std::chrono::steady_clock::now();
+  std::vector<cSaveWriter::tFile> FILES;
   while (!FSAVEQUEUE.empty()) {
     cJoueur* J = FSAVEQUEUE.back();
     FSAVEQUEUE.pop_back();
-    SAVEIFCHANGED(*J);
+    SAVEIFCHANGED(*J, FILES);
     const auto SPENT = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - START);
     if (SPENT.count() >= BUDGETUS) {
       break;
     }
   }
-  return TAKEOUTCOMES();
+  FWRITER.PUT(std::move(FILES));
+  return WRITTEN;
 }
 
-void cListeJoueurs::SAVEIFCHANGED(cJoueur& J) {
+void cListeJoueurs::SAVEIFCHANGED(cJoueur& J, std::vector<cSaveWriter::tFile>& FILES) {
   // A player unchanged since its file was written is not written again, and
   // only marked players are looked at: a save pass costs what changed, not
   // what exists.
@@ -325,21 +334,22 @@ void cListeJoueurs::SAVEIFCHANGED(cJoueur& J) {
   CONSOLE("joueur:" + J.FNAME);
   // The temporary name does not end in ".plr", so a crash never leaves a file
   // that the next start would take for a player.
-  FWRITING[J.SERIAL()] = &J;
-  FWRITER.PUT(std::move(TEXT), J.FILENAME(), J.FILENAME() + ".tmp", J.SERIAL());
+  FWRITING.push_back(&J);
+  FILES.push_back({std::move(TEXT), J.FILENAME(), J.FILENAME() + ".tmp", J.SERIAL()});
 }
 
 int32_t cListeJoueurs::TAKEOUTCOMES() {
   int32_t WRITTEN = 0;
   for (const cSaveWriter::tDone& D : FWRITER.TAKEDONE()) {
+    // Outcomes come in the order the players were given.
+    cJoueur* J = FWRITING.front();
+    FWRITING.pop_front();
     if (D.OK) {
       ++WRITTEN;
       continue;
     }
     CONSOLE("Sauvegarde impossible : " + D.ERROR);
-    if (const auto AT = FWRITING.find(D.TAG); AT != FWRITING.end()) {
-      AT->second->SAVEFAILED();
-    }
+    J->SAVEFAILED();
   }
   return WRITTEN;
 }

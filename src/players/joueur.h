@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/buffer.h"
@@ -163,11 +163,12 @@ class cListeJoueurs : public tListeNommee<cJoueur> {
   /// Whether a save pass is under way: players to look at, or files given to
   /// the writer whose outcome is not known yet.
   bool SAVING() { return !FSAVEQUEUE.empty() || FWRITER.BUSY(); }
-  /// Goes on with the save pass until BUDGETUS microseconds have gone (at
-  /// least one player is looked at): each changed player is announced and its
-  /// text given to the writer, whose flushes never hold up the caller; then
-  /// the outcomes told so far are taken, a failure with its console line.
-  /// Returns the number of players whose file the writer has saved.
+  /// Takes the outcomes the writer has told, a failure with its console line;
+  /// then, when the writer is idle, goes on with the save pass until BUDGETUS
+  /// microseconds have gone (at least one player is looked at): each changed
+  /// player is announced, and their texts go to the writer together, whose
+  /// flushes never hold up the caller. Returns the number of players whose
+  /// file the writer has saved.
   int32_t SAVESTEP(int64_t BUDGETUS);
   /// Appends a player for every "players/*.plr" file, in file-name order.
   /// A file that cannot be read, or that names a player another file names
@@ -196,8 +197,8 @@ class cListeJoueurs : public tListeNommee<cJoueur> {
  private:
   // Puts the players the save pass looks at, the marked ones or all, in the queue.
   void QUEUEPLAYERS(bool ALL);
-  // Looks at J: announced and given to the writer when it changed.
-  void SAVEIFCHANGED(cJoueur& J);
+  // Looks at J: announced and added to FILES when it changed.
+  void SAVEIFCHANGED(cJoueur& J, std::vector<cSaveWriter::tFile>& FILES);
   // Takes the writer's outcomes: returns the files saved, tells the failures.
   int32_t TAKEOUTCOMES();
 
@@ -205,8 +206,8 @@ class cListeJoueurs : public tListeNommee<cJoueur> {
   // The players the save pass has still to look at, first last. Players are
   // never removed from the list while the server runs, so they stay valid.
   std::vector<cJoueur*> FSAVEQUEUE;
-  // The players given to the writer, by serial (the tag of their outcome).
-  std::unordered_map<uint64_t, cJoueur*> FWRITING;
+  // The players given to the writer whose outcome is not taken yet, in order.
+  std::deque<cJoueur*> FWRITING;
   cSaveWriter FWRITER;
 };
 

@@ -53,12 +53,16 @@ TEST(SaveWriter, EachFileIsSyncedRenamedThenItsDirectorySyncedBeforeItsOutcome) 
     SEEN.clear();
     FAILDIRECTORIES = FAIL;
     cSaveWriter W;
+    std::vector<cSaveWriter::tFile> FILES;
     for (const char* NAME : {"a", "b", "c"}) {
       const std::string PATH = HERE + "/" + NAME + ".plr";
-      W.PUT(std::string(NAME) + (FAIL ? "2" : "1"), PATH, PATH + ".tmp",
-            static_cast<uint64_t>(NAME[0]));
+      FILES.push_back({std::string(NAME) + (FAIL ? "2" : "1"), PATH, PATH + ".tmp",
+                       static_cast<uint64_t>(NAME[0])});
     }
+    W.PUT(std::move(FILES));
     W.WAIT();
+    // Given together, the three share one flush of their directory.
+    EXPECT_EQ(std::count(SEEN.begin(), SEEN.end(), "fsync " + HERE), 1);
     DONE = W.TAKEDONE();
     EXPECT_FALSE(W.BUSY());
     ASSERT_EQ(DONE.size(), 3u);

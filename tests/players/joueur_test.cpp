@@ -88,16 +88,12 @@ TEST_F(Players, ASavePassWritesThePlayersThatChangedWhichLoadAsTheyWere) {
   // A budget of nothing still looks at one player per step; the pass lasts
   // until the writer has told every outcome.
   JEUJOUEURS->STARTSAVEPASS();
-  std::vector<std::size_t> ANNOUNCED;
   int32_t WRITTEN = 0;
-  while (JEUJOUEURS->SAVING()) {
+  for (std::size_t BEFORE = 0; JEUJOUEURS->SAVING(); BEFORE = CONSOLELOG.LINES().size()) {
     WRITTEN += JEUJOUEURS->SAVESTEP(0);
-    ANNOUNCED.push_back(CONSOLELOG.LINES().size());
+    EXPECT_LE(CONSOLELOG.LINES().size(), BEFORE + 1);
   }
   EXPECT_EQ(WRITTEN, 3);
-  ASSERT_GE(ANNOUNCED.size(), 3u);
-  EXPECT_EQ(std::vector<std::size_t>(ANNOUNCED.begin(), ANNOUNCED.begin() + 3),
-            (std::vector<std::size_t>{1, 2, 3}));
   EXPECT_EQ(CONSOLELOG.LINES(),
             (std::vector<std::string>{"joueur:carl", "joueur:zoe", "joueur:Bob"}));
   EXPECT_EQ(JEUJOUEURS->SAVEPLAYERS(), 0);
