@@ -241,12 +241,6 @@ bool cJoueur::SAVE(std::string& ERROR) {
   return true;
 }
 
-bool cJoueur::CHANGED() {
-  cBuffer B;
-  TOBUFFER(B);
-  return FILETEXT(B) != FSAVEDTEXT;
-}
-
 std::string cJoueur::TAKECHANGES() {
   FMARKED = false;
   cBuffer B;

@@ -115,8 +115,6 @@ class cJoueur : public cMobile, public cProprietaire {
   /// Writes the record into FILENAME without ever leaving it half written;
   /// false (ERROR says why) when it cannot be written.
   bool SAVE(std::string& ERROR);
-  /// Whether the record differs from what its file was last read or written with.
-  bool CHANGED();
   /// Marks the record as one that may differ from its file, for the next save
   /// pass to compare. Every command of the player and every battle it fights
   /// marks it; a player made or loaded starts marked.
