@@ -40,34 +40,14 @@ TEST(SafeFile, ASaveReplacesTheFileWholeWithItsPermissionsOrKeepsThePreviousOne)
   EXPECT_EQ(fs::status(FRESH).permissions(), fs::perms(0600));
 }
 
-namespace {
-
-// The calls a save made, in order, each with the file it concerns.
-std::vector<std::string> CALLSSEEN;
-
-int WATCHEDFSYNC(int FD) {
-  CALLSSEEN.push_back("fsync " + fs::read_symlink("/proc/self/fd/" + std::to_string(FD)).string());
-  return ::fsync(FD);
-}
-
-int WATCHEDRENAME(const char* FROM, const char* TO) {
-  CALLSSEEN.push_back(std::string("rename ") + FROM + " " + TO);
-  return ::rename(FROM, TO);
-}
-
-}  // namespace
-
 TEST(SafeFile, ASaveSyncsItsFileRenamesItThenSyncsItsDirectory) {
   testsupport::cTempDir DIR;
   const auto PATH = (DIR.PATH() / "a.plr").string();
-  const tSaveCalls REAL = SAVECALLS();
-  SAVECALLS() = {&WATCHEDFSYNC, &WATCHEDRENAME};
+  const testsupport::cWatchedSaveCalls WATCHED;
   std::string ERROR;
-  const bool OK = SAVETEXTATOMIC("x\r\n", PATH, PATH + ".tmp", ERROR);
-  SAVECALLS() = REAL;
-  ASSERT_TRUE(OK) << ERROR;
+  ASSERT_TRUE(SAVETEXTATOMIC("x\r\n", PATH, PATH + ".tmp", ERROR)) << ERROR;
   const std::string HERE = fs::canonical(DIR.PATH()).string();
-  EXPECT_EQ(CALLSSEEN,
+  EXPECT_EQ(WATCHED.CALLS,
             (std::vector<std::string>{"fsync " + HERE + "/a.plr.tmp",
                                       "rename " + PATH + ".tmp " + PATH, "fsync " + HERE}));
 }

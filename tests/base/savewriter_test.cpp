@@ -16,42 +16,15 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The calls the writer's thread made, each with the file it concerns; read
-// once the writer has told every outcome.
-std::vector<std::string> SEEN;
-bool FAILDIRECTORIES = false;
-
-std::string PATHOF(int FD) {
-  return fs::read_symlink("/proc/self/fd/" + std::to_string(FD)).string();
-}
-
-int WATCHEDFSYNC(int FD) {
-  SEEN.push_back("fsync " + PATHOF(FD));
-  if (FAILDIRECTORIES && fs::is_directory(PATHOF(FD))) {
-    errno = EIO;
-    return -1;
-  }
-  return ::fsync(FD);
-}
-
-int WATCHEDRENAME(const char* FROM, const char* TO) {
-  SEEN.push_back(std::string("rename ") + FROM + " " + TO);
-  return ::rename(FROM, TO);
-}
-
-}  // namespace
-
 TEST(SaveWriter, EachFileIsSyncedRenamedThenItsDirectorySyncedBeforeItsOutcome) {
   testsupport::cTempDir DIR;
   const std::string HERE = fs::canonical(DIR.PATH()).string();
-  const tSaveCalls REAL = SAVECALLS();
-  SAVECALLS() = {&WATCHEDFSYNC, &WATCHEDRENAME};
+  const testsupport::cWatchedSaveCalls WATCHED;
+  std::vector<std::string>& SEEN = WATCHED.CALLS;
   std::vector<cSaveWriter::tDone> DONE;
   for (const bool FAIL : {false, true}) {
     SEEN.clear();
-    FAILDIRECTORIES = FAIL;
+    WATCHED.FAILDIRECTORIES = FAIL;
     cSaveWriter W;
     std::vector<cSaveWriter::tFile> FILES;
     for (const char* NAME : {"a", "b", "c"}) {
@@ -86,6 +59,4 @@ TEST(SaveWriter, EachFileIsSyncedRenamedThenItsDirectorySyncedBeforeItsOutcome) 
       EXPECT_LT(DIRSYNC, static_cast<long>(SEEN.size())) << NAME;
     }
   }
-  SAVECALLS() = REAL;
-  FAILDIRECTORIES = false;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -8,8 +10,10 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/buffer.h"
+#include "base/safefile.h"
 #include "entities/ressource.h"
 
 namespace testsupport {
@@ -110,5 +114,43 @@ struct cShippedGameDir {
   cTempDir DIR;
 };
 #endif
+
+/// The save's system calls watched for the life of this object: each call is
+/// recorded in CALLS ("fsync PATH", "rename FROM TO") and then made; while
+/// FAILDIRECTORIES, the flush of a directory fails with EIO. Read CALLS once
+/// the save, or the writer thread, has ended.
+class cWatchedSaveCalls {
+ public:
+  cWatchedSaveCalls() : FREAL(SAVECALLS()) {
+    CALLS.clear();
+    FAILDIRECTORIES = false;
+    SAVECALLS() = {&FSYNC, &RENAME};
+  }
+  ~cWatchedSaveCalls() { SAVECALLS() = FREAL; }
+  cWatchedSaveCalls(const cWatchedSaveCalls&) = delete;
+  cWatchedSaveCalls& operator=(const cWatchedSaveCalls&) = delete;
+
+  static inline std::vector<std::string> CALLS;
+  static inline bool FAILDIRECTORIES = false;
+
+ private:
+  static std::string PATHOF(int FD) {
+    return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(FD)).string();
+  }
+  static int FSYNC(int FD) {
+    CALLS.push_back("fsync " + PATHOF(FD));
+    if (FAILDIRECTORIES && std::filesystem::is_directory(PATHOF(FD))) {
+      errno = EIO;
+      return -1;
+    }
+    return ::fsync(FD);
+  }
+  static int RENAME(const char* FROM, const char* TO) {
+    CALLS.push_back(std::string("rename ") + FROM + " " + TO);
+    return ::rename(FROM, TO);
+  }
+
+  tSaveCalls FREAL;
+};
 
 }  // namespace testsupport
